@@ -1,0 +1,76 @@
+# Sourced by the test and run scripts: a quiet throwaway Wine set-up and an X display.
+#
+#   lr_wine_template DIR      make (once) a template prefix in DIR/template
+#   lr_wine_prefix DIR NAME   copy the template to DIR/NAME and export WINEPREFIX for it
+#   lr_wine_stop              stop the wineserver of the current WINEPREFIX
+#   lr_xvfb_start             start Xvfb on a free display and export DISPLAY
+#   lr_zh_locale DIR          export a zh_CN.UTF-8 locale (Wine's ANSI code page 936)
+#
+# Wine runs the x86-64 programs through /usr/lib/wine/wine64; the `wine` wrapper fails on
+# machines without 32-bit support.
+
+LR_WINE=/usr/lib/wine/wine64
+LR_WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$LR_WINESERVER" ] || LR_WINESERVER=$(command -v wineserver64 || command -v wineserver || echo wineserver)
+
+lr_wine_env() {
+  export WINEDEBUG=-all WINEARCH=win64
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${LR_EXTRA_OVERRIDES:+;$LR_EXTRA_OVERRIDES}"
+}
+
+lr_wine_template() {
+  local dir=$1
+  lr_wine_env
+  if [ ! -f "$dir/template/system.reg" ]; then
+    rm -rf "$dir/template" "$dir/home"
+    mkdir -p "$dir/template" "$dir/home"
+    HOME="$dir/home" WINEPREFIX="$dir/template" "$LR_WINE" wineboot -i >/dev/null 2>&1 || true
+    HOME="$dir/home" WINEPREFIX="$dir/template" "$LR_WINESERVER" -w
+    [ -f "$dir/template/system.reg" ] || { echo "wine: could not make a prefix" >&2; return 1; }
+  fi
+}
+
+lr_wine_prefix() {
+  local dir=$1 name=$2
+  lr_wine_template "$dir" || return 1
+  rm -rf "$dir/$name"
+  cp -a "$dir/template" "$dir/$name"
+  mkdir -p "$dir/home"
+  export HOME="$dir/home" WINEPREFIX="$dir/$name"
+}
+
+lr_wine_stop() {
+  [ -n "${WINEPREFIX:-}" ] && "$LR_WINESERVER" -k >/dev/null 2>&1 || true
+}
+
+lr_xvfb_start() {
+  if [ -n "${LR_XVFB_PID:-}" ] && kill -0 "$LR_XVFB_PID" 2>/dev/null; then return 0; fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    LR_XVFB_PID=$!
+    export DISPLAY=":$n" LR_XVFB_PID
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      sleep 0.1
+    done
+    kill "$LR_XVFB_PID" 2>/dev/null
+  done
+  echo "xvfb: no display could be started" >&2
+  return 1
+}
+
+lr_xvfb_stop() {
+  [ -n "${LR_XVFB_PID:-}" ] && kill "$LR_XVFB_PID" 2>/dev/null || true
+  unset LR_XVFB_PID
+}
+
+lr_zh_locale() {
+  local dir=$1
+  if [ ! -d "$dir/zh_CN.UTF-8" ]; then
+    mkdir -p "$dir"
+    localedef -i zh_CN -f UTF-8 "$dir/zh_CN.UTF-8" >/dev/null 2>&1 || true
+  fi
+  export LOCPATH="$dir" LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
+}

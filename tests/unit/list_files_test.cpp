@@ -1,0 +1,169 @@
+#include "hostlist/list_files.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/test_files.h"
+
+namespace lr {
+namespace {
+
+using lr::testing::Hex;
+using lr::testing::ReadBytes;
+using lr::testing::ScratchDir;
+using lr::testing::WriteBytes;
+
+const std::string kExportHeader =
+    Hex("20 20 20 49 50 B5 D8 D6 B7 20 20 20 20 20 20 20 20 4D 41 43 B5 D8 D6 B7"
+        "20 20 20 20 20 20 20 BC C6 CB E3 BB FA C3 FB 20 20");
+const std::string kSaveHeader =
+    Hex("20 20 20 49 50 B5 D8 D6 B7 20 20 20 20 20 20 20 20 4D 41 43 B5 D8 D6 B7"
+        "20 20 20 20 20 20 20 20 20 20 20 20 20 20 B9 A4 D7 F7 D7 E9 20 20 20 20 20"
+        "BC C6 CB E3 BB FA C3 FB 20 20 20");
+
+HostList OneRecord() {
+  HostList list;
+  list.Append(HostRecord{"192.168.0.5", "00-11-22-33-44-55", "WORKGROUP", "PC5", ""});
+  return list;
+}
+
+TEST(ListFiles, HeadersAreTheFixedGbkBytes) {
+  ASSERT_EQ(kExportHeader.size(), 41u);
+  ASSERT_EQ(kSaveHeader.size(), 60u);
+  EXPECT_EQ(ListHeader(ListLayout::kExport), kExportHeader);
+  EXPECT_EQ(ListHeader(ListLayout::kSaveOnExit), kSaveHeader);
+}
+
+TEST(ListFiles, ExportAndSaveOnExitWriteByteForByte) {
+  ScratchDir dir;
+  HostList list = OneRecord();
+  ASSERT_TRUE(WriteListFile(dir / "e.txt", list, ListLayout::kExport).status.ok);
+  EXPECT_EQ(ReadBytes(dir / "e.txt"),
+            kExportHeader + "\r\n192.168.0.5 00-11-22-33-44-55 PC5\r\n");
+  auto r = WriteListFile(dir / "s.txt", list, ListLayout::kSaveOnExit);
+  ASSERT_TRUE(r.status.ok);
+  EXPECT_EQ(r.lines_written, 2u);
+  EXPECT_EQ(ReadBytes(dir / "s.txt"),
+            kSaveHeader + "\r\n192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
+}
+
+TEST(ListFiles, EmptyFieldsAndGbkAreWrittenUnchanged) {
+  HostRecord r{"10.0.0.1", "", "-", "", ""};
+  EXPECT_EQ(FormatListLine(ListLayout::kExport, r), "10.0.0.1  \r\n");
+  r.name = "\xBC\xC6\xCB\xE3 x";
+  EXPECT_EQ(FormatListLine(ListLayout::kExport, r), "10.0.0.1  \xBC\xC6\xCB\xE3 x\r\n");
+  EXPECT_EQ(FormatListLine(ListLayout::kSaveOnExit, r), "10.0.0.1  - \xBC\xC6\xCB\xE3 x \r\n");
+}
+
+TEST(ListFiles, ExportReplacesAnExistingFile) {
+  ScratchDir dir;
+  WriteBytes(dir / "e.txt", std::string(1000, 'x'));
+  HostList empty;
+  ASSERT_TRUE(WriteListFile(dir / "e.txt", empty, ListLayout::kExport).status.ok);
+  EXPECT_EQ(ReadBytes(dir / "e.txt"), kExportHeader + "\r\n");
+}
+
+TEST(ListFiles, UnwritablePathReportsTheReasonAndWritesNothing) {
+  ScratchDir dir;
+  auto r = WriteListFile(dir / "no-such-dir" / "e.txt", OneRecord(), ListLayout::kExport);
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_FALSE(r.status.reason.empty());
+  EXPECT_EQ(r.lines_written, 0u);
+}
+
+std::vector<HostRecord> Parse(std::string_view text) { return ParseImport(text); }
+
+TEST(ListFiles, ImportSplitsAtTheFirstTwoSpaces) {
+  auto recs = Parse("header\r\n"
+                    "192.168.0.5 00-11 PC 5 \r\n"
+                    "10.0.0.1 PC1\r\n"
+                    "nospace\r\n"
+                    "\r\n"
+                    " lead space\r\n");
+  ASSERT_EQ(recs.size(), 5u);
+  EXPECT_EQ(recs[0], (HostRecord{"192.168.0.5", "00-11", "-", "PC 5 ", ""}));
+  EXPECT_EQ(recs[1], (HostRecord{"10.0.0.1", "", "-", "PC1", ""}));
+  EXPECT_EQ(recs[2], (HostRecord{"", "", "-", "nospace", ""}));
+  EXPECT_EQ(recs[3], (HostRecord{"", "", "-", "", ""}));
+  EXPECT_EQ(recs[4], (HostRecord{"", "lead", "-", "space", ""}));
+}
+
+TEST(ListFiles, ImportLineEndsNulAndEmptyFiles) {
+  EXPECT_TRUE(Parse("").empty());
+  EXPECT_TRUE(Parse("header only").empty());
+  EXPECT_TRUE(Parse("header\r\n").empty());
+  EXPECT_EQ(Parse("h\na b c\rd e f\r\ng h i").size(), 3u);
+  EXPECT_EQ(Parse("h\n\n").size(), 1u);  // one empty line, no extra line at the end
+  auto cut = Parse(std::string("h\r\n1 2 3\r\n4 5\0 6\r\n7 8 9\r\n", 24));
+  ASSERT_EQ(cut.size(), 2u);
+  EXPECT_EQ(cut[1].mac, "");
+  EXPECT_EQ(cut[1].name, "5");
+}
+
+TEST(ListFiles, ExportThenImportGivesTheRecordsBack) {
+  ScratchDir dir;
+  HostList list;
+  list.Append(HostRecord{"192.168.0.1", "00.0C.29.AB.01.FF", "WORKGROUP      ", "PC01 two", ""});
+  list.Append(HostRecord{"192.168.0.2", "", "-", "", ""});
+  ASSERT_TRUE(WriteListFile(dir / "e.txt", list, ListLayout::kExport).status.ok);
+
+  HostList back;
+  back.Append(HostRecord{"kept", "", "-", "", ""});
+  ASSERT_TRUE(ImportListFile(dir / "e.txt", back).ok);
+  ASSERT_EQ(back.Count(), 3u);
+  EXPECT_EQ(back.At(0).ip, "kept");
+  EXPECT_EQ(back.At(1), (HostRecord{"192.168.0.1", "00.0C.29.AB.01.FF", "-", "PC01 two", ""}));
+  EXPECT_EQ(back.At(2), (HostRecord{"192.168.0.2", "", "-", "", ""}));
+}
+
+TEST(ListFiles, SaveOnExitFileImportsWorkgroupIntoTheName) {
+  auto recs = Parse(std::string(kSaveHeader) + "\r\n192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].name, "WORKGROUP PC5 ");
+}
+
+TEST(ListFiles, UnreadableImportAddsNothing) {
+  ScratchDir dir;
+  HostList list;
+  list.Append(HostRecord{"a", "b", "-", "c", ""});
+  FileStatus s = ImportListFile(dir / "missing.txt", list);
+  EXPECT_FALSE(s.ok);
+  EXPECT_FALSE(s.reason.empty());
+  EXPECT_EQ(list.Count(), 1u);
+}
+
+}  // namespace
+}  // namespace lr
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+
+namespace lr {
+namespace {
+
+// A file-size limit makes the system refuse a write part-way through the list.
+TEST(ListFiles, WriteFailurePartWayKeepsTheLinesWritten) {
+  ScratchDir dir;
+  HostList list;
+  for (int i = 0; i < 50; ++i) list.Append(HostRecord{"192.168.0.1", "m", "w", "n", ""});
+  const std::string line = FormatListLine(ListLayout::kExport, list.At(0));
+
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  auto* old_handler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 43 + 3 * line.size();  // header and three whole lines
+  setrlimit(RLIMIT_FSIZE, &small);
+  auto r = WriteListFile(dir / "e.txt", list, ListLayout::kExport);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, old_handler);
+
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_FALSE(r.status.reason.empty());
+  EXPECT_EQ(r.lines_written, 4u);
+  EXPECT_EQ(ReadBytes(dir / "e.txt"), kExportHeader + "\r\n" + line + line + line);
+}
+
+}  // namespace
+}  // namespace lr
+#endif
