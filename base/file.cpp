@@ -17,7 +17,9 @@ std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
-int LastErrno() { return errno != 0 ? errno : EIO; }
+int LastErrno() {
+  return errno != 0 ? errno : EIO;
+}
 
 }  // namespace
 

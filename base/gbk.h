@@ -10,7 +10,9 @@
 
 namespace lr {
 
-inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsGbkLeadByte(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
 
 // ASCII letters that stand as single-byte characters become lower case; double-byte
 // characters pass unchanged.

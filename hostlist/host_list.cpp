@@ -20,7 +20,9 @@ HostList::Id HostList::InsertTop(HostRecord record) {
   return cells_.front()->id;
 }
 
-void HostList::Replace(size_t pos, HostRecord record) { cells_[pos]->record = std::move(record); }
+void HostList::Replace(size_t pos, HostRecord record) {
+  cells_[pos]->record = std::move(record);
+}
 
 void HostList::SetField(size_t pos, int field, std::string text) {
   cells_[pos]->record.Field(field) = std::move(text);

@@ -10,11 +10,17 @@ std::string& HostRecord::Field(int field) {
 
 const std::string& HostRecord::Field(int field) const {
   switch (field) {
-    case kFieldIp: return ip;
-    case kFieldMac: return mac;
-    case kFieldWorkgroup: return workgroup;
-    case kFieldName: return name;
-    default: assert(field == kFieldRemark); return remark;
+    case kFieldIp:
+      return ip;
+    case kFieldMac:
+      return mac;
+    case kFieldWorkgroup:
+      return workgroup;
+    case kFieldName:
+      return name;
+    default:
+      assert(field == kFieldRemark);
+      return remark;
   }
 }
 

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 void Trim(std::string_view text, size_t& begin, size_t& end) {
   while (begin < end && IsBlank(text[begin])) ++begin;
@@ -98,8 +100,8 @@ std::optional<std::string> Profile::Get(std::string_view section, std::string_vi
   auto it = s->key_index.find(GbkFoldCase(key));
   if (it == s->key_index.end()) return std::nullopt;
   const Key& k = s->keys[it->second];
-  std::string_view value = std::string_view(text_).substr(k.value_begin,
-                                                          k.value_end - k.value_begin);
+  std::string_view value =
+      std::string_view(text_).substr(k.value_begin, k.value_end - k.value_begin);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -185,8 +187,7 @@ void ProfileWriter::RewriteWith(std::string bytes) {
   time_on_disk_ = std::filesystem::last_write_time(path_, ec);
 }
 
-void ProfileWriter::Write(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void ProfileWriter::Write(std::string_view section, std::string_view key, std::string_view value) {
   // Blanks around names and values are not kept, as the platform's writer does; a reader
   // trims them anyway.
   size_t b = 0, e = value.size();

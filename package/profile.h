@@ -47,10 +47,10 @@ class Profile {
  private:
   friend class ProfileWriter;
   struct Key {
-    std::string name;         // trimmed, as written
-    size_t line_begin = 0;    // offset of the key line
-    size_t line_next = 0;     // offset just past its line end
-    size_t value_begin = 0;   // trimmed value inside the bytes
+    std::string name;        // trimmed, as written
+    size_t line_begin = 0;   // offset of the key line
+    size_t line_next = 0;    // offset just past its line end
+    size_t value_begin = 0;  // trimmed value inside the bytes
     size_t value_end = 0;
   };
   struct Section {
@@ -80,8 +80,8 @@ class ProfileWriter {
   // `shown_path` is the path as the failure message names it.
   ProfileWriter(std::filesystem::path path, std::string shown_path);
 
-  // Sets `key` in `section` to `value` (both trimmed of blanks): replaces an existing key in place, or adds the key
-  // at the end of its section, or adds the section at the end of the file. Throws
+  // Sets `key` in `section` to `value` (both trimmed of blanks): replaces an existing key in place,
+  // or adds the key at the end of its section, or adds the section at the end of the file. Throws
   // EIniFileException when the file can't be written; the file then keeps what it held.
   void Write(std::string_view section, std::string_view key, std::string_view value);
 

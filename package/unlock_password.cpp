@@ -7,7 +7,9 @@ namespace {
 constexpr unsigned char kKey[3] = {0x0E, 0x05, 0x1A};
 
 // Position i (1-based) uses kKey[i mod 3].
-unsigned char KeyFor(size_t index0) { return kKey[(index0 + 1) % 3]; }
+unsigned char KeyFor(size_t index0) {
+  return kKey[(index0 + 1) % 3];
+}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -10,8 +10,8 @@
 namespace lr::ui {
 
 // `type` is the MB_* flags; returns the IDOK/IDCANCEL/... of the answer.
-using MessageBoxSeam = std::function<int(const std::string& caption, const std::string& text,
-                                         unsigned type)>;
+using MessageBoxSeam =
+    std::function<int(const std::string& caption, const std::string& text, unsigned type)>;
 
 int ShowMessage(const std::string& caption, const std::string& text, unsigned type);
 

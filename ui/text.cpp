@@ -6,8 +6,8 @@ namespace lr::ui {
 
 std::wstring Wide(std::string_view gbk) {
   if (gbk.empty()) return {};
-  const int n = MultiByteToWideChar(kCodePageGbk, 0, gbk.data(), static_cast<int>(gbk.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(kCodePageGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(kCodePageGbk, 0, gbk.data(), static_cast<int>(gbk.size()), out.data(), n);
   return out;

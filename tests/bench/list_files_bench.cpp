@@ -11,10 +11,10 @@ namespace {
 lr::HostList MakeList(int n) {
   lr::HostList list;
   for (int i = 0; i < n; ++i) {
-    list.Append(lr::HostRecord{lr::DottedQuad(static_cast<std::uint32_t>(0xC0A80000u + i)),
-                               lr::StrFormat("00-0C-29-%02X-%02X-%02X", (i >> 16) & 0xFF,
-                                             (i >> 8) & 0xFF, i & 0xFF),
-                               "WORKGROUP      ", lr::StrFormat("PC%05d        ", i), ""});
+    list.Append(lr::HostRecord{
+        lr::DottedQuad(static_cast<std::uint32_t>(0xC0A80000u + i)),
+        lr::StrFormat("00-0C-29-%02X-%02X-%02X", (i >> 16) & 0xFF, (i >> 8) & 0xFF, i & 0xFF),
+        "WORKGROUP      ", lr::StrFormat("PC%05d        ", i), ""});
   }
   return list;
 }

@@ -19,11 +19,11 @@ void BM_WriteInfoList(benchmark::State& state) {
     lr::ProfileWriter writer(path, "Myset.ini");
     writer.Write(lr::kSectionAutoSet, lr::kKeyGateway, "192.168.0.1");
     for (int i = 0; i < n; ++i) {
-      writer.Write(lr::kSectionInfoList,
-                   lr::StrFormat("00-0C-29-%02X-%02X-%02X", (i >> 16) & 0xFF, (i >> 8) & 0xFF,
-                                 i & 0xFF),
-                   lr::JoinHostEntry(lr::DottedQuad(static_cast<std::uint32_t>(0x0A000000 + i)),
-                                     lr::StrFormat("PC%05d", i)));
+      writer.Write(
+          lr::kSectionInfoList,
+          lr::StrFormat("00-0C-29-%02X-%02X-%02X", (i >> 16) & 0xFF, (i >> 8) & 0xFF, i & 0xFF),
+          lr::JoinHostEntry(lr::DottedQuad(static_cast<std::uint32_t>(0x0A000000 + i)),
+                            lr::StrFormat("PC%05d", i)));
     }
   }
   state.SetItemsProcessed(state.iterations() * n);

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const lr::Profile profile = lr::Profile::Parse(bytes);
   const lr::ClientSettings s = lr::ReadClientSettings(profile);
-  for (const std::string* v : {&s.gateway, &s.mask, &s.unlock_pw, &s.can_reboot,
-                               &s.can_modify_ra2, &s.execute_path, &s.form_stat}) {
+  for (const std::string* v : {&s.gateway, &s.mask, &s.unlock_pw, &s.can_reboot, &s.can_modify_ra2,
+                               &s.execute_path, &s.form_stat}) {
     if (v->size() > lr::kMaxProfileValue || v->size() > size) std::abort();
   }
   lr::DecodeUnlockPassword(s.unlock_pw);

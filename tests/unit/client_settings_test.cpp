@@ -57,7 +57,10 @@ TEST(HostEntry, LookupMatchesOnlyTheDashFormUpToCase) {
 TEST(HostEntry, GeneratorValuesRoundTripThroughTheFile) {
   lr::testing::ScratchDir dir;
   ProfileWriter w(dir / "Myset.ini", "Myset.ini");
-  w.Write(kSectionInfoList, "00-1A-2B-3C-4D-5E", JoinHostEntry("10.0.0.1", "\xCD\xF8\xB0\xC9" "01"));
+  w.Write(kSectionInfoList, "00-1A-2B-3C-4D-5E",
+          JoinHostEntry("10.0.0.1",
+                        "\xCD\xF8\xB0\xC9"
+                        "01"));
   w.Write(kSectionInfoList, "00-1A-2B-3C-4D-5E", JoinHostEntry("10.0.0.2", "later"));
   Profile p = ReadProfileFile(dir / "Myset.ini");
   EXPECT_EQ(p.KeyNames(kSectionInfoList).size(), 1u);

@@ -37,8 +37,7 @@ TEST(ListFiles, ExportAndSaveOnExitWriteByteForByte) {
   ScratchDir dir;
   HostList list = OneRecord();
   ASSERT_TRUE(WriteListFile(dir / "e.txt", list, ListLayout::kExport).status.ok);
-  EXPECT_EQ(ReadBytes(dir / "e.txt"),
-            kExportHeader + "\r\n192.168.0.5 00-11-22-33-44-55 PC5\r\n");
+  EXPECT_EQ(ReadBytes(dir / "e.txt"), kExportHeader + "\r\n192.168.0.5 00-11-22-33-44-55 PC5\r\n");
   auto r = WriteListFile(dir / "s.txt", list, ListLayout::kSaveOnExit);
   ASSERT_TRUE(r.status.ok);
   EXPECT_EQ(r.lines_written, 2u);
@@ -70,15 +69,18 @@ TEST(ListFiles, UnwritablePathReportsTheReasonAndWritesNothing) {
   EXPECT_EQ(r.lines_written, 0u);
 }
 
-std::vector<HostRecord> Parse(std::string_view text) { return ParseImport(text); }
+std::vector<HostRecord> Parse(std::string_view text) {
+  return ParseImport(text);
+}
 
 TEST(ListFiles, ImportSplitsAtTheFirstTwoSpaces) {
-  auto recs = Parse("header\r\n"
-                    "192.168.0.5 00-11 PC 5 \r\n"
-                    "10.0.0.1 PC1\r\n"
-                    "nospace\r\n"
-                    "\r\n"
-                    " lead space\r\n");
+  auto recs = Parse(
+      "header\r\n"
+      "192.168.0.5 00-11 PC 5 \r\n"
+      "10.0.0.1 PC1\r\n"
+      "nospace\r\n"
+      "\r\n"
+      " lead space\r\n");
   ASSERT_EQ(recs.size(), 5u);
   EXPECT_EQ(recs[0], (HostRecord{"192.168.0.5", "00-11", "-", "PC 5 ", ""}));
   EXPECT_EQ(recs[1], (HostRecord{"10.0.0.1", "", "-", "PC1", ""}));
@@ -116,7 +118,8 @@ TEST(ListFiles, ExportThenImportGivesTheRecordsBack) {
 }
 
 TEST(ListFiles, SaveOnExitFileImportsWorkgroupIntoTheName) {
-  auto recs = Parse(std::string(kSaveHeader) + "\r\n192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
+  auto recs =
+      Parse(std::string(kSaveHeader) + "\r\n192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
   ASSERT_EQ(recs.size(), 1u);
   EXPECT_EQ(recs[0].name, "WORKGROUP PC5 ");
 }

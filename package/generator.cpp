@@ -1,0 +1,59 @@
+#include "package/generator.h"
+
+#include "package/client_settings.h"
+#include "package/unlock_password.h"
+
+namespace lr {
+
+namespace {
+
+constexpr const char* kNoAddress = "0.0.0.0";
+
+void WritePackage(const GeneratorInputs& in, const HostList& hosts, PackageTarget& t) {
+  t.WriteSetting(kSectionAutoSet, kKeyGateway, in.gateway);
+  t.WriteSetting(kSectionAutoSet, kKeyMask, in.mask);
+  for (size_t i = 0; i < hosts.Count(); ++i) {
+    const HostRecord& r = hosts.At(i);
+    t.WriteSetting(kSectionInfoList, r.mac, JoinHostEntry(r.ip, r.name));
+  }
+  if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
+    throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
+  }
+  t.SaveHostprep();  // a missing executable is not reported; the package completes
+  t.WriteSetting(kSectionAutoSet, kKeyUnlockPW, EncodeUnlockPassword(in.password1));
+  t.WriteSetting(kSectionAutoSet, kKeyCanReboot, in.reboot ? kYes : kNo);
+  t.WriteSetting(kSectionAutoSet, kKeyCanModifyRA2, in.modify_ra2 ? kYes : kNo);
+  t.WriteSetting(kSectionAutoSet, kKeyExecutePath, in.execute_path);
+  if (!in.execute_path.empty() && in.window_mode != GeneratorInputs::WindowMode::kNone) {
+    t.WriteSetting(kSectionAutoSet, kKeyFormStat,
+                   in.window_mode == GeneratorInputs::WindowMode::kNormal ? "1" : "0");
+  }
+}
+
+}  // namespace
+
+GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts,
+                                PackageTarget& t) {
+  if (in.gateway == kNoAddress || in.mask == kNoAddress) {
+    t.ShowMessage("警告", "内网网关IP及子网掩码不能为空！", MessageKind::kWarning);
+    return GenerateOutcome::kRefused;
+  }
+  if (in.password1 != in.password2) {
+    t.ShowMessage("提示", "前后两次输入的密码不一致！", MessageKind::kWarning);
+    return GenerateOutcome::kRefused;
+  }
+  t.DeleteSettingsFile();
+  try {
+    WritePackage(in, hosts, t);
+  } catch (const std::exception& e) {
+    t.ShowMessage("错误", e.what(), MessageKind::kError);
+    return GenerateOutcome::kFailed;
+  }
+  t.ShowMessage("提示",
+                "所需文件已自动生成，并存入指定目录下！\r\n"
+                "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！",
+                MessageKind::kInformation);
+  return GenerateOutcome::kGenerated;
+}
+
+}  // namespace lr

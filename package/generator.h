@@ -1,0 +1,62 @@
+// The client package generation behind "生成并安装": the settings file written key by key,
+// the Run value that starts Hostprep at logon, and Hostprep.exe written out of Lanroster's
+// own resource.
+//
+// The checks come first (gateway, mask, the password pair), so a refused click touches
+// nothing and the previous package stays whole. Then the old settings file is removed and
+// the package written in its fixed order; a failed settings or registry write ends the click
+// there, keeping what was written before. The success message comes after the last key.
+#pragma once
+
+#include <string>
+
+#include "hostlist/host_list.h"
+#include "package/profile.h"
+
+namespace lr {
+
+// What the administrator set in the generator dialog.
+struct GeneratorInputs {
+  std::string gateway;       // dotted text of edtGateway
+  std::string mask;          // dotted text of edtMask
+  std::string password1;     // edtPW1
+  std::string password2;     // edtPW2
+  bool reboot = false;       // chkReboot
+  bool modify_ra2 = false;   // chkRA2
+  std::string execute_path;  // edtExecutePath
+  enum class WindowMode { kNone, kNormal, kHidden } window_mode = WindowMode::kNone;
+};
+
+enum class MessageKind { kWarning, kInformation, kError };
+
+// The machine the package is installed on.
+class PackageTarget {
+ public:
+  virtual ~PackageTarget() = default;
+  // Removes the settings file if it exists.
+  virtual void DeleteSettingsFile() = 0;
+  // Sets one key of the settings file; throws EIniFileException when refused.
+  virtual void WriteSetting(const std::string& section, const std::string& key,
+                            const std::string& value) = 0;
+  // Writes the Run value; false when the registry refuses.
+  virtual bool SetRunValue(const std::string& name, const std::string& command) = 0;
+  // Writes Hostprep.exe from the embedded resource; false on any failure (not reported).
+  virtual bool SaveHostprep() = 0;
+  virtual void ShowMessage(const std::string& caption, const std::string& text,
+                           MessageKind kind) = 0;
+};
+
+enum class GenerateOutcome {
+  kRefused,    // an input was refused; nothing was touched, the dialog stays open
+  kFailed,     // a write failed and was reported; what was written before stays
+  kGenerated,  // the package is complete; the dialog closes
+};
+
+inline constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kRunValueName = "hostprep";
+inline constexpr const char* kHostprepPath = "C:\\Windows\\Hostprep.exe";
+
+GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts,
+                                PackageTarget& target);
+
+}  // namespace lr

@@ -1,0 +1,155 @@
+#include "package/generator.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "package/client_settings.h"
+#include "tests/unit/test_files.h"
+
+namespace lr {
+namespace {
+
+// Records every step; writes the settings into a real file through ProfileWriter; can be
+// told to refuse the n-th settings write or the registry write.
+class FakeTarget : public PackageTarget {
+ public:
+  explicit FakeTarget(std::filesystem::path file) : file_(std::move(file)) {}
+
+  void DeleteSettingsFile() override {
+    log.push_back("delete");
+    std::filesystem::remove(file_);
+  }
+  void WriteSetting(const std::string& section, const std::string& key,
+                    const std::string& value) override {
+    if (fail_setting_at-- == 0) throw EIniFileException("C:\\Windows\\Myset.ini");
+    log.push_back(section + "/" + key);
+    writer_.Write(section, key, value);
+  }
+  bool SetRunValue(const std::string& name, const std::string& command) override {
+    log.push_back("run " + name + "=" + command);
+    return !refuse_registry;
+  }
+  bool SaveHostprep() override {
+    log.push_back("exe");
+    return false;  // a missing resource must not stop the package
+  }
+  void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override {
+    log.push_back("box " + caption + ": " + text + (kind == MessageKind::kError ? " (error)" : ""));
+  }
+
+  std::vector<std::string> log;
+  int fail_setting_at = -1;
+  bool refuse_registry = false;
+
+ private:
+  std::filesystem::path file_;
+  ProfileWriter writer_{file_, "C:\\Windows\\Myset.ini"};
+};
+
+GeneratorInputs GoodInputs() {
+  GeneratorInputs in;
+  in.gateway = "192.168.0.1";
+  in.mask = "255.255.255.0";
+  in.password1 = in.password2 = "abcd";
+  return in;
+}
+
+HostList TwoHostsSameMac() {
+  HostList hosts;
+  hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+  hosts.Append(HostRecord{"192.168.0.22", "00.0C.29.AB.01.FF", "WORKGROUP      ", "-", ""});
+  hosts.Append(HostRecord{"192.168.0.23", "00-1A-2B-3C-4D-5E", "-", "PC23", ""});
+  return hosts;
+}
+
+const char kSuccess[] =
+    "box 提示: 所需文件已自动生成，并存入指定目录下！\r\n"
+    "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！";
+
+TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
+  lr::testing::ScratchDir dir;
+  FakeTarget t(dir / "Myset.ini");
+  GeneratorInputs in = GoodInputs();
+  in.reboot = true;
+  in.execute_path = "C:\\Program Files\\x.exe";
+  in.window_mode = GeneratorInputs::WindowMode::kHidden;
+  ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+  EXPECT_EQ(t.log, (std::vector<std::string>{
+                       "delete", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
+                       "InfoList/00.0C.29.AB.01.FF", "InfoList/00-1A-2B-3C-4D-5E",
+                       "run hostprep=C:\\Windows\\Hostprep.exe", "exe", "AutoSet/UnlockPW",
+                       "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
+                       "AutoSet/FormStat", kSuccess}));
+  EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"),
+            "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\nUnlockPW=64786D61\r\n"
+            "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
+            "FormStat=0\r\n"
+            "[InfoList]\r\n00-1A-2B-3C-4D-5E=192.168.0.23~PC23\r\n"
+            "00.0C.29.AB.01.FF=192.168.0.22~-\r\n");
+}
+
+TEST(Generator, FormStatNeedsBothAPathAndAWindowMode) {
+  for (auto [path, mode, expect] :
+       std::vector<std::tuple<std::string, GeneratorInputs::WindowMode, bool>>{
+           {"x.exe", GeneratorInputs::WindowMode::kNone, false},
+           {"", GeneratorInputs::WindowMode::kNormal, false},
+           {"x.exe", GeneratorInputs::WindowMode::kNormal, true}}) {
+    lr::testing::ScratchDir dir;
+    FakeTarget t(dir / "Myset.ini");
+    GeneratorInputs in = GoodInputs();
+    in.execute_path = path;
+    in.window_mode = mode;
+    ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+    const ClientSettings s = ReadClientSettings(ReadProfileFile(dir / "Myset.ini"));
+    EXPECT_EQ(s.execute_path, path);
+    EXPECT_EQ(s.form_stat, expect ? "1" : "");
+  }
+}
+
+TEST(Generator, RefusedInputsTouchNothing) {
+  lr::testing::ScratchDir dir;
+  lr::testing::WriteBytes(dir / "Myset.ini", "previous package");
+  for (int which = 0; which < 3; ++which) {
+    FakeTarget t(dir / "Myset.ini");
+    GeneratorInputs in = GoodInputs();
+    if (which == 0) in.gateway = "0.0.0.0";
+    if (which == 1) in.mask = "0.0.0.0";
+    if (which == 2) in.password2 = "abce";
+    EXPECT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kRefused);
+    ASSERT_EQ(t.log.size(), 1u);
+    EXPECT_EQ(t.log[0], which == 2 ? "box 提示: 前后两次输入的密码不一致！"
+                                   : "box 警告: 内网网关IP及子网掩码不能为空！");
+  }
+  EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"), "previous package");
+}
+
+TEST(Generator, EmptyPasswordsMatchAndWriteAnEmptyUnlockKey) {
+  lr::testing::ScratchDir dir;
+  FakeTarget t(dir / "Myset.ini");
+  GeneratorInputs in = GoodInputs();
+  in.password1 = in.password2 = "";
+  ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+  auto p = ReadProfileFile(dir / "Myset.ini");
+  EXPECT_EQ(p.Get(kSectionAutoSet, kKeyUnlockPW), "");
+  EXPECT_FALSE(ReadClientSettings(p).Unlocks());
+}
+
+TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
+  lr::testing::ScratchDir dir;
+  FakeTarget t(dir / "Myset.ini");
+  t.fail_setting_at = 3;  // Gateway, Mask, first InfoList entry, then the refusal
+  EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), t), GenerateOutcome::kFailed);
+  EXPECT_EQ(t.log.back(), "box 错误: Unable to write to C:\\Windows\\Myset.ini (error)");
+  EXPECT_EQ(std::count(t.log.begin(), t.log.end(), std::string("exe")), 0);
+  EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList).size(), 1u);
+
+  FakeTarget r(dir / "Myset2.ini");
+  r.refuse_registry = true;
+  EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
+  EXPECT_EQ(r.log.back(), "box 错误: Failed to set data for 'hostprep' (error)");
+  EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+}
+
+}  // namespace
+}  // namespace lr
