@@ -8,7 +8,7 @@
 
 namespace lr {
 
-void ResolveAllNames(ScanView& view, const WindowThreadCall& on_window,
+void ResolveAllNames(ScanView& view, const OnWindowThread& on_window,
                      const ReverseLookupFn& lookup) {
   std::vector<std::pair<HostList::Id, std::string>> targets;
   on_window([&] {

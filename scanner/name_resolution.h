@@ -16,10 +16,10 @@
 
 namespace lr {
 
-using WindowThreadCall = std::function<void(const std::function<void()>& step)>;
+using OnWindowThread = std::function<void(const std::function<void()>& step)>;
 using ReverseLookupFn = std::function<std::string(const std::string& ip)>;
 
-void ResolveAllNames(ScanView& view, const WindowThreadCall& on_window,
+void ResolveAllNames(ScanView& view, const OnWindowThread& on_window,
                      const ReverseLookupFn& lookup);
 
 }  // namespace lr

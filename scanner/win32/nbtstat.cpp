@@ -1,0 +1,262 @@
+// The NetBIOS scanner and its sweep thread.
+#include "scanner/win32/nbtstat.h"
+
+#include "base/format.h"
+#include "scanner/ip_text.h"
+#include "scanner/nbt_walk.h"
+#include "scanner/scan_texts.h"
+#include "ui/message_box.h"
+
+namespace lr {
+
+namespace {
+
+constexpr UINT kSocketMessage = WM_USER + 1;  // 1025
+constexpr wchar_t kNotifyClass[] = L"LanrosterNbtNotify";
+constexpr DWORD kSendRoomWaitMs = 200;
+
+void RegisterNotifyClass(WNDPROC proc) {
+  static const bool registered = [proc] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kNotifyClass;
+    return RegisterClassW(&wc) != 0;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+TNbt::TNbt(NbtPorts ports) : ports_(ports) {
+  RegisterNotifyClass(&TNbt::NotifyProc);
+  notify_window_ = CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(notify_window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+  WSADATA data;
+  if (WSAStartup(0x0101, &data) != 0) {
+    ShowBox("StartUp Error!");
+  } else {
+    started_ = true;
+  }
+
+  socket_ = socket(AF_INET, SOCK_DGRAM, 0);
+  if (socket_ == INVALID_SOCKET) ShowBox(StrFormat("%d", WSAGetLastError()) + "  Socket创建失败");
+
+  sockaddr_in local = {};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(ports_.local);
+  local.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (bind(socket_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) ShowBox("bind fail");
+
+  WSAAsyncSelect(socket_, notify_window_, kSocketMessage, FD_READ);
+
+  ack_event_ = CreateEventW(nullptr, TRUE, FALSE, L"WAIT_ACK");
+  stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  Timeout = 100;
+}
+
+TNbt::~TNbt() {
+  Stop();
+  WaitSweepEnd();
+  send_thread_.reset();
+  if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  if (started_) WSACleanup();
+  if (notify_window_) DestroyWindow(notify_window_);
+  if (ack_event_) CloseHandle(ack_event_);
+  if (stop_event_) CloseHandle(stop_event_);
+}
+
+void TNbt::SetListView(HostList* list, Notify changed) {
+  list_ = list;
+  list_changed_ = std::move(changed);
+}
+
+bool TNbt::Start() {
+  if (in_window_steps_ > 0) return false;
+  if (SweepRunning()) {
+    Stop();
+    WaitSweepEnd();
+  }
+  send_thread_.reset();
+  stop_flag_ = false;
+  ResetEvent(stop_event_);
+  send_thread_ = std::make_unique<TSendDataThread>(*this);
+  send_thread_->Resume();
+  return true;
+}
+
+void TNbt::Stop() {
+  stop_flag_ = true;
+  if (send_thread_ && !send_thread_->Finished()) SetEvent(stop_event_);
+}
+
+bool TNbt::SweepRunning() const {
+  return send_thread_ && !send_thread_->Finished();
+}
+
+void TNbt::WaitSweepEnd() {
+  if (send_thread_) WaitRunningSentMessages(send_thread_->Handle());
+}
+
+std::uint16_t TNbt::BoundPort() const {
+  sockaddr_in addr = {};
+  int len = sizeof addr;
+  if (getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return 0;
+  return ntohs(addr.sin_port);
+}
+
+void TNbt::ShowBox(const std::string& text) {
+  ++in_window_steps_;
+  ui::ShowMessage("Lanroster", text, MB_OK);
+  --in_window_steps_;
+}
+
+void TNbt::Synchronize(const std::function<void()>& step) {
+  window_call_.Call([this, &step] {
+    ++in_window_steps_;
+    try {
+      step();
+    } catch (...) {
+      --in_window_steps_;
+      throw;
+    }
+    --in_window_steps_;
+  });
+}
+
+void TNbt::SendQuery(const std::uint8_t* packet, size_t n, const std::string& ip) {
+  sockaddr_in peer = {};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(ports_.remote);
+  peer.sin_addr.s_addr = inet_addr(ip.c_str());
+  const auto* to = reinterpret_cast<const sockaddr*>(&peer);
+  const int len = static_cast<int>(n);
+
+  int sent = sendto(socket_, reinterpret_cast<const char*>(packet), len, 0, to, sizeof peer);
+  if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+    // The socket is non-blocking: a full send buffer (packets held while silent hosts'
+    // addresses are resolved) is no failure. Wait a little for room, then try once more.
+    const DWORD begin = GetTickCount();
+    for (;;) {
+      const DWORD spent = GetTickCount() - begin;
+      if (spent >= kSendRoomWaitMs) break;
+      const DWORD left = kSendRoomWaitMs - spent;
+      fd_set writable;
+      FD_ZERO(&writable);
+      FD_SET(socket_, &writable);
+      timeval tv = {static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
+      select(0, nullptr, &writable, nullptr, &tv);
+      sent = sendto(socket_, reinterpret_cast<const char*>(packet), len, 0, to, sizeof peer);
+      if (sent != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK) break;
+    }
+    if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+      ++dropped_;
+      return;
+    }
+  }
+  if (sent == SOCKET_ERROR) ShowBox("SOCKET_ERROR,send fail.");
+  if (sent != len) ShowBox("Not Send all");
+}
+
+LRESULT CALLBACK TNbt::NotifyProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == kSocketMessage) {
+    auto* self = reinterpret_cast<TNbt*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) self->OnSocketRead(lparam);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+void TNbt::OnSocketRead(LPARAM lparam) {
+  if (WSAGETSELECTEVENT(lparam) != FD_READ) return;
+  std::uint8_t buffer[kNbtReceiveBufferSize];
+  sockaddr_in from = {};
+  int from_len = sizeof from;
+  const int n = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
+                         reinterpret_cast<sockaddr*>(&from), &from_len);
+  if (n > 0) {
+    const auto* a = reinterpret_cast<const std::uint8_t*>(&from.sin_addr.s_addr);
+    try {
+      HostRecord record =
+          ParseReply(buffer, static_cast<size_t>(n), DottedQuad(a[0], a[1], a[2], a[3]));
+      if (list_) {
+        list_->InsertTop(std::move(record));
+        if (list_changed_) list_changed_();
+      }
+    } catch (...) {
+      // Never across the window procedure (only allocation can fail here).
+    }
+  }
+  SetEvent(ack_event_);
+}
+
+TSendDataThread::TSendDataThread(TNbt& nbt) : nbt_(nbt) {
+  thread_ = CreateThread(nullptr, 0, &TSendDataThread::ThreadProc, this, CREATE_SUSPENDED, nullptr);
+}
+
+TSendDataThread::~TSendDataThread() {
+  if (thread_) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+  }
+}
+
+void TSendDataThread::Resume() {
+  if (thread_) ResumeThread(thread_);
+}
+
+bool TSendDataThread::Finished() const {
+  return !thread_ || WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI TSendDataThread::ThreadProc(LPVOID self) {
+  static_cast<TSendDataThread*>(self)->Execute();
+  return 0;
+}
+
+void TSendDataThread::Execute() {
+  TNbt& nbt = nbt_;
+  const auto raise_end = [&nbt] {
+    nbt.Synchronize([&nbt] {
+      if (nbt.OnEnd) nbt.OnEnd();
+    });
+  };
+
+  nbt.Synchronize([&] {
+    CurrentIP = nbt.StartIP;
+    EndIP = nbt.EndIP;
+  });
+  if (!IsValidIP(CurrentIP) || !IsValidIP(EndIP)) {
+    nbt.Synchronize([&nbt] { nbt.ShowBox("Illegal IP address!"); });
+    return;
+  }
+  std::uint8_t cur[4];
+  std::uint8_t end[4];
+  SplitOctets(CurrentIP, cur);
+  SplitOctets(EndIP, end);
+  NbtWalk walk(cur, end);
+
+  for (;;) {
+    if (nbt.stop_flag_) {
+      raise_end();
+      return;
+    }
+    CurrentIP = walk.Current();
+    nbt.Synchronize([&] {
+      nbt.StatusText = NbtStatusText(CurrentIP);
+      if (nbt.OnSend) nbt.OnSend();
+      nbt.SendQuery(kNodeStatusQuery.data(), kNodeStatusQuery.size(), CurrentIP);
+    });
+    const HANDLE waits[2] = {nbt.ack_event_, nbt.stop_event_};
+    std::uint32_t timeout = nbt.Timeout;
+    if (timeout >= INFINITE) timeout = INFINITE - 1;
+    WaitForMultipleObjects(2, waits, FALSE, timeout);
+    ResetEvent(nbt.ack_event_);
+    if (!walk.Advance()) break;
+  }
+  raise_end();
+}
+
+}  // namespace lr

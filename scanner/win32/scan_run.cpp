@@ -1,0 +1,187 @@
+// The scan run behind the main window's handlers.
+#include "scanner/win32/scan_run.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "base/file.h"
+#include "scanner/compare_records.h"
+#include "scanner/icmp_sweep.h"
+#include "scanner/id_exceptions.h"
+#include "scanner/ip_text.h"
+#include "scanner/name_resolution.h"
+#include "scanner/nbt_events.h"
+#include "scanner/win32/id_icmp_client.h"
+#include "scanner/win32/nbtstat.h"
+#include "scanner/win32/reverse_lookup.h"
+#include "scanner/win32/window_thread_call.h"
+#include "ui/text.h"
+
+namespace lr {
+
+namespace {
+constexpr char kNetBios[] = "NetBios";
+}  // namespace
+
+struct ScanRun::Impl : IcmpSweepPlatform {
+  Impl(ScanView& v, ScanRunOptions o) : view(v), options(std::move(o)) {
+    nbt.SetListView(&view.Hosts(), [this] { view.HostsChanged(); });
+  }
+
+  ~Impl() override {
+    nbt.Stop();
+    nbt.WaitSweepEnd();
+    if (resolve_thread) {
+      WaitRunningSentMessages(resolve_thread);
+      CloseHandle(resolve_thread);
+    }
+  }
+
+  TIdIcmpClient& Icmp() {
+    if (!icmp) {
+      icmp.emplace();
+      icmp->ReceiveTimeout = options.echo_receive_timeout_ms;
+    }
+    return *icmp;
+  }
+
+  // IcmpSweepPlatform
+  void Echo(const std::string& host) override {
+    TIdIcmpClient& client = Icmp();
+    client.Host = host;
+    client.Echo();
+  }
+  void Sleep(unsigned ms) override { ::Sleep(ms); }
+  void StartDumpCommand() override {
+    std::wstring command = ui::Wide(options.arp_command);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi = {};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                       &pi)) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+  }
+  void DeleteDump() override { DeleteFileW(options.dump_path.c_str()); }
+  FileStatus ReadDump(std::string& text) override { return ReadWholeFile(options.dump_path, text); }
+  std::string DumpPathText() override { return ui::Gbk(options.dump_path.wstring()); }
+
+  bool ResolveRunning() const {
+    return resolve_thread && WaitForSingleObject(resolve_thread, 0) != WAIT_OBJECT_0;
+  }
+
+  static DWORD WINAPI ResolveThread(LPVOID param) {
+    auto* self = static_cast<Impl*>(param);
+    try {
+      ResolveAllNames(
+          self->view, [self](const std::function<void()>& step) { self->caller.Call(step); },
+          &ReverseLookup);
+    } catch (...) {
+      // A failed allocation ends the batch; nothing is left half-written.
+    }
+    return 0;
+  }
+
+  ScanView& view;
+  ScanRunOptions options;
+  TNbt nbt;
+  std::optional<TIdIcmpClient> icmp;
+  WindowThreadCall caller;
+  std::string protocol = kNetBios;
+  bool icmp_running = false;
+  bool icmp_cancel = false;
+  HANDLE resolve_thread = nullptr;
+};
+
+ScanRun::ScanRun(ScanView& view, ScanRunOptions options)
+    : impl_(std::make_unique<Impl>(view, std::move(options))) {}
+
+ScanRun::~ScanRun() = default;
+
+void ScanRun::ScanClick(const std::string& start, const std::string& end,
+                        const std::string& protocol, const std::string& timeout_text) {
+  Impl& s = *impl_;
+  // A click from the ICMP sweep's own pending input would nest a second sweep inside it.
+  if (s.icmp_running) return;
+  if (protocol == kNetBios) {
+    s.protocol = protocol;
+    if (s.nbt.SweepRunning()) {
+      // Stop the running sweep and let its end notification through before starting anew.
+      s.nbt.Stop();
+      s.nbt.WaitSweepEnd();
+    }
+    NbtScanStarting(s.view);
+    s.nbt.StartIP = start;
+    s.nbt.EndIP = end;
+    s.nbt.Timeout = TimeoutFromText(timeout_text);
+    s.nbt.OnSend = [&s] { NbtSendEvent(s.view, s.nbt.StatusText); };
+    s.nbt.OnEnd = [&s] { NbtEndEvent(s.view); };
+    s.nbt.Start();
+    return;
+  }
+  if (s.nbt.SweepRunning()) {
+    s.nbt.Stop();
+    s.nbt.WaitSweepEnd();
+  }
+  s.protocol = protocol;
+  s.icmp_running = true;
+  try {
+    IcmpSweepPauses pauses;
+    pauses.harvest_ms = s.options.harvest_pause_ms;
+    pauses.dump_ms = s.options.dump_pause_ms;
+    RunIcmpSweep(s.view, s, pauses, start, end, s.icmp_cancel);
+  } catch (const std::exception& e) {
+    s.view.ShowError(e.what());
+  }
+  s.icmp_running = false;
+}
+
+void ScanRun::StopClick() {
+  Impl& s = *impl_;
+  if (s.protocol == kNetBios) {
+    s.nbt.Stop();
+  } else {
+    IcmpStopClick(s.view, s.icmp_cancel);
+  }
+}
+
+void ScanRun::ResolveNamesClick() {
+  Impl& s = *impl_;
+  // One batch at a time: a second click while one runs is ignored.
+  if (s.ResolveRunning()) return;
+  if (s.resolve_thread) {
+    CloseHandle(s.resolve_thread);
+    s.resolve_thread = nullptr;
+  }
+  s.resolve_thread = CreateThread(nullptr, 0, &Impl::ResolveThread, &s, 0, nullptr);
+}
+
+void ScanRun::ColumnClick(int column) {
+  impl_->view.Hosts().Sort(
+      [column](const HostRecord& a, const HostRecord& b) { return CompareRecords(a, b, column); });
+  impl_->view.HostsChanged();
+}
+
+void ScanRun::DeleteDumpFile() {
+  DeleteFileW(impl_->options.dump_path.c_str());
+}
+
+bool ScanRun::NbtSweepRunning() const {
+  return impl_->nbt.SweepRunning();
+}
+bool ScanRun::ResolveRunning() const {
+  return impl_->ResolveRunning();
+}
+
+TNbt& ScanRun::Nbt() {
+  return impl_->nbt;
+}
+TIdIcmpClient& ScanRun::IcmpClient() {
+  return impl_->Icmp();
+}
+
+}  // namespace lr
