@@ -1,0 +1,45 @@
+// The machine as the boot-time apply sequence sees it: the settings file, the own MAC text,
+// the computer name, the registry under HKEY_LOCAL_MACHINE (one key open at a time), the
+// commands it starts, its pauses, the keyboard and its failure messages. The Windows shell
+// implements it with the real system; tests use a fake that records every call.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "clientprep/keyboard.h"
+
+namespace lr::clientprep {
+
+class ClientMachine {
+ public:
+  virtual ~ClientMachine() = default;
+
+  // The bytes of the settings file, or nullopt when it is missing or can't be read.
+  virtual std::optional<std::string> ReadSettingsFile() = 0;
+  // Six upper-case hexadecimal pairs joined by "-", or empty when not determinable.
+  virtual std::string OwnMacText() = 0;
+  // Its result is not examined.
+  virtual void SetComputerName(const std::string& name) = 0;
+
+  // Opens the key `path` of HKEY_LOCAL_MACHINE with full access, creating it when missing.
+  // A key that can't be opened isn't reported here: the calls below then fail.
+  virtual void OpenKey(const std::string& path) = 0;
+  virtual bool SetString(const std::string& name, const std::string& data) = 0;
+  virtual bool SetDword(const std::string& name, std::uint32_t data) = 0;
+  virtual bool ValueExists(const std::string& name) = 0;
+  virtual bool DeleteValue(const std::string& name) = 0;
+  virtual void CloseKey() = 0;
+
+  // A value that differs from run to run (the performance counter, else the tick count).
+  virtual std::uint64_t RandomSeed() = 0;
+  // Starts a command line and returns at once, without looking at its result.
+  virtual void StartCommand(const std::string& command_line, bool shown) = 0;
+  virtual void Pause(unsigned milliseconds) = 0;
+  virtual Keyboard& keyboard() = 0;
+  // A failure message in a message box without owner; returns when it is closed.
+  virtual void ShowError(const std::string& text) = 0;
+};
+
+}  // namespace lr::clientprep

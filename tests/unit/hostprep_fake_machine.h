@@ -1,0 +1,85 @@
+// A machine for tests of the apply sequence: settings bytes and a MAC text of the test's
+// choosing, and one log line per call, keystrokes included, so a test sees every step, its
+// order and every pause. Registry values live in a map so that failures can be injected.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/format.h"
+#include "clientprep/client_machine.h"
+#include "tests/unit/send_keys_fake.h"
+
+namespace lr::clientprep::testing {
+
+class FakeMachine : public ClientMachine {
+ public:
+  std::optional<std::string> settings;
+  std::string mac = "00-1A-2B-3C-4D-5E";
+  std::uint64_t seed = 42;
+  std::set<std::string> refused;              // value names whose writes or deletion fail
+  std::map<std::string, std::string> values;  // "key\\name" -> data
+  std::vector<std::string> log;
+  FakeKeyboard keyboard_;
+  std::string open_key;
+  int open_count = 0;
+
+  FakeMachine() { keyboard_.log = &log; }
+
+  std::optional<std::string> ReadSettingsFile() override {
+    log.push_back("read settings");
+    return settings;
+  }
+  std::string OwnMacText() override {
+    log.push_back("mac");
+    return mac;
+  }
+  void SetComputerName(const std::string& name) override { log.push_back("name " + name); }
+  void OpenKey(const std::string& path) override {
+    if (open_count++ != 0) log.push_back("ERROR second key opened");
+    open_key = path;
+    log.push_back("open " + path);
+  }
+  bool SetString(const std::string& name, const std::string& data) override {
+    log.push_back("set " + name + "=" + data);
+    return Store(name, data);
+  }
+  bool SetDword(const std::string& name, std::uint32_t data) override {
+    log.push_back(StrFormat("dword %s=%u", name.c_str(), data));
+    return Store(name, std::to_string(data));
+  }
+  bool ValueExists(const std::string& name) override {
+    log.push_back("exists " + name);
+    return values.count(open_key + "\\" + name) != 0;
+  }
+  bool DeleteValue(const std::string& name) override {
+    log.push_back("delete " + name);
+    if (refused.count(name)) return false;
+    values.erase(open_key + "\\" + name);
+    return true;
+  }
+  void CloseKey() override {
+    --open_count;
+    log.push_back("close");
+    open_key.clear();
+  }
+  std::uint64_t RandomSeed() override { return seed; }
+  void StartCommand(const std::string& command, bool shown) override {
+    log.push_back(std::string(shown ? "shown " : "hidden ") + command);
+  }
+  void Pause(unsigned ms) override { log.push_back(StrFormat("pause %u", ms)); }
+  Keyboard& keyboard() override { return keyboard_; }
+  void ShowError(const std::string& text) override { log.push_back("error " + text); }
+
+ private:
+  bool Store(const std::string& name, const std::string& data) {
+    if (open_key.empty() || refused.count(name)) return false;
+    values[open_key + "\\" + name] = data;
+    return true;
+  }
+};
+
+}  // namespace lr::clientprep::testing

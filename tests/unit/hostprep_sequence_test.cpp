@@ -1,0 +1,294 @@
+// The apply sequence over a fake machine: every step, its order and every pause, the
+// cases with nothing sound to apply, and the failures that end the program. Also the own
+// MAC text from two UUIDs and the random network number.
+#include "clientprep/apply_sequence.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "clientprep/network_number.h"
+#include "clientprep/own_mac.h"
+#include "package/unlock_password.h"
+#include "tests/unit/hostprep_fake_machine.h"
+
+namespace lr::clientprep {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing::FakeMachine;
+using ::testing::HasSubstr;
+
+const std::string kTcpip1 = "SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters";
+const std::string kNameKey = "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
+const std::string kTcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+// "netsh interface ip set address " then 本地连接 in GBK.
+const std::string kNetsh =
+    "netsh interface ip set address \xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3 static ";
+
+std::string Settings(const std::string& autoset, const std::string& infolist) {
+  return "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\n" + autoset + "[InfoList]\r\n" +
+         infolist;
+}
+
+const std::string kEntry = "00-1A-2B-3C-4D-5E=192.168.0.21~PC21\r\n";
+
+// The log lines of writing the computer name `name`, after SetComputerName.
+std::vector<std::string> NameSteps(const std::string& name) {
+  return {"name " + name,
+          "open " + kTcpip1,
+          "set NV Hostname=" + name,
+          "set Hostname=" + name,
+          "close",
+          "open " + kNameKey,
+          "set ComputerName=" + name,
+          "close",
+          "open " + kTcpip,
+          "set NV Hostname=" + name,
+          "set Hostname=" + name,
+          "close"};
+}
+
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
+  FakeMachine m;
+  m.settings = Settings("UnlockPW=" + EncodeUnlockPassword("aB3") +
+                            "\r\nCanReboot=Yes\r\nCanModifyRA2=Yes\r\n"
+                            "ExecutePath=C:\\Cafe\\client.exe /min\r\nFormStat=1\r\n",
+                        kEntry);
+  m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
+  m.seed = 7;
+  EXPECT_EQ(RunApplySequence(m), kDone);
+  const std::vector<std::string> expected = Concat({
+      {"read settings", "mac"},
+      NameSteps("PC21"),
+      {"open " + std::string(kIpxKey),
+       StrFormat("dword VirtualNetworkNumber=%u", DrawNetworkNumber(7)), "close"},
+      {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1",
+       "pause 1000",
+       "shown C:\\Cafe\\client.exe /min",
+       "pause 15000",
+       "D72",
+       "U72",
+       "pause 2000",
+       "D41",
+       "U41",
+       "D10",
+       "D42",
+       "U42",
+       "U10",
+       "D33",
+       "U33",
+       "pause 1500",
+       "D0D",
+       "U0D",
+       "open " + std::string(kRunKey),
+       "exists hostprep",
+       "delete hostprep",
+       "pause 2000",
+       "close",
+       "hidden cmd /c shutdown -r -t 0"},
+  });
+  EXPECT_THAT(m.log, ElementsAreArray(expected));
+  EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 0u);
+  EXPECT_EQ(m.values[kNameKey + "\\ComputerName"], "PC21");
+}
+
+TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
+  FakeMachine m;
+  m.settings = Settings("UnlockPW=\r\nCanReboot=No\r\nCanModifyRA2=No\r\nExecutePath=\r\n", kEntry);
+  EXPECT_EQ(RunApplySequence(m), kDone);
+  const std::vector<std::string> expected = Concat({
+      {"read settings", "mac"},
+      NameSteps("PC21"),
+      {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
+       "open " + std::string(kRunKey), "exists hostprep", "pause 2000", "close"},
+  });
+  EXPECT_THAT(m.log, ElementsAreArray(expected));
+}
+
+TEST(ApplySequenceTest, FlagsAndWindowModeCompareExactly) {
+  struct Case {
+    std::string autoset;
+    std::vector<std::string> commands;  // after the address command
+  };
+  const Case cases[] = {
+      {"ExecutePath=prog.exe\r\n", {}},  // no FormStat: no program
+      {"ExecutePath=prog.exe\r\nFormStat=0\r\n", {"hidden prog.exe"}},
+      {"ExecutePath=prog.exe\r\nFormStat=2\r\n", {"hidden prog.exe"}},
+      {"ExecutePath=prog.exe\r\nFormStat=1\r\n", {"shown prog.exe"}},
+      {"ExecutePath=\r\nFormStat=1\r\n", {}},
+      {"CanReboot=yes\r\nCanModifyRA2=YES\r\n", {}},
+      {"CanReboot=Yes \r\n", {"hidden cmd /c shutdown -r -t 0"}},  // blanks trimmed
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = Settings(c.autoset, kEntry);
+    EXPECT_EQ(RunApplySequence(m), kDone);
+    std::vector<std::string> commands;
+    for (const std::string& line : m.log) {
+      if (line.rfind("dword", 0) == 0) commands.push_back(line);
+      if ((line.rfind("hidden ", 0) == 0 || line.rfind("shown ", 0) == 0) &&
+          line.find("netsh") == std::string::npos)
+        commands.push_back(line);
+    }
+    EXPECT_EQ(commands, c.commands) << c.autoset;
+  }
+}
+
+TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
+  struct Case {
+    const char* what;
+    std::optional<std::string> settings;
+    std::string mac;
+    ApplyResult result;
+  };
+  const std::string all =
+      "UnlockPW=0E05\r\nCanReboot=Yes\r\nCanModifyRA2=Yes\r\n"
+      "ExecutePath=prog.exe\r\nFormStat=1\r\n";
+  const Case cases[] = {
+      {"no settings file", std::nullopt, "00-1A-2B-3C-4D-5E", kNoSettingsFile},
+      {"no own MAC", Settings(all, kEntry), "", kNoOwnMac},
+      {"unknown MAC", Settings(all, kEntry), "00-1A-2B-3C-4D-5F", kNoEntry},
+      {"empty file", std::string(), "00-1A-2B-3C-4D-5E", kNoEntry},
+      {"dotted key", Settings(all, "00.1A.2B.3C.4D.5E=192.168.0.21~PC21\r\n"), "00-1A-2B-3C-4D-5E",
+       kNoEntry},
+      {"no tilde", Settings(all, "00-1A-2B-3C-4D-5E=PC21\r\n"), "00-1A-2B-3C-4D-5E",
+       kEntryWithoutTilde},
+      {"empty entry", Settings(all, "00-1A-2B-3C-4D-5E=\r\n"), "00-1A-2B-3C-4D-5E",
+       kEntryWithoutTilde},
+      {"no address", Settings(all, "00-1A-2B-3C-4D-5E=~PC21\r\n"), "00-1A-2B-3C-4D-5E",
+       kEmptyAddressOrName},
+      {"no name", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~\r\n"), "00-1A-2B-3C-4D-5E",
+       kEmptyAddressOrName},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = c.settings;
+    m.mac = c.mac;
+    m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
+    EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
+    for (const std::string& line : m.log)
+      EXPECT_TRUE(line == "read settings" || line == "mac") << c.what << ": " << line;
+    EXPECT_EQ(m.values.size(), 1u) << c.what;
+    EXPECT_NE(c.result, kDone);
+  }
+}
+
+TEST(ApplySequenceTest, EntryIsFoundWhateverTheLetterCaseOfItsKey) {
+  FakeMachine m;
+  m.settings = Settings("", "00-1a-2b-3c-4d-5e=10.0.0.9~\xCD\xF8\xB0\xC9~9\r\n");
+  EXPECT_EQ(RunApplySequence(m), kDone);
+  // The name is everything after the first "~", GBK bytes and further "~" included.
+  EXPECT_EQ(m.log[2], "name \xCD\xF8\xB0\xC9~9");
+  EXPECT_THAT(m.log, ::testing::Contains(HasSubstr(" static 10.0.0.9 255.255.255.0")));
+}
+
+TEST(ApplySequenceTest, RefusedRegistryWriteStopsTheProgram) {
+  for (const char* refused : {"NV Hostname", "Hostname", "ComputerName", "VirtualNetworkNumber"}) {
+    FakeMachine m;
+    m.settings =
+        Settings("CanModifyRA2=Yes\r\nCanReboot=Yes\r\nExecutePath=p\r\nFormStat=1\r\n", kEntry);
+    m.values[std::string(kRunKey) + "\\hostprep"] = "x";
+    m.refused.insert(refused);
+    EXPECT_EQ(RunApplySequence(m), kRegistryWriteFailed) << refused;
+    EXPECT_EQ(m.log[m.log.size() - 2], StrFormat("error Failed to set data for '%s'", refused));
+    EXPECT_EQ(m.log.back(), "close");  // the key is closed; nothing runs after
+    EXPECT_EQ(m.open_count, 0);
+    EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
+  }
+}
+
+TEST(ApplySequenceTest, RunValueThatCantBeDeletedPreventsTheRestart) {
+  FakeMachine m;
+  m.settings = Settings("CanReboot=Yes\r\n", kEntry);
+  m.values[std::string(kRunKey) + "\\hostprep"] = "x";
+  m.refused.insert("hostprep");
+  EXPECT_EQ(RunApplySequence(m), kRunValueKept);
+  EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("shutdown"))));
+  EXPECT_THAT(m.log, ::testing::Contains("error Failed to delete value 'hostprep'"));
+}
+
+TEST(ApplySequenceTest, KeystrokeFailures) {
+  // A bad repeat count in the password ends the program before the Run value goes.
+  FakeMachine m;
+  m.settings =
+      Settings("UnlockPW=" + EncodeUnlockPassword("a{F3 x}") + "\r\nCanReboot=Yes\r\n", kEntry);
+  EXPECT_EQ(RunApplySequence(m), kKeystrokeFailed);
+  EXPECT_EQ(m.log.back(), "error 'X' is not a valid integer value");
+  EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("hostprep"))));
+
+  // An unclosed brace or a key the layout lacks is reported and the sequence goes on; the
+  // syntax characters of the password act as syntax.
+  FakeMachine n;
+  n.settings = Settings("UnlockPW=" + EncodeUnlockPassword("a+b\xA3{x") + "\r\n", kEntry);
+  EXPECT_EQ(RunApplySequence(n), kDone);
+  const auto f3 = std::find(n.log.begin(), n.log.end(), "pause 2000");
+  const auto enter = std::find(n.log.begin(), n.log.end(), "pause 1500");
+  EXPECT_THAT(
+      std::vector<std::string>(f3 + 1, enter),
+      ElementsAre("D41", "U41", "D10", "D42", "U42", "U10", "box Invalid KeyName", "box No Close"));
+  EXPECT_EQ(n.log.back(), "close");
+}
+
+TEST(ApplySequenceTest, AddressCommandBytes) {
+  EXPECT_EQ(AddressCommand("192.168.0.21", "255.255.255.0", "192.168.0.1"),
+            kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1");
+}
+
+TEST(OwnMacTest, NodeFieldOfTwoEqualUuids) {
+  int calls = 0;
+  auto create = [&](unsigned char u[16]) {
+    ++calls;
+    for (int i = 0; i < 16; ++i) u[i] = static_cast<unsigned char>(calls * 16 + i);
+    const unsigned char node[6] = {0x00, 0x1a, 0x2b, 0xc3, 0xd4, 0xff};
+    std::memcpy(u + 10, node, 6);
+    return 0L;
+  };
+  EXPECT_EQ(MacTextFromUuids(create), "00-1A-2B-C3-D4-FF");
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(OwnMacTest, EmptyOnAnyFailureOrDifferentNodes) {
+  // 1824 marks a UUID unique only to this computer (no adapter).
+  for (long first : {0L, 1824L}) {
+    for (long second : {0L, 1824L, -1L}) {
+      if (first == 0 && second == 0) continue;
+      int calls = 0;
+      auto create = [&](unsigned char u[16]) {
+        std::memset(u, 0x11, 16);
+        return calls++ == 0 ? first : second;
+      };
+      EXPECT_EQ(MacTextFromUuids(create), "") << first << " " << second;
+    }
+  }
+  int calls = 0;
+  auto random_nodes = [&](unsigned char u[16]) {
+    std::memset(u, 0x22, 16);
+    u[15] = static_cast<unsigned char>(calls++);
+    return 0L;
+  };
+  EXPECT_EQ(MacTextFromUuids(random_nodes), "");
+}
+
+TEST(NetworkNumberTest, StaysInRangeAndVaries) {
+  std::set<std::uint32_t> seen;
+  for (std::uint64_t seed = 0; seed < 20000; ++seed) {
+    const std::uint32_t n = DrawNetworkNumber(seed * 0x1234567ull);
+    ASSERT_GE(n, 5u);
+    ASSERT_LE(n, 100003u);
+    seen.insert(n);
+  }
+  EXPECT_GT(seen.size(), 15000u);
+  EXPECT_EQ(DrawNetworkNumber(99), DrawNetworkNumber(99));
+}
+
+}  // namespace
+}  // namespace lr::clientprep
