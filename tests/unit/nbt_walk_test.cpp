@@ -1,0 +1,61 @@
+// The NetBIOS range walk over its table of ranges.
+#include "scanner/nbt_walk.h"
+
+#include <gtest/gtest.h>
+
+namespace lr {
+namespace {
+
+std::vector<std::string> Range(const std::string& prefix, int from, int to) {
+  std::vector<std::string> out;
+  for (int i = from; i <= to; ++i) out.push_back(prefix + std::to_string(i));
+  return out;
+}
+
+TEST(NbtWalk, EndIsNotQueriedUnlessItIsTheStart) {
+  const auto t = NbtQueryTargets("192.168.0.1", "192.168.0.254");
+  EXPECT_EQ(t, Range("192.168.0.", 1, 253));
+  EXPECT_EQ(NbtQueryTargets("192.168.0.5", "192.168.0.5"),
+            (std::vector<std::string>{"192.168.0.5"}));
+  EXPECT_EQ(NbtQueryTargets("192.168.0.10", "192.168.0.5"),
+            (std::vector<std::string>{"192.168.0.10"}));
+}
+
+TEST(NbtWalk, CarryQueriesDot255AndSkipsDot0) {
+  auto expected = Range("192.168.0.", 250, 255);
+  expected.push_back("192.168.1.1");
+  expected.push_back("192.168.1.2");
+  EXPECT_EQ(NbtQueryTargets("192.168.0.250", "192.168.1.3"), expected);
+}
+
+TEST(NbtWalk, StopsWhenTheThirdOctetReaches255) {
+  EXPECT_EQ(NbtQueryTargets("10.0.254.250", "10.0.255.9"), Range("10.0.254.", 250, 255));
+  EXPECT_EQ(NbtQueryTargets("10.0.255.1", "10.0.255.9"), (std::vector<std::string>{"10.0.255.1"}));
+}
+
+TEST(NbtWalk, FirstTwoOctetsComeFromTheStart) {
+  EXPECT_EQ(NbtQueryTargets("10.1.0.1", "172.16.0.3"),
+            (std::vector<std::string>{"10.1.0.1", "10.1.0.2"}));
+}
+
+TEST(NbtWalk, EveryRangeEnds) {
+  // The walk over whole third octets is bounded (at most 255 * 255 steps).
+  for (int sc : {0, 1, 254, 255}) {
+    for (int ec : {0, 1, 254, 255}) {
+      for (int sd : {0, 1, 254, 255}) {
+        for (int ed : {0, 1, 254, 255}) {
+          const std::uint8_t s[4] = {10, 0, static_cast<std::uint8_t>(sc),
+                                     static_cast<std::uint8_t>(sd)};
+          const std::uint8_t e[4] = {10, 0, static_cast<std::uint8_t>(ec),
+                                     static_cast<std::uint8_t>(ed)};
+          NbtWalk walk(s, e);
+          int steps = 1;
+          while (walk.Advance()) ASSERT_LT(++steps, 70000);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace lr
