@@ -1,0 +1,30 @@
+// Lanroster.exe: creates the main window, the record dialog and the generator dialog, in
+// that order, shows the main window and runs the message loop until the window closes or
+// the menu's exit ends it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "apps/Lanroster/generator_dialog.h"
+#include "hostlist/win32/Add.h"
+#include "hostlist/win32/Unit1.h"
+#include "ui/modal.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  lr::GeneratorDialog generator;
+  lr::TForm1Options options;
+  options.quit = [] { PostQuitMessage(0); };
+  options.show_generator = [&generator] { generator.ShowModal(); };
+
+  lr::TForm1 form1(std::move(options));
+  if (!form1.Create()) return 1;
+  lr::TFrmAdd frm_add(form1);
+  if (!frm_add.Create(form1.hwnd())) return 1;
+  form1.SetRecordDialog(&frm_add);
+  if (!generator.Create(form1.hwnd())) return 1;
+
+  form1.Show();
+  return lr::ui::RunMessageLoop(form1.hwnd(), form1.Accelerators());
+}

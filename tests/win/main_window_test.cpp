@@ -1,0 +1,350 @@
+// The main window driven with window messages: its controls as shown, delete, sorting,
+// in-place edit of the address, the list files, the client-configuration button, help,
+// the status-bar link, and every way of closing.
+#include "tests/win/main_window_test_support.h"
+
+namespace lr::test {
+namespace {
+
+std::string HeaderText(HWND list, int column, int* width, int* format) {
+  wchar_t buf[64] = {};
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  col.pszText = buf;
+  col.cchTextMax = 64;
+  SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+  *width = col.cx;
+  *format = col.fmt & LVCFMT_JUSTIFYMASK;
+  return ui::Gbk(buf);
+}
+
+TEST_F(MainWindowTest, ShowsItsControlsAsAtStart) {
+  HWND h = form_->hwnd();
+  RECT wr{};
+  GetWindowRect(h, &wr);
+  EXPECT_EQ(wr.right - wr.left, 840);
+  EXPECT_EQ(wr.bottom - wr.top, 576);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_LE(std::abs((wr.left + wr.right) - (work.left + work.right)), 1);
+  EXPECT_NE(ui::GetText(h).find("[", 0), std::string::npos);
+
+  EXPECT_EQ(form_->edtStart().IPString(), "192.168.0.1");
+  EXPECT_EQ(form_->edtEnd().IPString(), "192.168.0.254");
+  HWND combo = form_->control(TForm1::kComboBox1);
+  EXPECT_EQ(ui::GetText(combo), "NetBios");
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(ui::GetText(form_->control(TForm1::kSpinEdit1)), "100");
+
+  const char* captions[] = {"IP地址", "MAC地址", "工作组", "计算机名", "备注及其它"};
+  const int widths[] = {130, 130, 130, 130, 250};
+  const int formats[] = {LVCFMT_LEFT, LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_LEFT};
+  for (int i = 0; i < 5; ++i) {
+    int width = 0, format = 0;
+    EXPECT_EQ(HeaderText(List(), i, &width, &format), captions[i]);
+    EXPECT_EQ(width, widths[i]);
+    EXPECT_EQ(format, formats[i]);
+  }
+  const LONG_PTR style = GetWindowLongPtrW(List(), GWL_STYLE);
+  EXPECT_TRUE(style & LVS_OWNERDATA);
+  EXPECT_TRUE(style & LVS_SINGLESEL);
+  EXPECT_TRUE(style & LVS_EDITLABELS);
+
+  int parts[4] = {};
+  EXPECT_EQ(SendMessageW(form_->control(TForm1::kStatusBar1), SB_GETPARTS, 4,
+                         reinterpret_cast<LPARAM>(parts)),
+            3);
+  EXPECT_EQ(parts[0], 300);
+  EXPECT_EQ(parts[1] - parts[0], 250);
+  EXPECT_EQ(parts[2] - parts[1], 100);
+
+  EXPECT_TRUE(form_->ButtonEnabled(TForm1::kBtnScan));
+  EXPECT_FALSE(form_->ButtonEnabled(TForm1::kBtnStop));
+  for (auto b : {TForm1::kSpeedButton1, TForm1::kSpeedButton2, TForm1::kSpeedButton3,
+                 TForm1::kBtnExport, TForm1::kSpeedButton4, TForm1::kBtnInstall, TForm1::kBtnHelp})
+    EXPECT_TRUE(form_->ButtonEnabled(b)) << b;
+
+  HWND panel = form_->control(TForm1::kPanel1);
+  EXPECT_FALSE(IsWindowVisible(panel));
+  RECT pr{};
+  GetWindowRect(panel, &pr);
+  EXPECT_EQ(pr.right - pr.left, 345);
+  EXPECT_EQ(pr.bottom - pr.top, 49);
+}
+
+TEST_F(MainWindowTest, DeleteRemovesTheSelectedRecordOrWarns) {
+  form_->SpeedButton3Click();  // empty list: the selection warning, not the empty-list one
+  AddRecords({Rec("1", "a", "-", "x"), Rec("2", "b", "-", "y"), Rec("3", "c", "-", "z")});
+  form_->SpeedButton3Click();
+  Select(1);
+  Menu(TForm1::kSpeedButton3);  // N3
+  auto warnings = BoxesCaptioned("警告");
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(warnings[0].text, "您并没有选中要删除的记录！");
+  EXPECT_EQ(warnings[1].text, "您并没有选中要删除的记录！");
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Cell(0, 0), "1");
+  EXPECT_EQ(Cell(1, 0), "3");
+  EXPECT_EQ(SelectedRow(), -1);
+  // The Delete key in the list does the same.
+  Select(0);
+  SendMessageW(List(), WM_KEYDOWN, VK_DELETE, 0);
+  ASSERT_EQ(Rows(), 1);
+  EXPECT_EQ(Cell(0, 0), "3");
+}
+
+TEST_F(MainWindowTest, SortByAClickedColumnKeepsTheSelectionOnItsRecord) {
+  AddRecords({Rec("192.168.0.2", "b", "-", "Zeta"), Rec("192.168.0.10", "A", "-", "alpha"),
+              Rec("10.0.0.1", "c", "-", "Beta")});
+  Select(0);  // 192.168.0.2
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = List();
+  click.hdr.idFrom = TForm1::kListview1;
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = 0;
+  SendMessageW(form_->hwnd(), WM_NOTIFY, TForm1::kListview1, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(Cell(0, 0), "10.0.0.1");
+  EXPECT_EQ(Cell(1, 0), "192.168.0.10");  // addresses sort as text
+  EXPECT_EQ(Cell(2, 0), "192.168.0.2");
+  EXPECT_EQ(SelectedRow(), 2);
+  click.iSubItem = 3;  // computer name, letter case ignored
+  SendMessageW(form_->hwnd(), WM_NOTIFY, TForm1::kListview1, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(Cell(0, 3), "alpha");
+  EXPECT_EQ(Cell(1, 3), "Beta");
+  EXPECT_EQ(Cell(2, 3), "Zeta");
+  EXPECT_EQ(SelectedRow(), 2);
+  // Records added later are not placed by the sort.
+  form_->Hosts().Append(Rec("0.0.0.1", "d", "-", "aaa"));
+  form_->HostsChanged();
+  EXPECT_EQ(Cell(3, 0), "0.0.0.1");
+}
+
+TEST_F(MainWindowTest, SelectionFollowsItsRecordWhileRecordsArriveAtTheTop) {
+  AddRecords({Rec("10.0.0.1", "a", "-", "x"), Rec("10.0.0.2", "b", "-", "y")});
+  Select(1);
+  for (int i = 0; i < 3; ++i) {
+    form_->Hosts().InsertTop(Rec("10.0.1." + std::to_string(i), "n", "WG", "new"));
+    form_->HostsChanged();
+  }
+  EXPECT_EQ(SelectedRow(), 4);
+  EXPECT_EQ(form_->SelectedRecord(), std::optional<size_t>(4));
+  EXPECT_EQ(Cell(0, 0), "10.0.1.2");
+  form_->SpeedButton3Click();
+  EXPECT_EQ(form_->Hosts().Count(), 4u);
+  EXPECT_EQ(form_->Hosts().At(3).ip, "10.0.0.1");
+}
+
+TEST_F(MainWindowTest, InPlaceEditTakesAnyTextAsTheAddressAndEscKeepsIt) {
+  AddRecords({Rec("10.0.0.1", "a", "WG", "x"), Rec("10.0.0.2", "b", "WG", "y")});
+  Select(1);
+  SetFocus(List());
+  HWND edit = reinterpret_cast<HWND>(SendMessageW(List(), LVM_EDITLABELW, 1, 0));
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(ui::GetText(edit), "10.0.0.2");
+  ui::SetText(edit, "not an address");
+  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(form_->Hosts().At(1), Rec("not an address", "b", "WG", "y"));
+
+  edit = reinterpret_cast<HWND>(SendMessageW(List(), LVM_EDITLABELW, 1, 0));
+  ASSERT_NE(edit, nullptr);
+  ui::SetText(edit, "");
+  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(form_->Hosts().At(1).ip, "");
+
+  edit = reinterpret_cast<HWND>(SendMessageW(List(), LVM_EDITLABELW, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  ui::SetText(edit, "1.2.3.4");
+  SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_EQ(form_->Hosts().At(0).ip, "10.0.0.1");
+}
+
+TEST_F(MainWindowTest, ExportThenImportGivesTheRecordsBack) {
+  AddRecords({Rec("192.168.0.5", "00-11-22-33-44-55", "WORKGROUP", "PC5"),
+              Rec("10.0.0.1", "", "-", "name with spaces"), Rec("10.0.0.2", "m", "-", "")});
+  const auto path = dir_ / L"导出.txt";
+  dialog_answers_.push_back(Chosen(path));
+  form_->btnExportClick();
+  ASSERT_EQ(dialogs_.size(), 1u);
+  EXPECT_EQ(dialogs_[0].kind, ui::FileDialogRequest::Kind::kSave);
+  EXPECT_EQ(dialogs_[0].file_name, "NetInfo.txt");
+  EXPECT_EQ(dialogs_[0].filter, "文本文件(*.txt)|*.txt");
+  EXPECT_EQ(ReadFile(path),
+            "   IP\xB5\xD8\xD6\xB7        MAC\xB5\xD8\xD6\xB7       "
+            "\xBC\xC6\xCB\xE3\xBB\xFA\xC3\xFB  \r\n"
+            "192.168.0.5 00-11-22-33-44-55 PC5\r\n"
+            "10.0.0.1  name with spaces\r\n"
+            "10.0.0.2 m \r\n");
+  auto done = BoxesCaptioned("提示");
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_EQ(done[0].text, "全部记录已成功导出!");
+
+  dialog_answers_.push_back(Chosen(path));
+  form_->SpeedButton4Click();
+  EXPECT_EQ(dialogs_.back().kind, ui::FileDialogRequest::Kind::kOpen);
+  EXPECT_EQ(dialogs_.back().filter, "文本文件|*.txt");
+  ASSERT_EQ(Rows(), 6);
+  EXPECT_EQ(form_->Hosts().At(3), Rec("192.168.0.5", "00-11-22-33-44-55", "-", "PC5"));
+  EXPECT_EQ(form_->Hosts().At(4), Rec("10.0.0.1", "", "-", "name with spaces"));
+  EXPECT_EQ(form_->Hosts().At(5), Rec("10.0.0.2", "m", "-", ""));
+  EXPECT_EQ(Cell(5, 2), "-");
+  EXPECT_EQ(BoxesCaptioned("提示").size(), 1u);  // the import shows nothing
+}
+
+TEST_F(MainWindowTest, ExportRefusesAnEmptyListAndReportsAFileThatCantBeWritten) {
+  form_->btnExportClick();
+  auto refused = BoxesCaptioned("保存文件");
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].text, "没有可保存的内容！  ");
+  EXPECT_TRUE(dialogs_.empty());
+
+  AddRecords({Rec("1", "a", "-", "x")});
+  dialog_answers_.push_back({});  // cancelled
+  form_->btnExportClick();
+  dialog_answers_.push_back(Chosen(dir_ / L"missing" / L"NetInfo.txt"));
+  form_->btnExportClick();
+  auto errors = BoxesCaptioned(ui::kErrorCaption);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].text.find("NetInfo.txt"), std::string::npos);
+  EXPECT_EQ(errors[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+  EXPECT_TRUE(BoxesCaptioned("提示").empty());
+}
+
+TEST_F(MainWindowTest, ImportCancelledEmptyOrUnreadableChangesNothing) {
+  AddRecords({Rec("1", "a", "-", "x")});
+  dialog_answers_.push_back({});
+  form_->SpeedButton4Click();
+  EXPECT_TRUE(boxes_.empty());
+  dialog_answers_.push_back(Chosen(L""));
+  form_->SpeedButton4Click();
+  auto warn = BoxesCaptioned("警告");
+  ASSERT_EQ(warn.size(), 1u);
+  EXPECT_EQ(warn[0].text, "您没有选择任何文件，程序无法执行打开操作！");
+  dialog_answers_.push_back(Chosen(dir_ / L"absent.txt"));
+  form_->SpeedButton4Click();
+  EXPECT_EQ(BoxesCaptioned(ui::kErrorCaption).size(), 1u);
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(MainWindowTest, ClientConfigurationNeedsARecord) {
+  Toolbar(TForm1::kBtnInstall);
+  auto warn = BoxesCaptioned("警告");
+  ASSERT_EQ(warn.size(), 1u);
+  EXPECT_EQ(warn[0].text, "列表中记录为空，程序无法执行以下的操作！");
+  EXPECT_EQ(generator_shown_, 0);
+  AddRecords({Rec("1", "a", "-", "x")});
+  Toolbar(TForm1::kBtnInstall);
+  EXPECT_EQ(generator_shown_, 1);
+  EXPECT_EQ(BoxesCaptioned("警告").size(), 1u);
+}
+
+TEST_F(MainWindowTest, HelpShowsTheBoxThenOpensHelpTxtAndTheStatusBarOpensThePage) {
+  on_box_ = [this](const ShownBox&) { EXPECT_TRUE(shell_.empty()); };
+  Menu(TForm1::kBtnHelp);  // N6
+  on_box_ = nullptr;
+  auto about = BoxesCaptioned("关于");
+  ASSERT_EQ(about.size(), 1u);
+  EXPECT_EQ(about[0].text.rfind("点击列表框的计算机名字段即可进行表格排序！\r\n", 0), 0u);
+  EXPECT_EQ(std::count(about[0].text.begin(), about[0].text.end(), '\n'), 3);
+  EXPECT_EQ(about[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
+  ASSERT_EQ(shell_.size(), 1u);
+  EXPECT_EQ(shell_[0], ui::ExecutableFolder() + L"Help.txt");
+
+  NMMOUSE click{};
+  click.hdr.hwndFrom = form_->control(TForm1::kStatusBar1);
+  click.hdr.idFrom = TForm1::kStatusBar1;
+  click.hdr.code = NM_CLICK;
+  SendMessageW(form_->hwnd(), WM_NOTIFY, TForm1::kStatusBar1, reinterpret_cast<LPARAM>(&click));
+  ASSERT_EQ(shell_.size(), 2u);
+  EXPECT_EQ(shell_[1], TForm1::WebPage());
+  EXPECT_NE(form_->StatusText(2).size(), 0u);
+}
+
+TEST_F(MainWindowTest, AMenuItemRunsWhateverItsButtonsStateButAShortcutDoesNot) {
+  form_->SetButtonEnabled(ScanButton::kEdit, false);
+  EXPECT_FALSE(form_->ButtonEnabled(TForm1::kSpeedButton2));
+  Shortcut(TForm1::kSpeedButton2);
+  EXPECT_TRUE(boxes_.empty());
+  Menu(TForm1::kSpeedButton2);  // N2
+  EXPECT_EQ(BoxesCaptioned("警告").size(), 1u);
+  form_->SetButtonEnabled(ScanButton::kEdit, true);
+  Shortcut(TForm1::kSpeedButton2);
+  EXPECT_EQ(BoxesCaptioned("警告").size(), 2u);
+}
+
+TEST_F(MainWindowTest, ClosingAnEmptyListAsksNothingAndDeletesTheArpDump) {
+  {
+    OutFile f;
+    ASSERT_TRUE(f.Open(dir_ / L"IPMAC.TXT").ok);
+  }
+  SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_FALSE(IsWindow(form_->hwnd()));
+  EXPECT_EQ(quits_, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / L"IPMAC.TXT"));
+}
+
+TEST_F(MainWindowTest, ClosingWithRecordsAsksAndCancelOrACancelledDialogSavesNothing) {
+  AddRecords({Rec("1", "a", "-", "x")});
+  box_answers_ = {IDCANCEL};
+  SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
+  auto asked = BoxesCaptioned("询问");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].text, "程序退出之前，您是否想保存列表中的计算机信息？");
+  EXPECT_EQ(asked[0].type & MB_TYPEMASK, static_cast<unsigned>(MB_OKCANCEL));
+  EXPECT_EQ(asked[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONQUESTION));
+  EXPECT_TRUE(dialogs_.empty());
+  EXPECT_FALSE(IsWindow(form_->hwnd()));
+}
+
+TEST_F(MainWindowTest, ClosingWithOkButNoFileChosenCloses) {
+  AddRecords({Rec("1", "a", "-", "x")});
+  dialog_answers_.push_back({});
+  SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(dialogs_.size(), 1u);
+  EXPECT_EQ(dialogs_[0].file_name, "NetInfo.txt");
+  EXPECT_TRUE(BoxesCaptioned("提示").empty());
+  EXPECT_FALSE(IsWindow(form_->hwnd()));
+}
+
+TEST_F(MainWindowTest, ClosingSavesTheFullLayoutOrStaysOpenWhenTheFileFails) {
+  AddRecords({Rec("192.168.0.5", "00-11-22-33-44-55", "WORKGROUP", "PC5")});
+  dialog_answers_.push_back(Chosen(dir_ / L"no such folder" / L"NetInfo.txt"));
+  SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(BoxesCaptioned(ui::kErrorCaption).size(), 1u);
+  EXPECT_TRUE(IsWindow(form_->hwnd()));
+  EXPECT_TRUE(IsWindowVisible(form_->hwnd()));
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(quits_, 0);
+
+  const auto path = dir_ / L"NetInfo.txt";
+  dialog_answers_.push_back(Chosen(path));
+  SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(form_->hwnd()));
+  EXPECT_EQ(ReadFile(path),
+            "   IP\xB5\xD8\xD6\xB7        MAC\xB5\xD8\xD6\xB7              "
+            "\xB9\xA4\xD7\xF7\xD7\xE9     \xBC\xC6\xCB\xE3\xBB\xFA\xC3\xFB   \r\n"
+            "192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
+  auto done = BoxesCaptioned("提示");
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_EQ(done[0].text, "全部记录已成功导出！");
+}
+
+TEST_F(MainWindowTest, MenuExitEndsAtOnceWithoutQuestionOrCleanup) {
+  AddRecords({Rec("1", "a", "-", "x")});
+  {
+    OutFile f;
+    ASSERT_TRUE(f.Open(dir_ / L"IPMAC.TXT").ok);
+  }
+  Menu(TForm1::kN8);
+  EXPECT_EQ(quits_, 1);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(IsWindow(form_->hwnd()));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / L"IPMAC.TXT"));
+}
+
+}  // namespace
+}  // namespace lr::test
