@@ -481,6 +481,10 @@ TEST_F(IPEditWindowTest, BorderColourCursorFontAndEnabledReachTheFields) {
   EXPECT_EQ(r.bottom - r.top, 28);
 }
 
+INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}
+
 // A dialog built from an in-memory template with one control of the class.
 TEST(IPEditDialogTest, UsableFromADialogTemplate) {
   ASSERT_TRUE(TIPEdit::RegisterWindowClass());
@@ -517,9 +521,8 @@ TEST(IPEditDialogTest, UsableFromADialogTemplate) {
   push_text(L"");
   t.push_back(0);  // no creation data
 
-  const HWND dlg =
-      CreateDialogIndirectW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
-                            nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; });
+  const HWND dlg = CreateDialogIndirectW(
+      GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, DialogProc);
   ASSERT_NE(dlg, nullptr);
   TIPEdit* edit = TIPEdit::FromHandle(GetDlgItem(dlg, 77));
   ASSERT_NE(edit, nullptr);
