@@ -1,0 +1,287 @@
+// NetBIOS sweeps of the lab's address range through the scan run, against the lab's PCs
+// (our responder and Samba's nmbd): every PC found with its address, MAC text, workgroup and
+// computer name; every record as nmblookup, a real client of the same query, sees the PC;
+// stopping a sweep; a second start while a sweep runs; malformed answers from a hostile PC.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "scanner/win32/nbtstat.h"
+#include "scanner/win32/scan_run.h"
+#include "tests/lab/discovery/lab_env.h"
+#include "tests/lab/discovery/lab_view.h"
+
+namespace {
+
+using lab::LabPc;
+using lab::RecordingView;
+using lr::HostRecord;
+
+const std::string kScanning = "正在扫描：";
+const std::string kEnded = "扫描成功完成！";
+const std::string kEndCount = "扫描成功完成！共发现主机数：";
+
+// A safety limit for one sweep of a /24 at Timeout 100 (about 25 s when all goes well).
+constexpr DWORD kSweepLimitMs = 120000;
+
+unsigned LastOctet(const std::string& ip) {
+  return static_cast<unsigned>(std::stoul(ip.substr(ip.rfind('.') + 1)));
+}
+
+bool Ended(const RecordingView& view) {
+  return view.SawStatus(0, kEnded);
+}
+
+// The addresses of the queries, in order, from the status texts.
+std::vector<std::string> QueriedAddresses(const RecordingView& view) {
+  std::vector<std::string> out;
+  for (const std::string& text : view.Panel0()) {
+    if (text.rfind(kScanning, 0) == 0) out.push_back(text.substr(kScanning.size()));
+  }
+  return out;
+}
+
+// Runs the message loop until the list stops changing for `quiet_ms` (late replies).
+void SettleReplies(RecordingView& view, DWORD quiet_ms) {
+  size_t count = view.Hosts().Count();
+  for (int round = 0; round < 50; ++round) {
+    lab::PumpFor(quiet_ms);
+    if (view.Hosts().Count() == count) return;
+    count = view.Hosts().Count();
+  }
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// One sweep of 192.168.0.1 .. 192.168.0.254 at Timeout 100, shared by the checks below.
+class NbtLabSweep : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    pcs_ = new std::vector<LabPc>(lab::LoadLabPcs());
+    view_ = new RecordingView;
+    lab::BoxRecorder boxes;
+    {
+      lr::ScanRun run(*view_);
+      const DWORD start = GetTickCount();
+      run.ScanClick("192.168.0.1", "192.168.0.254", "NetBios", "100");
+      ended_ = lab::PumpUntil([] { return Ended(*view_); }, kSweepLimitMs);
+      const DWORD wall = GetTickCount() - start;
+      SettleReplies(*view_, 300);
+      std::printf("FIGURE nbt_sweep_100_ms %lu\n", static_cast<unsigned long>(wall));
+      std::printf("FIGURE nbt_sweep_100_queries %zu\n", QueriedAddresses(*view_).size());
+      std::printf("FIGURE nbt_sweep_100_found %zu\n", view_->Hosts().Count());
+    }
+    boxes_ = new std::vector<std::string>(boxes.boxes);
+  }
+  static void TearDownTestSuite() {
+    delete pcs_;
+    delete view_;
+    delete boxes_;
+  }
+
+  static std::vector<LabPc>* pcs_;
+  static RecordingView* view_;
+  static std::vector<std::string>* boxes_;
+  static bool ended_;
+};
+
+std::vector<LabPc>* NbtLabSweep::pcs_;
+RecordingView* NbtLabSweep::view_;
+std::vector<std::string>* NbtLabSweep::boxes_;
+bool NbtLabSweep::ended_;
+
+TEST_F(NbtLabSweep, FindsEveryPcOnceWithItsAddressMacWorkgroupAndName) {
+  ASSERT_TRUE(ended_) << "the sweep never ended";
+  EXPECT_TRUE(boxes_->empty()) << boxes_->front();
+  std::map<std::string, std::vector<HostRecord>> by_ip;
+  for (const HostRecord& r : view_->Records()) by_ip[r.ip].push_back(r);
+  for (const LabPc& pc : *pcs_) {
+    auto found = by_ip.find(pc.ip);
+    ASSERT_NE(found, by_ip.end()) << pc.ip << " was not found";
+    ASSERT_EQ(found->second.size(), 1u) << pc.ip << " answered more than once";
+    EXPECT_EQ(found->second[0], lab::ExpectedNbtRecord(pc))
+        << lab::Describe(found->second[0]) << " vs " << lab::Describe(lab::ExpectedNbtRecord(pc));
+    by_ip.erase(found);
+  }
+  for (const auto& [ip, records] : by_ip) ADD_FAILURE() << "record for a non-PC " << ip;
+}
+
+TEST_F(NbtLabSweep, EveryRecordAgreesWithWhatNmblookupSees) {
+  ASSERT_TRUE(ended_);
+  ASSERT_FALSE(view_->Records().empty());
+  for (const HostRecord& r : view_->Records()) {
+    SCOPED_TRACE(lab::Describe(r));
+    lab::PeerStatus peer;
+    ASSERT_TRUE(lab::ReadNmblookup(ReadText(lab::LabFile("nmblookup\\" + r.ip + ".txt")), peer))
+        << "no nmblookup answer saved for " << r.ip;
+    std::string mac = peer.mac;
+    std::replace(mac.begin(), mac.end(), '-', '.');
+    EXPECT_EQ(r.mac, mac);
+    std::string workgroup, computer;
+    lab::PeerRecordNames(peer, workgroup, computer);
+    EXPECT_TRUE(lab::PeerNameAgrees(r.workgroup, workgroup)) << "nmblookup: '" << workgroup << "'";
+    EXPECT_TRUE(lab::PeerNameAgrees(r.name, computer)) << "nmblookup: '" << computer << "'";
+    EXPECT_EQ(r.remark, "");
+  }
+}
+
+TEST_F(NbtLabSweep, WalksTheRangeNewestFirstAndCountsAtTheEnd) {
+  ASSERT_TRUE(ended_);
+  std::vector<std::string> queried = QueriedAddresses(*view_);
+  ASSERT_EQ(queried.size(), 253u);
+  EXPECT_EQ(queried.front(), "192.168.0.1");
+  EXPECT_EQ(queried.back(), "192.168.0.253");
+  // Every PC answers before the next query goes out, so the newest record is the PC with
+  // the highest address.
+  std::vector<unsigned> octets;
+  for (const HostRecord& r : view_->Records()) octets.push_back(LastOctet(r.ip));
+  EXPECT_TRUE(std::is_sorted(octets.rbegin(), octets.rend()));
+  EXPECT_EQ(view_->status[0], kEnded);
+  EXPECT_EQ(view_->status[1], kEndCount + std::to_string(pcs_->size()) + " 台!");
+  EXPECT_TRUE(view_->buttons[lr::ScanButton::kStop]);
+  EXPECT_TRUE(view_->buttons[lr::ScanButton::kEdit]);
+  EXPECT_TRUE(view_->errors.empty());
+}
+
+class NbtLab : public ::testing::Test {
+ protected:
+  void SetUp() override { pcs_ = lab::LoadLabPcs(); }
+  std::vector<LabPc> pcs_;
+  lab::BoxRecorder boxes_;
+};
+
+TEST_F(NbtLab, StopEndsTheSweepAndTheNextSweepStartsAfresh) {
+  RecordingView view;
+  lr::ScanRun run(view);
+  bool stop_now = false;
+  size_t count_at_end = 0;
+  view.on_status = [&](int panel, const std::string& text) {
+    if (panel == 0 && text == kScanning + "192.168.0.20") stop_now = true;
+    if (panel == 0 && text == kEnded) count_at_end = view.Hosts().Count();
+  };
+  run.ScanClick("192.168.0.1", "192.168.0.254", "NetBios", "100");
+  ASSERT_TRUE(lab::PumpUntil([&] { return stop_now; }, kSweepLimitMs));
+  run.StopClick();
+  ASSERT_TRUE(lab::PumpUntil([&] { return Ended(view); }, 10000));
+  SettleReplies(view, 300);
+  EXPECT_FALSE(run.NbtSweepRunning());
+
+  // At most the query already handed over when the stop came goes out after it.
+  std::vector<std::string> queried = QueriedAddresses(view);
+  ASSERT_FALSE(queried.empty());
+  EXPECT_LE(LastOctet(queried.back()), 21u) << queried.back();
+  std::set<std::string> found;
+  for (const HostRecord& r : view.Records()) {
+    EXPECT_LE(LastOctet(r.ip), 21u) << r.ip;
+    found.insert(r.ip);
+  }
+  for (const LabPc& pc : pcs_) {
+    if (LastOctet(pc.ip) <= 20) {
+      EXPECT_TRUE(found.count(pc.ip)) << pc.ip;
+    }
+  }
+  // The end texts count the records there were then; a reply to the last query may
+  // still come in after them.
+  EXPECT_EQ(view.status[1], kEndCount + std::to_string(count_at_end) + " 台!");
+
+  // The stop flag does not outlive the stopped sweep.
+  view.statuses.clear();
+  run.ScanClick("192.168.0.2", "192.168.0.4", "NetBios", "100");
+  ASSERT_TRUE(lab::PumpUntil([&] { return Ended(view); }, 10000));
+  SettleReplies(view, 300);
+  EXPECT_EQ(QueriedAddresses(view), (std::vector<std::string>{"192.168.0.2", "192.168.0.3"}));
+  std::vector<HostRecord> records = view.Records();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].ip, "192.168.0.3");
+  EXPECT_EQ(records[1].ip, "192.168.0.2");
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(NbtLab, ScanClickDuringASweepLeavesOneWalkOverTheNewRange) {
+  RecordingView view;
+  lr::ScanRun run(view);
+  bool click_now = false;
+  view.on_status = [&](int panel, const std::string& text) {
+    if (panel == 0 && text == kScanning + "192.168.0.12") click_now = true;
+  };
+  run.ScanClick("192.168.0.1", "192.168.0.254", "NetBios", "100");
+  ASSERT_TRUE(lab::PumpUntil([&] { return click_now; }, kSweepLimitMs));
+  const size_t before = view.statuses.size();
+  run.ScanClick("192.168.0.2", "192.168.0.4", "NetBios", "100");
+  ASSERT_TRUE(lab::PumpUntil([&] { return !run.NbtSweepRunning(); }, 10000));
+  SettleReplies(view, 300);
+
+  // After the second click only the new range is queried, once each, in order: a second
+  // thread on the old range would show addresses past .12 here.
+  std::vector<std::string> after;
+  for (size_t i = before; i < view.statuses.size(); ++i) {
+    const auto& [panel, text] = view.statuses[i];
+    if (panel == 0 && text.rfind(kScanning, 0) == 0) after.push_back(text.substr(kScanning.size()));
+  }
+  std::vector<std::string> tail(after.end() - std::min<size_t>(after.size(), 2), after.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"192.168.0.2", "192.168.0.3"}));
+  for (const std::string& ip : after) EXPECT_LE(LastOctet(ip), 13u) << ip;
+  std::map<std::string, int> count;
+  for (const HostRecord& r : view.Records()) ++count[r.ip];
+  EXPECT_EQ(count["192.168.0.2"], 1);
+  EXPECT_EQ(count["192.168.0.3"], 1);
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+// With the lab's hostile flag set, the PC at 192.168.0.60 answers each query with malformed
+// datagrams and then a flood (see the lab's responder). The suite sets the flag and runs
+// only these tests.
+TEST(NbtHostileLab, MalformedAnswersDuringASweepGiveExactlyTheirRecords) {
+  lab::BoxRecorder boxes;
+  RecordingView view;
+  lr::ScanRun run(view);
+  run.ScanClick("192.168.0.55", "192.168.0.66", "NetBios", "100");
+  ASSERT_TRUE(lab::PumpUntil([&] { return Ended(view); }, 30000));
+  SettleReplies(view, 500);
+
+  const std::string ip = "192.168.0.60";
+  const std::string wg = lab::Pad15("EVILGROUP"), pc = lab::Pad15("EVILPC");
+  const std::string mac = "0E.71.00.AB.CD.EF";
+  // The specific datagrams in the order they were sent; the empty one yields no record.
+  const std::vector<HostRecord> specific = {
+      {ip, "", "", "", ""},          // no marker
+      {ip, "", "", "", ""},          // marker only at position 0
+      {ip, "", "", "", ""},          // datagram ends before the name count
+      {ip, "", "", "", ""},          // name count 0, unit ID present
+      {ip, "", wg, pc, ""},          // 200 names claimed, two present
+      {ip, "", wg, "", ""},          // table cut inside the second entry
+      {ip, "0E.71.00", wg, pc, ""},  // unit ID cut after three bytes
+      {ip, mac, wg, pc, ""},         // a whole answer
+  };
+  const HostRecord flood = {ip, mac, "", lab::Pad15("FLOOD"), ""};
+
+  std::vector<HostRecord> records = view.Records();
+  for (const HostRecord& r : records) EXPECT_EQ(r.ip, ip) << lab::Describe(r);
+  size_t flooded = 0;
+  while (flooded < records.size() && records[flooded] == flood) ++flooded;
+  std::printf("FIGURE hostile_flood_records %zu\n", flooded);
+  EXPECT_GE(flooded, 1u);
+  EXPECT_LE(flooded, 150u);
+  std::vector<HostRecord> rest(records.begin() + flooded, records.end());
+  std::vector<HostRecord> expected(specific.rbegin(), specific.rend());
+  ASSERT_EQ(rest.size(), expected.size());
+  for (size_t i = 0; i < rest.size(); ++i) {
+    EXPECT_EQ(rest[i], expected[i]) << i << ": " << lab::Describe(rest[i]);
+  }
+  // The sweep went on to the end of its range.
+  std::vector<std::string> queried = QueriedAddresses(view);
+  ASSERT_FALSE(queried.empty());
+  EXPECT_EQ(queried.back(), "192.168.0.65");
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(view.errors.empty());
+}
+
+}  // namespace

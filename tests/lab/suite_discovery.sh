@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The discovery lab suite: builds the cafe lab (tests/lab/lib/cafe.sh), checks the lab itself
+# (no route out, every PC answers ping and nmblookup, the hosts file, the arp tool under
+# Wine), then runs the lab test program under wine64 inside the scanner's namespace, group
+# by group, and prints the measured figures. Ends with "N passed, N failed"; everything it
+# made is torn down on exit, also after a failure or an interrupt. Needs root.
+#
+#   LR_WIN64_BUILD   x86-64 build folder (default build/win64; built here if needed)
+#   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefix (default build/wine)
+#   LRLAB_TAG        lab name part (default disc<pid>), so runs never share namespaces
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$ROOT" || exit 1
+BUILD=${LR_WIN64_BUILD:-$ROOT/build/win64}
+WINE_DIR=${LR_LAB_WINE_DIR:-$ROOT/build/wine}
+export LRLAB_TAG=${LRLAB_TAG:-disc$$}
+unset LRLAB_STATE
+source tests/lab/lib/cafe.sh
+source scripts/lib/wine.sh
+cafe_vars
+
+PASSED=0
+FAILED=0
+FIGURES=()
+pass() { PASSED=$((PASSED + 1)); echo "ok      $1"; }
+fail() { FAILED=$((FAILED + 1)); echo "FAILED  $1"; }
+check() {
+  local name=$1; shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+finish() {
+  echo "$PASSED passed, $FAILED failed"
+  [ "$FAILED" -eq 0 ]
+  exit
+}
+
+cleanup() {
+  if [ -n "${WINEPREFIX:-}" ] && ip netns list 2>/dev/null | grep -q "^$LRLAB_SCAN_NS\b"; then
+    ip netns exec "$LRLAB_SCAN_NS" "$LR_WINESERVER" -k >/dev/null 2>&1
+  fi
+  cafe_down
+  lr_xvfb_stop
+  [ -n "${WINEPREFIX:-}" ] && rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+if [ "$(id -u)" != 0 ]; then
+  echo "the lab needs root (network namespaces)"
+  FAILED=1
+  finish
+fi
+
+echo "== build ($BUILD)"
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+  cmake --preset win64 -B "$BUILD" >/dev/null || { fail build; finish; }
+fi
+cmake --build "$BUILD" --target lr_lab_arp lr_lab_discovery_tests >/dev/null || { fail build; finish; }
+ARP_EXE=$BUILD/tests/lab/discovery/arp.exe
+TESTS_EXE=$BUILD/tests/lab/discovery/lr_lab_discovery_tests.exe
+
+echo "== lab $LRLAB_TAG"
+start=$(date +%s%N)
+cafe_up || { fail "lab set-up"; finish; }
+FIGURES+=("lab set-up: $(( ($(date +%s%N) - start) / 1000000 )) ms for $(cafe_rows | wc -l) PCs")
+mkdir -p "$LRLAB_STATE/nmblookup"
+cp "$LRLAB_PCS" "$LRLAB_STATE/pcs.conf"
+
+in_scan() { ip netns exec "$LRLAB_SCAN_NS" "$@"; }
+
+# --- the lab itself --------------------------------------------------------------------
+no_route_out() {
+  lab_no_route_out "$LRLAB_SCAN_NS" && ! ip -n "$LRLAB_SCAN_NS" route get 192.0.2.1 >/dev/null 2>&1
+}
+check "lab: the scanner's namespace has no route out" no_route_out
+
+every_pc_pings() {
+  local ip ok=0
+  while read -r ip _; do
+    in_scan ping -c 1 -W 2 "$ip" >/dev/null || { echo "  no echo reply from $ip"; ok=1; }
+  done < <(cafe_rows)
+  return $ok
+}
+check "lab: every PC answers ping" every_pc_pings
+
+# Saves each PC's nmblookup answer for the test program, and checks its MAC.
+every_pc_answers_nmblookup() {
+  local ip mac kind want got ok=0
+  while read -r ip mac kind _; do
+    in_scan nmblookup --option='dos charset=CP936' --option='unix charset=CP936' -A "$ip" \
+      >"$LRLAB_STATE/nmblookup/$ip.txt" 2>&1
+    want=$(echo "$mac" | tr 'a-f:' 'A-F-')
+    [ "$kind" = nmbd ] && want=00-00-00-00-00-00
+    got=$(sed -n 's/.*MAC Address = //p' "$LRLAB_STATE/nmblookup/$ip.txt")
+    [ "$got" = "$want" ] || { echo "  nmblookup -A $ip: MAC '$got', expected '$want'"; ok=1; }
+  done < <(cafe_rows)
+  return $ok
+}
+check "lab: every PC answers nmblookup -A with its MAC" every_pc_answers_nmblookup
+
+reverse_names_from_hosts_file() {
+  local ip hname got ok=0
+  while read -r ip _ _ hname _; do
+    got=$(in_scan getent hosts "$ip" | awk '{print $2}')
+    [ "$hname" = - ] && hname=
+    [ "$got" = "$hname" ] || { echo "  $ip: '$got', expected '$hname'"; ok=1; }
+  done < <(cafe_rows)
+  return $ok
+}
+check "lab: reverse names come from the scanner's hosts file only" reverse_names_from_hosts_file
+
+# --- Wine in the scanner's namespace ---------------------------------------------------
+echo "== wine"
+lr_zh_locale "$ROOT/build/locale" 2>/dev/null
+lr_xvfb_start || { fail "Xvfb"; finish; }
+lr_wine_prefix "$WINE_DIR" "lab-$LRLAB_TAG" >/dev/null || { fail "wine prefix"; finish; }
+LR_EXTRA_OVERRIDES="arp.exe=n" lr_wine_env
+cp "$ARP_EXE" "$WINEPREFIX/drive_c/windows/system32/arp.exe"
+export LRLAB_DIR="Z:${LRLAB_STATE//\//\\}"
+# The wineserver owns the sockets: it must run inside the namespace.
+in_scan "$LR_WINESERVER" -p
+in_scan timeout 120 "$LR_WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v arp.exe /d native /f \
+  >/dev/null 2>&1
+
+dump_file=$WINEPREFIX/drive_c/windows/IPMAC.TXT
+arp_tool_lists_every_pc() {
+  local ip mac ok=0 layout
+  rm -f "$dump_file"
+  every_pc_pings >/dev/null
+  in_scan timeout 60 "$LR_WINE" cmd /c 'arp -a >C:\WINDOWS\IPMAC.TXT' >/dev/null 2>&1
+  [ -f "$dump_file" ] || { echo "  no dump written"; return 1; }
+  layout=$(head -n 3 "$dump_file" | od -c | head -n 1)
+  if [ "$(sed -n 1p "$dump_file")" != $'\r' ] ||
+    ! sed -n 2p "$dump_file" | grep -q "^Interface: $LRLAB_SCANNER_IP --- 0x[0-9a-f]*"$'\r$' ||
+    [ "$(sed -n 3p "$dump_file")" != $'  Internet Address      Physical Address      Type\r' ]; then
+    echo "  heading lines wrong: $layout"
+    ok=1
+  fi
+  while read -r ip mac _; do
+    printf -v want '  %-22s%-22s%s\r' "$ip" "${mac//:/-}" dynamic
+    grep -qxF "$want" "$dump_file" || { echo "  no line for $ip $mac"; ok=1; }
+  done < <(cafe_rows)
+  [ "$(tail -n +4 "$dump_file" | wc -l)" -eq "$(cafe_rows | wc -l)" ] || {
+    echo "  other lines than the PCs':"; cat -A "$dump_file"; ok=1; }
+  return $ok
+}
+check "lab: arp -a under Wine (our arp tool) lists every PC with its MAC" arp_tool_lists_every_pc
+
+# --- the lab test program, group by group ----------------------------------------------
+run_group() {
+  local name=$1 filter=$2 log=$LRLAB_STATE/$1.log p f
+  echo "== $name ($filter)"
+  in_scan timeout -k 10 300 "$LR_WINE" "$TESTS_EXE" --gtest_filter="$filter" >"$log" 2>&1
+  local rc=$?
+  grep -a -E '^\[ +(RUN|OK|FAILED) +\]|Failure|error:|Expected|Which is|FIGURE|^  ' "$log" |
+    grep -av '^\[ *RUN' | head -n 200
+  p=$(grep -aoE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
+  f=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | head -1)
+  p=${p:-0}
+  f=${f:-0}
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
+    f=1
+    echo "  the test program ended with status $rc"
+    tail -n 20 "$log"
+  fi
+  PASSED=$((PASSED + p))
+  FAILED=$((FAILED + f))
+  while read -r _ key value; do FIGURES+=("$key $value"); done < <(grep -a '^FIGURE ' "$log" | tr -d '\r')
+}
+
+figure() { local key=$1; printf '%s\n' "${FIGURES[@]}" | awk -v k="$key" '$1 == k {print $2}' | tail -1; }
+
+run_group reverse-lookup 'ReverseLookupLab.*'
+run_group nbt-figures 'NbtFigures.*'
+run_group nbt-sweep 'NbtLabSweep.*'
+run_group nbt-stop 'NbtLab.*'
+touch "$LRLAB_HOSTILE_FLAG"
+run_group nbt-hostile 'NbtHostileLab.*'
+rm -f "$LRLAB_HOSTILE_FLAG"
+
+# nbtscan over the same queries as our sweep (.1 to .253), from the same namespace: with
+# its default wait for answers after the last query (1000 ms) and with 100 ms.
+nbtscan_figures() {
+  local label=$1 start out; shift
+  start=$(date +%s%N)
+  out=$(in_scan nbtscan -q "$@" 192.168.0.1-253 2>/dev/null)
+  FIGURES+=("nbtscan_${label}_ms $(( ($(date +%s%N) - start) / 1000000 ))")
+  FIGURES+=("nbtscan_${label}_found $(echo "$out" | grep -cE '^192\.168\.0\.[0-9]+')")
+}
+nbtscan_figures default
+nbtscan_figures t100 -t 100
+
+# The ICMP sweep must find the PCs through its own echoes.
+ip -n "$LRLAB_SCAN_NS" neigh flush all
+run_group icmp 'IcmpLab.*'
+
+# --- figures -----------------------------------------------------------------------------
+pcs=$(cafe_rows | wc -l)
+live=$(cafe_rows | awk '{n=split($1,a,"."); if (a[n] >= 1 && a[n] <= 253) c++} END {print c+0}')
+echo "== figures"
+printf '  %s\n' "${FIGURES[0]}"
+wall=$(figure nbt_sweep_100_ms)
+queries=$(figure nbt_sweep_100_queries)
+rtt_us=$(figure nbt_rtt_sum_us)
+if [ -n "$wall" ] && [ -n "$queries" ] && [ -n "$rtt_us" ]; then
+  awk -v wall="$wall" -v q="$queries" -v live="$live" -v rtt="$rtt_us" 'BEGIN {
+    silent = q - live; ideal = silent * 100 + rtt / 1000
+    printf "  NetBIOS sweep 192.168.0.1-254, Timeout 100: %d queries (%d live PCs, %d silent)\n", q, live, silent
+    printf "    wall %d ms, ideal %.1f ms (silent x 100 ms + sum of round trips %.2f ms), overhead ratio %.4f\n", wall, ideal, rtt / 1000, wall / ideal
+  }'
+fi
+printf '  NetBIOS sweep at Timeout 0: %s ms, %s of %s PCs found (%s by the end notification), %s queries dropped\n' \
+  "$(figure nbt_sweep_0_ms)" "$(figure nbt_sweep_0_found)" "$pcs" "$(figure nbt_sweep_0_found_at_end)" \
+  "$(figure nbt_sweep_0_dropped_queries)"
+printf '  nbtscan 192.168.0.1-253, default wait (1000 ms): %s ms, %s of %s PCs found\n' \
+  "$(figure nbtscan_default_ms)" "$(figure nbtscan_default_found)" "$pcs"
+printf '  nbtscan 192.168.0.1-253, -t 100: %s ms, %s of %s PCs found\n' \
+  "$(figure nbtscan_t100_ms)" "$(figure nbtscan_t100_found)" "$pcs"
+printf '  Wine: a 100 ms WaitForSingleObject on an unsignalled event lasts %s ms on average\n' \
+  "$(figure wine_wait_100_mean_ms)"
+printf '  hostile PC flood: %s of 150 flood datagrams became records\n' "$(figure hostile_flood_records)"
+finish
