@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# End-to-end test of Hostprep.exe on a simulated clone, under Wine.
+#
+# A lab namespace whose only network interface (one end of a veth pair; the other end sits
+# in a second lab namespace) carries a MAC address of our choosing, so the UUID generator
+# reports that MAC. Each case runs the real Hostprep.exe in a throwaway Wine prefix holding
+# C:\Windows\Myset.ini and the Run value hostprep, with netsh.exe and shutdown.exe replaced
+# by a recorder of their command line bytes and window mode, and a window of ours holding
+# the keyboard focus under Xvfb that logs the keys it receives. Registry values are read
+# while the case's wineserver still lives (Wine resets the computer name when a server
+# starts afresh). The fixed pauses of the program are real: the full case takes about 22 s.
+#
+#   LR_HOSTPREP_BUILD  the x86-64 build folder (default build/win64)
+#   LR_HOSTPREP_WORK   the folder for prefixes and logs (default build/lab-hostprep)
+#
+# Needs root (network namespaces). Ends with "N passed, N failed"; tears everything down.
+set -u
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+BUILD=${LR_HOSTPREP_BUILD:-$ROOT/build/win64}
+WORK=${LR_HOSTPREP_WORK:-$ROOT/build/lab-hostprep}
+NS=lrhp-clone
+PEER=lrhp-peer
+PASSED=0
+FAILED=0
+
+source scripts/lib/wine.sh
+
+HOSTPREP=$BUILD/apps/Hostprep/Hostprep.exe
+RECORDER=$BUILD/tests/lab/hostprep/lrhp_recorder.exe
+KEYLOG=$BUILD/tests/lab/hostprep/lrhp_keylog.exe
+
+pass() { PASSED=$((PASSED + 1)); echo "ok    $1"; }
+fail() { FAILED=$((FAILED + 1)); echo "FAIL  $1"; [ -n "${2:-}" ] && echo "      $2"; }
+# check NAME EXPECTED ACTUAL
+check() {
+  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected [$2] got [$3]"; fi
+}
+
+cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && "$LR_WINESERVER" -k >/dev/null 2>&1
+  ip netns del "$NS" 2>/dev/null
+  ip netns del "$PEER" 2>/dev/null
+  lr_xvfb_stop
+  rm -rf "$WORK/wine/case-"*
+}
+trap cleanup EXIT
+
+for f in "$HOSTPREP" "$RECORDER" "$KEYLOG"; do
+  [ -f "$f" ] || { echo "missing $f (build the win64 preset first)"; echo "0 passed, 1 failed"; exit 1; }
+done
+
+# The lab: the clone namespace's only interface is lrhp0; its peer is in a second namespace.
+ip netns del "$NS" 2>/dev/null
+ip netns del "$PEER" 2>/dev/null
+ip netns add "$NS" && ip netns add "$PEER" &&
+  ip link add lrhp0 netns "$NS" type veth peer name lrhp1 netns "$PEER" &&
+  ip -n "$NS" link set lo up && ip -n "$PEER" link set lo up &&
+  ip -n "$NS" addr add 10.231.0.21/24 dev lrhp0 &&
+  ip -n "$PEER" addr add 10.231.0.1/24 dev lrhp1 &&
+  ip -n "$PEER" link set lrhp1 up ||
+  { echo "could not make the lab namespaces"; echo "0 passed, 1 failed"; exit 1; }
+
+set_mac() {
+  ip -n "$NS" link set lrhp0 down
+  ip -n "$NS" link set lrhp0 address "$1"
+  ip -n "$NS" link set lrhp0 up
+}
+
+lr_zh_locale "$ROOT/build/locale"
+lr_xvfb_start || { echo "0 passed, 1 failed"; exit 1; }
+export LR_EXTRA_OVERRIDES="netsh.exe=n;shutdown.exe=n"
+mkdir -p "$WORK/wine"
+
+# Every Wine process of a case runs inside the clone namespace.
+inns() { ip netns exec "$NS" "$@"; }
+wine_in() { inns "$LR_WINE" "$@"; }
+
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+hex() { od -An -v -tx1 | tr -d ' \n'; }
+
+# The password scrambling: byte i (from 1) XOR key[i mod 3], key 0E 05 1A, upper-case hex.
+encode_pw() {
+  local pw=$1 i out="" key=(14 5 26)
+  for ((i = 0; i < ${#pw}; i++)); do
+    out+=$(printf '%02X' $(($(printf '%d' "'${pw:i:1}") ^ key[(i + 1) % 3])))
+  done
+  printf '%s' "$out"
+}
+
+# Writes C:\Windows\Myset.ini: UTF-8 lines given as arguments, stored as GBK with CR LF.
+write_settings() {
+  printf '%s\r\n' "$@" | iconv -f UTF-8 -t GBK >"$WINEPREFIX/drive_c/windows/Myset.ini"
+}
+
+# regval KEY VALUE: the data of a value under HKLM as reg.exe prints it (GBK), or
+# "<absent>".
+regval() {
+  local out
+  out=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    grep -a "^    $2    REG_" | head -1)
+  if [ -z "$out" ]; then echo "<absent>"; return; fi
+  printf '%s\n' "$out" | sed -E "s/^    .{${#2}}    REG_[A-Z_]+    //"
+}
+
+TCPIP1='SYSTEM\ControlSet001\Services\Tcpip\Parameters'
+TCPIP='SYSTEM\CurrentControlSet\Services\Tcpip\Parameters'
+CNAME='SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName'
+IPX='SYSTEM\CurrentControlSet\Services\NwlnkIpx\Parameters'
+RUN='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+
+# Every value Hostprep may touch, one line each.
+regdump() {
+  local kv
+  for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
+    "$TCPIP|NV Hostname" "$TCPIP|Hostname" "$IPX|VirtualNetworkNumber" "$RUN|hostprep"; do
+    echo "${kv#*|}=$(regval "${kv%%|*}" "${kv#*|}")"
+  done
+}
+
+# start_case NAME MAC: a fresh prefix with our programs in place, its wineserver and the
+# focused key-logging window running inside the clone namespace, and the Run value set.
+start_case() {
+  CASE=$1
+  echo "--- $CASE"
+  lr_wine_prefix "$WORK/wine" "case-$CASE" >/dev/null 2>&1 || { fail "$CASE: prefix"; return 1; }
+  set_mac "$2"
+  local c=$WINEPREFIX/drive_c
+  mkdir -p "$c/lrhp"
+  cp "$HOSTPREP" "$c/windows/Hostprep.exe"
+  cp "$RECORDER" "$c/windows/system32/netsh.exe"
+  cp "$RECORDER" "$c/windows/system32/shutdown.exe"
+  cp "$RECORDER" "$c/lrhp/prog.exe"
+  cp "$KEYLOG" "$c/lrhp/keylog.exe"
+  inns "$LR_WINESERVER" -p
+  wine_in reg add "HKLM\\$RUN" /v hostprep /d 'C:\Windows\Hostprep.exe' /f >/dev/null 2>&1
+  wine_in 'C:\lrhp\keylog.exe' >/dev/null 2>&1 &
+  KEYLOG_PID=$!
+  local i
+  for i in $(seq 200); do
+    [ -f "$c/lrhp/keys.ready" ] && return 0
+    sleep 0.1
+  done
+  fail "$CASE: the key-logging window got no focus"
+  return 1
+}
+
+end_case() {
+  "$LR_WINESERVER" -k >/dev/null 2>&1
+  wait "$KEYLOG_PID" 2>/dev/null
+  rm -rf "$WINEPREFIX"
+}
+
+# run_hostprep: runs C:\Windows\Hostprep.exe, sets RC and SECONDS_TAKEN.
+run_hostprep() {
+  local start end
+  start=$(date +%s.%N)
+  timeout 120 "$SHELL_INNS" >/dev/null 2>&1
+  RC=$?
+  end=$(date +%s.%N)
+  SECONDS_TAKEN=$(awk "BEGIN { printf \"%.2f\", $end - $start }")
+}
+SHELL_INNS=$WORK/run-hostprep.sh
+cat >"$SHELL_INNS" <<EOF
+#!/bin/sh
+exec ip netns exec $NS $LR_WINE 'C:\\Windows\\Hostprep.exe'
+EOF
+chmod +x "$SHELL_INNS"
+
+# calls: the recorder's lines as "SHOW COMMAND" (command bytes as GBK, shown as they are).
+calls() {
+  local f=$WINEPREFIX/drive_c/lrhp/calls.log show h
+  [ -f "$f" ] || return 0
+  while read -r show h; do
+    printf '%s ' "$show"
+    printf '%b' "$(printf '%s' "$h" | sed 's/../\\x&/g')"
+    echo
+  done <"$f"
+}
+
+# keys: the key log as "D vk" / "U vk" / "C code" words, one string.
+keys() {
+  local f=$WINEPREFIX/drive_c/lrhp/keys.log
+  [ -f "$f" ] || return 0
+  awk '{ printf "%s%s %s", (NR > 1 ? " " : ""), $1, $2 }' "$f"
+}
+
+wait_for_call() {  # PATTERN: waits up to 15 s for a recorded command matching PATTERN
+  local i
+  for i in $(seq 150); do
+    calls | grep -aq -- "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+MAC_A=00:1a:2b:3c:4d:5e
+MAC_B=00:1a:2b:3c:4d:5f
+MAC_UNKNOWN=00:1a:2b:3c:4d:60
+PASSWORD='Pw7x'
+NAME_A='网吧-21'
+NETSH_PREFIX='netsh interface ip set address 本地连接 static '
+
+# --- Case A: every option ---------------------------------------------------------------
+if start_case full "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'CanModifyRA2=Yes' \
+    'ExecutePath=C:\lrhp\prog.exe /tray 网吧' 'FormStat=1' \
+    '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60' "00-1A-2B-3C-4D-5E=10.231.0.21~$NAME_A"
+  run_hostprep
+  FULL_SECONDS=$SECONDS_TAKEN
+  check "full: exit code 0" 0 "$RC"
+  wait_for_call shutdown || true
+  name_hex=$(gbk "$NAME_A" | hex)
+  check "full: NV Hostname (ControlSet001)" "$name_hex" "$(regval "$TCPIP1" 'NV Hostname' | tr -d '\n' | hex)"
+  check "full: Hostname (ControlSet001)" "$name_hex" "$(regval "$TCPIP1" Hostname | tr -d '\n' | hex)"
+  check "full: computer name" "$name_hex" "$(regval "$CNAME" ComputerName | tr -d '\n' | hex)"
+  check "full: NV Hostname" "$name_hex" "$(regval "$TCPIP" 'NV Hostname' | tr -d '\n' | hex)"
+  check "full: Hostname" "$name_hex" "$(regval "$TCPIP" Hostname | tr -d '\n' | hex)"
+  vnn=$(regval "$IPX" VirtualNetworkNumber)
+  if [[ $vnn =~ ^0x[0-9a-fA-F]+$ ]] && ((vnn >= 5 && vnn <= 100003)); then
+    pass "full: VirtualNetworkNumber $((vnn)) in 5..100003"
+  else
+    fail "full: VirtualNetworkNumber in 5..100003" "got [$vnn]"
+  fi
+  check "full: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+
+  netsh_hex=$(gbk "${NETSH_PREFIX}10.231.0.21 255.255.255.0 10.231.0.1 1" | hex)
+  log=$WINEPREFIX/drive_c/lrhp/calls.log
+  check "full: address command bytes, hidden" "0 $netsh_hex" "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
+  prog_hex=$(gbk 'C:\lrhp\prog.exe /tray 网吧' | hex)
+  check "full: program started shown" "5 $prog_hex" "$(grep -a " $prog_hex\$" "$log" 2>/dev/null | head -1)"
+  reboot=$(calls | grep -a 'shutdown' | head -1)
+  if [[ $reboot == *"-r -t 0" ]]; then pass "full: restart command"; else
+    fail "full: restart command" "got [$reboot]"; fi
+  check "full: started commands in order" "netsh prog shutdown" \
+    "$(calls | awk '/netsh/ { p = "netsh" } /prog.exe/ { p = "prog" } /shutdown/ { p = "shutdown" }
+                    { printf "%s%s", (NR > 1 ? " " : ""), p }')"
+  # F3; P with Shift; w; 7; x; Enter. WM_CHAR follows each key-down.
+  check "full: keys F3, password, Enter" \
+    "D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d" \
+    "$(keys)"
+  end_case
+fi
+
+# --- Case B: no options; the entry's key in lower case ------------------------------------
+if start_case plain "$MAC_B"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'UnlockPW=' \
+    'CanReboot=No' 'CanModifyRA2=No' 'ExecutePath=C:\lrhp\prog.exe' 'FormStat=0' \
+    '[InfoList]' '00-1a-2b-3c-4d-5f=10.231.0.22~PC22'
+  run_hostprep
+  PLAIN_SECONDS=$SECONDS_TAKEN
+  check "plain: exit code 0" 0 "$RC"
+  check "plain: computer name" "PC22" "$(regval "$CNAME" ComputerName)"
+  check "plain: Hostname" "PC22" "$(regval "$TCPIP" Hostname)"
+  check "plain: no VirtualNetworkNumber" "<absent>" "$(regval "$IPX" VirtualNetworkNumber)"
+  check "plain: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  sleep 2  # a restart command would have been recorded by now
+  check "plain: address command and hidden program, no restart" \
+    "0 ${NETSH_PREFIX}10.231.0.22 255.255.255.0 10.231.0.1 1|0 C:\\lrhp\\prog.exe" \
+    "$(calls | iconv -f GBK -t UTF-8 | paste -sd '|')"
+  check "plain: no keys" "" "$(keys)"
+  end_case
+fi
+
+# --- Case C: a MAC without an entry, then no settings file --------------------------------
+if start_case unknown "$MAC_UNKNOWN"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'CanModifyRA2=Yes' \
+    'ExecutePath=C:\lrhp\prog.exe' 'FormStat=1' '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  before=$(regdump)
+  run_hostprep
+  check "unknown MAC: exit code 4" 4 "$RC"
+  sleep 1
+  check "unknown MAC: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check "unknown MAC: nothing started" "" "$(calls)"
+  check "unknown MAC: no keys" "" "$(keys)"
+  case "$before" in *"hostprep=C:\\Windows\\Hostprep.exe"*) pass "unknown MAC: Run value was set" ;;
+    *) fail "unknown MAC: Run value was set" "$before" ;; esac
+
+  rm -f "$WINEPREFIX/drive_c/windows/Myset.ini"
+  run_hostprep
+  check "no settings file: exit code 2" 2 "$RC"
+  check "no settings file: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check "no settings file: nothing started" "" "$(calls)"
+  end_case
+fi
+
+echo "figures: full case ${FULL_SECONDS:-?} s (fixed pauses 21.5 s), plain case ${PLAIN_SECONDS:-?} s (fixed pauses 3 s), Wine start-up included"
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]

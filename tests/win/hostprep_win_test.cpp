@@ -1,0 +1,173 @@
+// The client configurator's Windows shell against the API as Wine provides it: the
+// keyboard driving a focused window of this thread (with the message pumping of the wait
+// flag), Num Lock through the key state, the registry writes of the machine, and the own
+// MAC text from rpcrt4.dll.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/format.h"
+#include "clientprep/send_keys.h"
+#include "clientprep/win32/get_own_mac_text.h"
+#include "clientprep/win32/win_client_machine.h"
+#include "clientprep/win32/win_keyboard.h"
+#include "ui/message_box.h"
+
+namespace lr::clientprep {
+namespace {
+
+std::vector<std::string>* g_keys = nullptr;
+
+LRESULT CALLBACK KeyWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (g_keys) {
+    if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
+      g_keys->push_back(StrFormat("D%02X", static_cast<unsigned>(wp)));
+    if (msg == WM_KEYUP || msg == WM_SYSKEYUP)
+      g_keys->push_back(StrFormat("U%02X", static_cast<unsigned>(wp)));
+    if (msg == WM_CHAR) g_keys->push_back(StrFormat("C%c", static_cast<char>(wp)));
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// A visible top-level window of this thread holding the keyboard focus.
+class FocusedWindow {
+ public:
+  FocusedWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = KeyWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"HostprepKeyTest";
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                            200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    SetForegroundWindow(hwnd_);
+    SetFocus(hwnd_);
+    Drain();
+  }
+  ~FocusedWindow() {
+    DestroyWindow(hwnd_);
+    Drain();
+  }
+  static void Drain() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+TEST(HostprepWinTest, WaitingSendDeliversKeysAndCharactersBeforeItReturns) {
+  FocusedWindow window;
+  ASSERT_EQ(GetFocus(), window.hwnd());
+  std::vector<std::string> keys;
+  g_keys = &keys;
+  WinKeyboard keyboard;
+  EXPECT_TRUE(SendKeys("a+b{F3}~", true, keyboard));
+  g_keys = nullptr;  // nothing pumped after the call counts
+  EXPECT_EQ(keys, (std::vector<std::string>{"D41", "Ca", "U41", "D10", "D42", "CB", "U42", "U10",
+                                            "D72", "U72", "D0D", "C\r", "U0D"}));
+  // Shift is up again afterwards.
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+}
+
+TEST(HostprepWinTest, LayoutAndScanCodesComeFromTheByteFunctions) {
+  WinKeyboard keyboard;
+  EXPECT_EQ(keyboard.KeyForChar('a'), 0x41);
+  EXPECT_EQ(keyboard.KeyForChar('A'), 0x141);
+  EXPECT_EQ(keyboard.KeyForChar('{'), 0x1DB);
+  EXPECT_NE(keyboard.ScanCodeOf(0x72) & 0xFF, 0u);
+}
+
+TEST(HostprepWinTest, NumLockFlipsTheThreadsKeyState) {
+  WinKeyboard keyboard;
+  const int before = GetKeyState(VK_NUMLOCK) & 1;
+  EXPECT_TRUE(SendKeys("{NUMLOCK}", false, keyboard));
+  EXPECT_EQ(GetKeyState(VK_NUMLOCK) & 1, !before);
+  EXPECT_TRUE(SendKeys("{NUMLOCK}", false, keyboard));
+  EXPECT_EQ(GetKeyState(VK_NUMLOCK) & 1, before);
+}
+
+TEST(HostprepWinTest, KeyboardMessagesAreSendKeysBoxes) {
+  std::vector<std::string> boxes;
+  ui::MessageBoxSeam old = ui::SetMessageBoxSeam(
+      [&](const std::string& caption, const std::string& text, unsigned type) {
+        boxes.push_back(caption + "|" + text + StrFormat("|%x", type));
+        return IDOK;
+      });
+  WinKeyboard keyboard;
+  EXPECT_FALSE(SendKeys("{F3", false, keyboard));
+  EXPECT_TRUE(SendKeys("{NOPE}", false, keyboard));
+  ui::SetMessageBoxSeam(old);
+  EXPECT_EQ(boxes,
+            (std::vector<std::string>{"SendKeys|No Close|0", "SendKeys|Invalid Key Name|0"}));
+}
+
+std::wstring ReadString(const wchar_t* key, const wchar_t* value) {
+  wchar_t data[256] = {};
+  DWORD size = sizeof data - sizeof(wchar_t), type = 0;
+  HKEY k;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return L"<nokey>";
+  const LONG rc = RegQueryValueExW(k, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(k);
+  if (rc != ERROR_SUCCESS) return L"<absent>";
+  return type == REG_SZ ? std::wstring(data) : L"<type>";
+}
+
+TEST(HostprepWinTest, MachineWritesGbkStringsAndDwordsUnderLocalMachine) {
+  const wchar_t* wkey = L"SOFTWARE\\LanrosterTest\\Hostprep";
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, wkey);
+  WinClientMachine machine;
+  // Nothing open: writes fail.
+  EXPECT_FALSE(machine.SetString("Hostname", "x"));
+  machine.OpenKey("SOFTWARE\\LanrosterTest\\Hostprep");               // created when missing
+  EXPECT_TRUE(machine.SetString("Hostname", "\xCD\xF8\xB0\xC9-21"));  // 网吧-21
+  EXPECT_TRUE(machine.SetDword("VirtualNetworkNumber", 100003));
+  EXPECT_FALSE(machine.ValueExists("hostprep"));
+  EXPECT_TRUE(machine.SetString("hostprep", "C:\\Windows\\Hostprep.exe"));
+  EXPECT_TRUE(machine.ValueExists("hostprep"));
+  EXPECT_TRUE(machine.DeleteValue("hostprep"));
+  EXPECT_FALSE(machine.ValueExists("hostprep"));
+  machine.CloseKey();
+  EXPECT_FALSE(machine.SetString("Hostname", "y"));
+
+  EXPECT_EQ(ReadString(wkey, L"Hostname"), L"\u7F51\u5427-21");
+  EXPECT_EQ(ReadString(wkey, L"hostprep"), L"<absent>");
+  HKEY k;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, wkey, 0, KEY_READ, &k), ERROR_SUCCESS);
+  DWORD number = 0, size = sizeof number, type = 0;
+  EXPECT_EQ(RegQueryValueExW(k, L"VirtualNetworkNumber", nullptr, &type,
+                             reinterpret_cast<BYTE*>(&number), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(k);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(number, 100003u);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, wkey);
+}
+
+TEST(HostprepWinTest, OwnMacTextIsStableAndWellFormed) {
+  const std::string first = GetOwnMacText();
+  EXPECT_EQ(GetOwnMacText(), first);
+  // Empty where the machine has no adapter (a namespace with loopback only).
+  if (!first.empty()) {
+    ASSERT_EQ(first.size(), 17u);
+    for (size_t i = 0; i < first.size(); ++i) {
+      if (i % 3 == 2) {
+        EXPECT_EQ(first[i], '-');
+      } else {
+        EXPECT_TRUE((first[i] >= '0' && first[i] <= '9') || (first[i] >= 'A' && first[i] <= 'F'))
+            << first;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace lr::clientprep
