@@ -14,7 +14,8 @@ namespace lr::clientprep::testing {
 
 class FakeKeyboard : public Keyboard {
  public:
-  // Where each event, pump and message is written; the fake's own log by default.
+  // Where each event, pump and message is written; the fake's own log by default, none
+  // when null.
   std::vector<std::string>* log = &own_log;
   std::vector<std::string> own_log;
   std::vector<std::string> messages;
@@ -35,9 +36,10 @@ class FakeKeyboard : public Keyboard {
     ++events;
     last_scan = scan;
     if (scan != (ScanOf(vk) & 0xFF)) bad_scans++;
-    log->push_back(Format(vk, flags));
+    if (vk == 0x10 || vk == 0x11 || vk == 0x12) held[vk - 0x10] = !(flags & kKeyUp);
+    if (log) log->push_back(Format(vk, flags));
   }
-  std::uint16_t VkKeyScan(char ch) override {
+  std::uint16_t KeyForChar(char ch) override {
     const unsigned char c = static_cast<unsigned char>(ch);
     if (c >= 'a' && c <= 'z') return static_cast<std::uint16_t>(c - 'a' + 0x41);
     if (c >= 'A' && c <= 'Z') return static_cast<std::uint16_t>(0x100 | c);
@@ -73,19 +75,20 @@ class FakeKeyboard : public Keyboard {
         return kNoKey;
     }
   }
-  unsigned MapVirtualKey(std::uint8_t vk) override { return ScanOf(vk); }
+  unsigned ScanCodeOf(std::uint8_t vk) override { return ScanOf(vk); }
   std::int16_t KeyState(std::uint8_t vk) override { return state[vk] & 1; }
   void GetKeyboardState(std::uint8_t out[256]) override { std::memcpy(out, state, 256); }
   void SetKeyboardState(const std::uint8_t in[256]) override {
     std::memcpy(state, in, 256);
-    log->push_back("state");
+    if (log) log->push_back("state");
   }
   void PumpKeyMessages() override { ++pumps; }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
-    log->push_back("box " + text);
+    if (log) log->push_back("box " + text);
   }
 
+  bool held[3] = {};  // Shift, Ctrl, Alt down after the last event of each
   int bad_scans = 0;
   std::uint8_t last_scan = 0;
 };
