@@ -46,7 +46,7 @@ GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts
   try {
     WritePackage(in, hosts, t);
   } catch (const std::exception& e) {
-    t.ShowMessage("错误", e.what(), MessageKind::kError);
+    t.ShowError(e.what());
     return GenerateOutcome::kFailed;
   }
   t.ShowMessage("提示",

@@ -27,7 +27,7 @@ struct GeneratorInputs {
   enum class WindowMode { kNone, kNormal, kHidden } window_mode = WindowMode::kNone;
 };
 
-enum class MessageKind { kWarning, kInformation, kError };
+enum class MessageKind { kWarning, kInformation };
 
 // The machine the package is installed on.
 class PackageTarget {
@@ -44,6 +44,8 @@ class PackageTarget {
   virtual bool SaveHostprep() = 0;
   virtual void ShowMessage(const std::string& caption, const std::string& text,
                            MessageKind kind) = 0;
+  // A failed write, shown by the program's general error handling.
+  virtual void ShowError(const std::string& text) = 0;
 };
 
 enum class GenerateOutcome {

@@ -2,6 +2,7 @@
 
 #include "ui/message_box.h"
 #include "ui/text.h"
+#include "ui/window.h"
 
 namespace lr {
 
@@ -74,10 +75,12 @@ bool WinPackageTarget::SaveHostprep() {
 
 void WinPackageTarget::ShowMessage(const std::string& caption, const std::string& text,
                                    MessageKind kind) {
-  const unsigned icon = kind == MessageKind::kWarning       ? MB_ICONWARNING
-                        : kind == MessageKind::kInformation ? MB_ICONINFORMATION
-                                                            : MB_ICONERROR;
-  ui::ShowMessage(caption, text, MB_OK | icon);
+  ui::ShowMessage(caption, text,
+                  MB_OK | (kind == MessageKind::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+void WinPackageTarget::ShowError(const std::string& text) {
+  ui::ShowErrorBox(text);
 }
 
 }  // namespace lr

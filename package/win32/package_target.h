@@ -36,6 +36,7 @@ class WinPackageTarget : public PackageTarget {
   bool SetRunValue(const std::string& name, const std::string& command) override;
   bool SaveHostprep() override;
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override;
+  void ShowError(const std::string& text) override;
 
  private:
   Paths paths_;

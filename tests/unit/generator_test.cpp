@@ -35,8 +35,10 @@ class FakeTarget : public PackageTarget {
     return false;  // a missing resource must not stop the package
   }
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override {
-    log.push_back("box " + caption + ": " + text + (kind == MessageKind::kError ? " (error)" : ""));
+    log.push_back("box " + caption + ": " + text +
+                  (kind == MessageKind::kWarning ? " (warning)" : ""));
   }
+  void ShowError(const std::string& text) override { log.push_back("error: " + text); }
 
   std::vector<std::string> log;
   int fail_setting_at = -1;
@@ -118,8 +120,8 @@ TEST(Generator, RefusedInputsTouchNothing) {
     if (which == 2) in.password2 = "abce";
     EXPECT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kRefused);
     ASSERT_EQ(t.log.size(), 1u);
-    EXPECT_EQ(t.log[0], which == 2 ? "box 提示: 前后两次输入的密码不一致！"
-                                   : "box 警告: 内网网关IP及子网掩码不能为空！");
+    EXPECT_EQ(t.log[0], which == 2 ? "box 提示: 前后两次输入的密码不一致！ (warning)"
+                                   : "box 警告: 内网网关IP及子网掩码不能为空！ (warning)");
   }
   EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"), "previous package");
 }
@@ -140,14 +142,14 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
   FakeTarget t(dir / "Myset.ini");
   t.fail_setting_at = 3;  // Gateway, Mask, first InfoList entry, then the refusal
   EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), t), GenerateOutcome::kFailed);
-  EXPECT_EQ(t.log.back(), "box 错误: Unable to write to C:\\Windows\\Myset.ini (error)");
+  EXPECT_EQ(t.log.back(), "error: Unable to write to C:\\Windows\\Myset.ini");
   EXPECT_EQ(std::count(t.log.begin(), t.log.end(), std::string("exe")), 0);
   EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList).size(), 1u);
 
   FakeTarget r(dir / "Myset2.ini");
   r.refuse_registry = true;
   EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
-  EXPECT_EQ(r.log.back(), "box 错误: Failed to set data for 'hostprep' (error)");
+  EXPECT_EQ(r.log.back(), "error: Failed to set data for 'hostprep'");
   EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
 }
 

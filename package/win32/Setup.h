@@ -1,0 +1,87 @@
+// TForm2, the generator dialog "配置并生成客户端": the café-wide options (gateway, mask,
+// restart, IPX network number, a program to start and its window mode, the unlock password
+// twice) and the button that writes the client package from the host list.
+//
+// Created once at start, hidden, and shown modally from the main window; the same object is
+// reused, so its controls keep their values from one opening to the next.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "hostlist/host_list.h"
+#include "hostlist/win32/Unit1_address.h"
+#include "package/generator.h"
+#include "ui/window.h"
+
+namespace lr {
+
+class TForm2 : public ui::Window {
+ public:
+  enum : int {
+    kLabel2 = 300,
+    kLabel3,
+    kEdtGateway,
+    kEdtMask,
+    kCheckBox4,
+    kChkReboot,
+    kChkRA2,
+    kEdtExecutePath,
+    kSpeedButton1,
+    kRadNormal,
+    kRadHide,
+    kEdtPW1,
+    kEdtPW2,
+    kBtnCreateFile = IDOK,
+    kButton2 = IDCANCEL
+  };
+  static constexpr int kClientWidth = 481;
+  static constexpr int kClientHeight = 354;
+
+  using TargetFactory = std::function<std::unique_ptr<PackageTarget>()>;
+
+  // `hosts` is the main window's host list, read at each generation. The package goes to
+  // the real machine unless a test gives another target.
+  explicit TForm2(const HostList& hosts, TargetFactory make_target = {});
+  ~TForm2() override;
+
+  bool Create(HWND owner_window);
+  void ShowModal();
+  bool Showing() const { return showing_; }
+
+  // Handlers.
+  void btnCreateFileClick();
+  void Button2Click();
+  void SpeedButton1Click();
+  void Label2Click();
+  void Label3Click();
+
+  // The options as the dialog holds them now.
+  GeneratorInputs Inputs() const;
+  AddressBox& edtGateway() { return gateway_; }
+  AddressBox& edtMask() { return mask_; }
+  HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void CreateControls();
+  void Close();
+  bool IsLink(HWND control) const;
+
+  const HostList& hosts_;
+  TargetFactory make_target_;
+  HWND owner_window_ = nullptr;
+  AddressBox gateway_;
+  AddressBox mask_;
+  HFONT title_font_ = nullptr;
+  HFONT link_font_ = nullptr;
+  bool showing_ = false;
+  bool closed_ = true;
+};
+
+}  // namespace lr
