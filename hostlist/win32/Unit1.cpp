@@ -293,9 +293,22 @@ void TForm1::Layout() {
 // ---- ScanView ------------------------------------------------------------------------
 
 void TForm1::HostsChanged() {
+  // Telling the list control its new row count is slow on some systems (it re-lays out
+  // and redraws its scroll bars), so a burst of changes is shown in one refresh a few
+  // times a second; whatever reads the control first brings it up to date.
+  if (list_refresh_pending_) return;
+  list_refresh_pending_ = true;
+  SetTimer(hwnd(), kListRefreshTimer, kListRefreshMs, nullptr);
+}
+
+void TForm1::RefreshList() {
+  if (!list_refresh_pending_) return;
+  list_refresh_pending_ = false;
+  KillTimer(hwnd(), kListRefreshTimer);
   const int count = static_cast<int>(hosts_.Count());
-  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count),
-               LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  if (ListView_GetItemCount(list_) != count)
+    SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count),
+                 LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   // The control knows rows by position only: put its selection back onto the record.
   const std::optional<size_t> pos = selection_.Follow(hosts_);
   const int shown = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
@@ -354,6 +367,7 @@ void TForm1::ShowError(const std::string& text) {
 }
 
 std::optional<size_t> TForm1::SelectedRecord() {
+  RefreshList();
   const int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   if (i < 0 || static_cast<size_t>(i) >= hosts_.Count()) return std::nullopt;
   return static_cast<size_t>(i);
@@ -536,6 +550,8 @@ void TForm1::OnCommand(int id, int code, HWND from) {
 }
 
 void TForm1::SelectionChangedByUser() {
+  // The rows on screen are drawn from the model as it is now, so the control's position is
+  // the model's position even while a refresh of the row count is pending.
   if (syncing_selection_) return;
   const int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   if (i >= 0 && static_cast<size_t>(i) < hosts_.Count())
@@ -545,6 +561,7 @@ void TForm1::SelectionChangedByUser() {
 }
 
 void TForm1::BeginEditAddress() {
+  RefreshList();
   const int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   if (i >= 0) {
     SetFocus(list_);
@@ -655,6 +672,9 @@ LRESULT TForm1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
+    case WM_TIMER:
+      if (wp == kListRefreshTimer) RefreshList();
+      return 0;
     case WM_SIZE:
       if (status_) Layout();
       return 0;

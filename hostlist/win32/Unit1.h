@@ -86,6 +86,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void ProcessPendingInput() override;
   void ShowError(const std::string& text) override;
   std::optional<size_t> SelectedRecord() override;
+  // Brings the list control up to the model at once (HostsChanged refreshes it shortly).
+  void RefreshList();
 
   // Handlers.
   void btnScanClick();
@@ -157,6 +159,9 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   HIMAGELIST row_images_ = nullptr;
   std::wstring disp_text_;
   HostList::Id editing_ = 0;
+  static constexpr UINT_PTR kListRefreshTimer = 1;
+  static constexpr UINT kListRefreshMs = 100;
+  bool list_refresh_pending_ = false;
   bool syncing_selection_ = false;
   bool edit_escaped_ = false;
 };

@@ -149,15 +149,20 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void Select(int row) {
+    form_->RefreshList();
     ListView_SetItemState(List(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (row >= 0)
       ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED,
                             LVIS_SELECTED | LVIS_FOCUSED);
   }
-  int SelectedRow() const { return ListView_GetNextItem(List(), -1, LVNI_SELECTED); }
+  int SelectedRow() const {
+    form_->RefreshList();
+    return ListView_GetNextItem(List(), -1, LVNI_SELECTED);
+  }
 
   // The text the list control shows in a cell (asked of the control, not the model).
   std::string Cell(int row, int column) const {
+    form_->RefreshList();
     wchar_t buf[512] = {};
     LVITEMW item{};
     item.iSubItem = column;
@@ -167,7 +172,10 @@ class MainWindowTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(&item));
     return ui::Gbk(buf);
   }
-  int Rows() const { return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+  int Rows() const {
+    form_->RefreshList();
+    return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
+  }
 
   // A toolbar or popup command as the user gives it: from the menu (lParam 0), from a
   // shortcut key (code 1) or from the toolbar (the toolbar's window).
