@@ -8,6 +8,7 @@
 #   LR_WIN64_BUILD   x86-64 build folder (default build/win64; built here if needed)
 #   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefix (default build/wine)
 #   LRLAB_TAG        lab name part (default disc<pid>), so runs never share namespaces
+#   LRLAB_ONLY       run only these test groups (names as printed, blank-separated)
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
@@ -17,6 +18,7 @@ export LRLAB_TAG=${LRLAB_TAG:-disc$$}
 unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
+source tests/lab/lib/lab_wine.sh
 cafe_vars
 
 PASSED=0
@@ -35,12 +37,9 @@ finish() {
 }
 
 cleanup() {
-  if [ -n "${WINEPREFIX:-}" ] && ip netns list 2>/dev/null | grep -q "^$LRLAB_SCAN_NS\b"; then
-    ip netns exec "$LRLAB_SCAN_NS" "$LR_WINESERVER" -k >/dev/null 2>&1
-  fi
+  lab_wine_down "$LRLAB_SCAN_NS"
   cafe_down
   lr_xvfb_stop
-  [ -n "${WINEPREFIX:-}" ] && rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -114,14 +113,8 @@ check "lab: reverse names come from the scanner's hosts file only" reverse_names
 echo "== wine"
 lr_zh_locale "$ROOT/build/locale" 2>/dev/null
 lr_xvfb_start || { fail "Xvfb"; finish; }
-lr_wine_prefix "$WINE_DIR" "lab-$LRLAB_TAG" >/dev/null || { fail "wine prefix"; finish; }
-LR_EXTRA_OVERRIDES="arp.exe=n" lr_wine_env
-cp "$ARP_EXE" "$WINEPREFIX/drive_c/windows/system32/arp.exe"
+lab_wine_up "$LRLAB_SCAN_NS" "$WINE_DIR" "lab-$LRLAB_TAG" "$ARP_EXE" || { fail "wine prefix"; finish; }
 export LRLAB_DIR="Z:${LRLAB_STATE//\//\\}"
-# The wineserver owns the sockets: it must run inside the namespace.
-in_scan "$LR_WINESERVER" -p
-in_scan timeout 120 "$LR_WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v arp.exe /d native /f \
-  >/dev/null 2>&1
 
 dump_file=$WINEPREFIX/drive_c/windows/IPMAC.TXT
 arp_tool_lists_every_pc() {
@@ -150,6 +143,7 @@ check "lab: arp -a under Wine (our arp tool) lists every PC with its MAC" arp_to
 # --- the lab test program, group by group ----------------------------------------------
 run_group() {
   local name=$1 filter=$2 log=$LRLAB_STATE/$1.log p f
+  case " ${LRLAB_ONLY:-$name} " in *" $name "*) ;; *) return 0 ;; esac
   echo "== $name ($filter)"
   in_scan timeout -k 10 300 "$LR_WINE" "$TESTS_EXE" --gtest_filter="$filter" >"$log" 2>&1
   local rc=$?
@@ -171,6 +165,7 @@ run_group() {
 
 figure() { local key=$1; printf '%s\n' "${FIGURES[@]}" | awk -v k="$key" '$1 == k {print $2}' | tail -1; }
 
+run_group guard 'LabGuard.*'
 run_group reverse-lookup 'ReverseLookupLab.*'
 run_group nbt-figures 'NbtFigures.*'
 run_group nbt-sweep 'NbtLabSweep.*'
@@ -204,20 +199,34 @@ wall=$(figure nbt_sweep_100_ms)
 queries=$(figure nbt_sweep_100_queries)
 rtt_us=$(figure nbt_rtt_sum_us)
 if [ -n "$wall" ] && [ -n "$queries" ] && [ -n "$rtt_us" ]; then
-  awk -v wall="$wall" -v q="$queries" -v live="$live" -v rtt="$rtt_us" 'BEGIN {
+  awk -v wall="$wall" -v q="$queries" -v live="$live" -v rtt="$rtt_us" -v wait="$(figure wine_wait_100_mean_ms)" 'BEGIN {
     silent = q - live; ideal = silent * 100 + rtt / 1000
     printf "  NetBIOS sweep 192.168.0.1-254, Timeout 100: %d queries (%d live PCs, %d silent)\n", q, live, silent
     printf "    wall %d ms, ideal %.1f ms (silent x 100 ms + sum of round trips %.2f ms), overhead ratio %.4f\n", wall, ideal, rtt / 1000, wall / ideal
+    if (wait != "") {
+      late = silent * (wait - 100)
+      printf "    of the %.0f ms over the ideal, %.0f ms is the platform'\''s wait lasting %.2f ms per 100 ms; the rest is %.2f ms per query\n", wall - ideal, late, wait, (wall - ideal - late) / q
+    }
   }'
 fi
-printf '  NetBIOS sweep at Timeout 0: %s ms, %s of %s PCs found (%s by the end notification), %s queries dropped\n' \
-  "$(figure nbt_sweep_0_ms)" "$(figure nbt_sweep_0_found)" "$pcs" "$(figure nbt_sweep_0_found_at_end)" \
-  "$(figure nbt_sweep_0_dropped_queries)"
-printf '  nbtscan 192.168.0.1-253, default wait (1000 ms): %s ms, %s of %s PCs found\n' \
-  "$(figure nbtscan_default_ms)" "$(figure nbtscan_default_found)" "$pcs"
-printf '  nbtscan 192.168.0.1-253, -t 100: %s ms, %s of %s PCs found\n' \
-  "$(figure nbtscan_t100_ms)" "$(figure nbtscan_t100_found)" "$pcs"
-printf '  Wine: a 100 ms WaitForSingleObject on an unsignalled event lasts %s ms on average\n' \
-  "$(figure wine_wait_100_mean_ms)"
-printf '  hostile PC flood: %s of 150 flood datagrams became records\n' "$(figure hostile_flood_records)"
+# A line per figure that this run measured.
+report() {
+  local format=$1 key value values=(); shift
+  for key in "$@"; do
+    case $key in
+      =*) values+=("${key#=}") ;;
+      *) value=$(figure "$key"); [ -n "$value" ] || return 0; values+=("$value") ;;
+    esac
+  done
+  printf "  $format\n" "${values[@]}"
+}
+report 'NetBIOS sweep at Timeout 0: %s ms, %s of %s PCs found (%s by the end notification), %s queries dropped' \
+  nbt_sweep_0_ms nbt_sweep_0_found "=$pcs" nbt_sweep_0_found_at_end nbt_sweep_0_dropped_queries
+report 'nbtscan 192.168.0.1-253, default wait (1000 ms): %s ms, %s of %s PCs found' \
+  nbtscan_default_ms nbtscan_default_found "=$pcs"
+report 'nbtscan 192.168.0.1-253, -t 100: %s ms, %s of %s PCs found' \
+  nbtscan_t100_ms nbtscan_t100_found "=$pcs"
+report 'Wine: a 100 ms WaitForSingleObject on an unsignalled event lasts %s ms on average' \
+  wine_wait_100_mean_ms
+report 'hostile PC: %s of 400 flood datagrams became records' hostile_flood_records
 finish

@@ -124,7 +124,7 @@ STANDARD_NAME = bytes([0x20]) + b"CK" + b"A" * 30 + bytes([0])
 HOSTILE_WG = (b"EVILGROUP", 0x00, True)
 HOSTILE_PC = (b"EVILPC", 0x20, False)
 HOSTILE_MAC = bytes([0x0E, 0x71, 0x00, 0xAB, 0xCD, 0xEF])
-FLOOD_COUNT = 150
+FLOOD_COUNT = 400
 
 
 def hostile_burst():
@@ -152,7 +152,10 @@ def hostile_burst():
         full[: first_entry + 18 + 7],
         # 8. whole name table, unit ID cut after three bytes
         full[: first_entry + 36 + 3],
-        # 9. a whole, well-formed answer: both names and the MAC
+        # 9. a well-formed answer of 30 names, longer than the scanner's 500-byte receive
+        #    buffer: the receive fails (message too long), no record
+        node_status_answer(STANDARD_NAME, [HOSTILE_WG] * 29 + [HOSTILE_PC], HOSTILE_MAC),
+        # 10. a whole, well-formed answer: both names and the MAC
         full,
     ]
     flood = [node_status_answer(STANDARD_NAME, [(b"FLOOD", 0x20, False)], HOSTILE_MAC)] * FLOOD_COUNT
