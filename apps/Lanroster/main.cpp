@@ -4,27 +4,33 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "apps/Lanroster/generator_dialog.h"
 #include "hostlist/win32/Add.h"
 #include "hostlist/win32/Unit1.h"
+#include "package/win32/Setup.h"
 #include "ui/modal.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
 
-  lr::GeneratorDialog generator;
+  lr::TForm2* form2 = nullptr;
   lr::TForm1Options options;
   options.quit = [] { PostQuitMessage(0); };
-  options.show_generator = [&generator] { generator.ShowModal(); };
+  options.show_generator = [&form2] {
+    if (form2) form2->ShowModal();
+  };
 
   lr::TForm1 form1(std::move(options));
   if (!form1.Create()) return 1;
   lr::TFrmAdd frm_add(form1);
   if (!frm_add.Create(form1.hwnd())) return 1;
   form1.SetRecordDialog(&frm_add);
+  lr::TForm2 generator(form1.Hosts());
   if (!generator.Create(form1.hwnd())) return 1;
+  form2 = &generator;
 
   form1.Show();
-  return lr::ui::RunMessageLoop(form1.hwnd(), form1.Accelerators());
+  const int code = lr::ui::RunMessageLoop(form1.hwnd(), form1.Accelerators());
+  form2 = nullptr;
+  return code;
 }

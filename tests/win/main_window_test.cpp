@@ -348,3 +348,34 @@ TEST_F(MainWindowTest, MenuExitEndsAtOnceWithoutQuestionOrCleanup) {
 
 }  // namespace
 }  // namespace lr::test
+
+namespace lr::test {
+namespace {
+
+TEST_F(MainWindowTest, TabWalksTheScanOptionsAndTheListAndF2EditsTheAddress) {
+  HWND h = form_->hwnd();
+  auto inside = [](HWND control, HWND focus) {
+    return focus == control || IsChild(control, focus);
+  };
+  // From the time-out field Tab goes to the list, and from the list round to the start
+  // address; backwards from the protocol box to the end address.
+  HWND next = GetNextDlgTabItem(h, form_->control(TForm1::kSpinEdit1), FALSE);
+  EXPECT_EQ(next, List());
+  next = GetNextDlgTabItem(h, List(), FALSE);
+  EXPECT_TRUE(inside(form_->edtStart().hwnd(), next));
+  HWND prev = GetNextDlgTabItem(h, form_->control(TForm1::kComboBox1), TRUE);
+  EXPECT_TRUE(inside(form_->edtEnd().hwnd(), prev));
+
+  AddRecords({Rec("10.0.0.1", "a", "WG", "x")});
+  Select(0);
+  SendMessageW(List(), WM_KEYDOWN, VK_F2, 0);
+  HWND edit = ListView_GetEditControl(List());
+  ASSERT_NE(edit, nullptr);
+  ui::SetText(edit, "10.0.0.99");
+  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(form_->Hosts().At(0).ip, "10.0.0.99");
+}
+
+}  // namespace
+}  // namespace lr::test
