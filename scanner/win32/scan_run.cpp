@@ -25,7 +25,10 @@ constexpr char kNetBios[] = "NetBios";
 }  // namespace
 
 struct ScanRun::Impl : IcmpSweepPlatform {
-  Impl(ScanView& v, ScanRunOptions o) : view(v), options(std::move(o)) {
+  Impl(ScanView& v, ScanRunOptions o)
+      : view(v),
+        options(std::move(o)),
+        nbt(NbtPorts{options.nbt_local_port, options.nbt_remote_port}) {
     nbt.SetListView(&view.Hosts(), [this] { view.HostsChanged(); });
   }
 

@@ -27,6 +27,9 @@ struct ScanRunOptions {
   std::string arp_command = "cmd /c arp -a >C:\\WINDOWS\\IPMAC.TXT";
   std::filesystem::path dump_path = L"C:\\WINDOWS\\IPMAC.TXT";
   int echo_receive_timeout_ms = 30;  // IdIcmpClient1's ReceiveTimeout
+  // The NetBIOS scanner's local and remote ports (tests use free ports on loopback).
+  unsigned short nbt_local_port = 6767;
+  unsigned short nbt_remote_port = 137;
 };
 
 class ScanRun {
