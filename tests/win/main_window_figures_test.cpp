@@ -4,7 +4,6 @@
 // both modes. They run when LR_WINDOW_FIGURES names a folder for the pictures.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "tests/win/main_window_test_support.h"
 
@@ -26,41 +25,6 @@ LARGE_INTEGER Now() {
   LARGE_INTEGER t;
   QueryPerformanceCounter(&t);
   return t;
-}
-
-// Saves what the screen shows of `hwnd` as a 24-bit BMP.
-bool SaveWindowPicture(HWND hwnd, const std::filesystem::path& path) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = w;
-  bi.biHeight = h;
-  bi.biPlanes = 1;
-  bi.biBitCount = 24;
-  bi.biCompression = BI_RGB;
-  const int stride = (w * 3 + 3) & ~3;
-  std::string pixels(static_cast<size_t>(stride) * h, '\0');
-  GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-  out.write(reinterpret_cast<const char*>(&bi), sizeof bi);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  return out.good();
 }
 
 HostRecord CafePc(int i) {

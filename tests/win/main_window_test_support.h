@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -112,6 +113,7 @@ class MainWindowTest : public ::testing::Test {
     options.scan.dump_pause_ms = 0;
     options.quit = [this] { ++quits_; };
     options.show_generator = [this] { ++generator_shown_; };
+    AdjustOptions(options);
     form_ = std::make_unique<TForm1>(std::move(options));
     ASSERT_TRUE(form_->Create());
     frm_add_ = std::make_unique<TFrmAdd>(*form_);
@@ -121,6 +123,9 @@ class MainWindowTest : public ::testing::Test {
     Pump();
     boxes_.clear();  // a busy port 6767 on this machine is the scanner's concern, not ours
   }
+
+  // A fixture that needs other scan settings changes them here.
+  virtual void AdjustOptions(TForm1Options&) {}
 
   void TearDown() override {
     frm_add_.reset();
@@ -206,6 +211,53 @@ class MainWindowTest : public ::testing::Test {
   int quits_ = 0;
   int generator_shown_ = 0;
 };
+
+// Handles the thread's messages until `done` holds or `limit_ms` have passed (a bound on
+// waiting, not a measured figure); returns whether `done` held.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD limit_ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limit_ms) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+  return true;
+}
+
+// Saves what the screen shows of `hwnd` as a 24-bit BMP.
+inline bool SaveWindowPicture(HWND hwnd, const std::filesystem::path& path) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  BITMAPINFOHEADER bi{};
+  bi.biSize = sizeof bi;
+  bi.biWidth = w;
+  bi.biHeight = h;
+  bi.biPlanes = 1;
+  bi.biBitCount = 24;
+  bi.biCompression = BI_RGB;
+  const int stride = (w * 3 + 3) & ~3;
+  std::string pixels(static_cast<size_t>(stride) * h, '\0');
+  GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi;
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+  out.write(reinterpret_cast<const char*>(&bi), sizeof bi);
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  return out.good();
+}
 
 inline ui::FileDialogResult Chosen(const std::filesystem::path& p) {
   return {true, p};
