@@ -238,11 +238,6 @@ TEST(ApplySequenceTest, KeystrokeFailures) {
   EXPECT_EQ(n.log.back(), "close");
 }
 
-TEST(ApplySequenceTest, AddressCommandBytes) {
-  EXPECT_EQ(AddressCommand("192.168.0.21", "255.255.255.0", "192.168.0.1"),
-            kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1");
-}
-
 TEST(OwnMacTest, NodeFieldOfTwoEqualUuids) {
   int calls = 0;
   auto create = [&](unsigned char u[16]) {
