@@ -2,8 +2,11 @@
 // font, border and the focus that enters it.
 #include "hostlist/win32/ip_edit.h"
 
+#include <exception>
+
 #include "hostlist/ip_edit_layout.h"
 #include "ui/text.h"
+#include "ui/window.h"
 
 namespace lr {
 
@@ -87,7 +90,15 @@ LRESULT CALLBACK TIPEdit::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     delete self;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
-  return self->OnMessage(msg, wp, lp);
+  // OnChange and OnError handlers run inside this procedure; nothing may leave it.
+  try {
+    return self->OnMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    ui::ShowErrorBox(e.what());
+  } catch (...) {
+    ui::ShowErrorBox("Unknown error");
+  }
+  return 0;
 }
 
 LRESULT TIPEdit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -2,9 +2,11 @@
 #include "hostlist/win32/ip_field_edit.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "hostlist/win32/ip_edit.h"
 #include "ui/text.h"
+#include "ui/window.h"
 
 namespace lr {
 
@@ -67,7 +69,15 @@ LRESULT CALLBACK TIPFieldEdit::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self->hwnd_ = nullptr;
     return CallWindowProcW(proc, hwnd, msg, wp, lp);
   }
-  return self->OnMessage(msg, wp, lp);
+  // The control's event handlers can run inside this procedure; nothing may leave it.
+  try {
+    return self->OnMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    ui::ShowErrorBox(e.what());
+  } catch (...) {
+    ui::ShowErrorBox("Unknown error");
+  }
+  return 0;
 }
 
 LRESULT TIPFieldEdit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "ui/text.h"
+#include "ui/message_box.h"
 
 namespace lr {
 namespace {
@@ -483,6 +484,24 @@ TEST_F(IPEditWindowTest, BorderColourCursorFontAndEnabledReachTheFields) {
 
 INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM) {
   return FALSE;
+}
+
+TEST_F(IPEditWindowTest, AThrowingHandlerIsShownAndTheControlGoesOn) {
+  std::vector<std::string> boxes;
+  ui::SetMessageBoxSeam([&](const std::string&, const std::string& text, unsigned) {
+    boxes.push_back(text);
+    return IDOK;
+  });
+  edit->OnChange = [](TIPEdit&) { throw std::runtime_error("handler failed"); };
+  FocusField(0, 0, 1);
+  Type("7");
+  EXPECT_EQ(boxes, (Strings{"handler failed"}));
+  EXPECT_EQ(edit->IPString(), "7.0.0.0");
+  Type("8");
+  ui::SetMessageBoxSeam(nullptr);
+  EXPECT_EQ(Text(0), "78");
+  EXPECT_EQ(edit->IPString(), "78.0.0.0");
+  EXPECT_EQ(boxes.size(), 2u);
 }
 
 // A dialog built from an in-memory template with one control of the class.
