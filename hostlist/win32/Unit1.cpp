@@ -376,8 +376,17 @@ std::optional<size_t> TForm1::SelectedRecord() {
 // ---- handlers ------------------------------------------------------------------------
 
 void TForm1::btnScanClick() {
+  // An ICMP sweep runs inside this call and lets the window handle its input; a closing
+  // asked for meanwhile must wait until the sweep has returned (it uses the scan run that
+  // the closing destroys).
+  ++in_scan_click_;
   scan_->ScanClick(edt_start_.IPString(), edt_end_.IPString(), ui::GetText(combo_),
                    ui::GetText(spin_edit_));
+  --in_scan_click_;
+  if (in_scan_click_ == 0 && close_pending_) {
+    close_pending_ = false;
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+  }
 }
 
 void TForm1::btnStopClick() {
@@ -679,6 +688,11 @@ LRESULT TForm1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (status_) Layout();
       return 0;
     case WM_CLOSE:
+      if (in_scan_click_ > 0) {  // an ICMP sweep is running below this message
+        close_pending_ = true;
+        scan_->StopClick();
+        return 0;
+      }
       if (FormCloseQuery()) FormClose();
       return 0;
     case WM_DESTROY:

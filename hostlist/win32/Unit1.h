@@ -111,6 +111,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   AddressBox& edtStart() { return edt_start_; }
   AddressBox& edtEnd() { return edt_end_; }
   HWND control(int id) const { return GetDlgItem(hwnd(), id); }
+  HMENU PopupMenu1() const { return popup_; }
   bool ButtonEnabled(Command button) const;
   std::string StatusText(int panel) const;
   ScanRun& Scan() { return *scan_; }
@@ -164,6 +165,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   bool list_refresh_pending_ = false;
   bool syncing_selection_ = false;
   bool edit_escaped_ = false;
+  int in_scan_click_ = 0;
+  bool close_pending_ = false;
 };
 
 }  // namespace lr

@@ -379,3 +379,56 @@ TEST_F(MainWindowTest, TabWalksTheScanOptionsAndTheListAndF2EditsTheAddress) {
 
 }  // namespace
 }  // namespace lr::test
+
+namespace lr::test {
+namespace {
+
+TEST_F(MainWindowTest, PopupMenuItemsInOrder) {
+  HMENU menu = form_->PopupMenu1();
+  const char* want[] = {"修改记录", "手动添加记录", "删除记录", "导出记录", "", "批量解析计算机名",
+                        "",         "帮助信息",     "",         "退出程序"};
+  const int ids[] = {TForm1::kSpeedButton2,
+                     TForm1::kSpeedButton1,
+                     TForm1::kSpeedButton3,
+                     TForm1::kBtnExport,
+                     0,
+                     TForm1::kN10,
+                     0,
+                     TForm1::kBtnHelp,
+                     0,
+                     TForm1::kN8};
+  ASSERT_EQ(GetMenuItemCount(menu), 10);
+  for (int i = 0; i < 10; ++i) {
+    wchar_t buf[64] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
+    std::string text = ui::Gbk(buf);
+    text = text.substr(0, text.find('\t'));  // the shortcut shown after a tab
+    EXPECT_EQ(text, want[i]) << i;
+    if (ids[i]) {
+      EXPECT_EQ(GetMenuItemID(menu, i), static_cast<UINT>(ids[i])) << i;
+    }
+  }
+}
+
+// Closing the window while an ICMP sweep runs inside the scan click (here over loopback
+// addresses only) stops the sweep and closes once the click has returned.
+TEST_F(MainWindowTest, ClosingDuringAnIcmpSweepWaitsForTheSweepToReturn) {
+  form_->edtStart().SetIPString("127.0.0.1");
+  form_->edtEnd().SetIPString("127.0.0.9");
+  ui::SetText(form_->control(TForm1::kComboBox1), "ICMP");
+  bool closed_inside = true;
+  later_.Post([&] {
+    SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
+    closed_inside = !IsWindow(form_->hwnd());
+  });
+  Toolbar(TForm1::kBtnScan);
+  EXPECT_FALSE(closed_inside);
+  EXPECT_EQ(form_->StatusText(0), "用户取消扫描！");
+  EXPECT_EQ(form_->Hosts().Count(), 0u);
+  Pump();
+  EXPECT_FALSE(IsWindow(form_->hwnd()));
+  EXPECT_EQ(quits_, 1);
+}
+
+}  // namespace
+}  // namespace lr::test
