@@ -64,7 +64,7 @@ void PumpFor(DWORD ms) {
 BoxRecorder::BoxRecorder() {
   previous_ = lr::ui::SetMessageBoxSeam(
       [this](const std::string& caption, const std::string& text, unsigned) {
-        boxes.push_back(caption + ": " + text);
+        boxes.push_back(caption + ": " + text + (context ? " @ " + context() : ""));
         return IDOK;
       });
 }

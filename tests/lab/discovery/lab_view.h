@@ -57,12 +57,14 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limit_ms);
 // Runs the message loop for `ms` milliseconds.
 void PumpFor(DWORD ms);
 
-// Answers every message box with OK and keeps "caption: text" of each, while it lives.
+// Answers every message box with OK and keeps "caption: text" of each, while it lives;
+// with `context` set, " @ " and what it answers are added (the address being queried, say).
 class BoxRecorder {
  public:
   BoxRecorder();
   ~BoxRecorder();
   std::vector<std::string> boxes;
+  std::function<std::string()> context;
 
  private:
   lr::ui::MessageBoxSeam previous_;
