@@ -206,7 +206,8 @@ wall=$(figure nbt_sweep_100_ms)
 queries=$(figure nbt_sweep_100_queries)
 rtt_us=$(figure nbt_rtt_sum_us)
 if [ -n "$wall" ] && [ -n "$queries" ] && [ -n "$rtt_us" ]; then
-  awk -v wall="$wall" -v q="$queries" -v live="$live" -v rtt="$rtt_us" -v wait="$(figure wine_wait_100_mean_ms)" 'BEGIN {
+  awk -v wall="$wall" -v q="$queries" -v live="$live" -v rtt="$rtt_us" -v wait="$(figure wine_wait_100_mean_ms)" \
+    -v sweep0="$(figure nbt_sweep_0_ms)" 'BEGIN {
     silent = q - live; ideal = silent * 100 + rtt / 1000
     printf "  NetBIOS sweep 192.168.0.1-254, Timeout 100: %d queries (%d live PCs, %d silent)\n", q, live, silent
     printf "    wall %d ms, ideal %.1f ms (silent x 100 ms + sum of round trips %.2f ms), overhead ratio %.4f\n", wall, ideal, rtt / 1000, wall / ideal
@@ -214,6 +215,7 @@ if [ -n "$wall" ] && [ -n "$queries" ] && [ -n "$rtt_us" ]; then
       late = silent * (wait - 100)
       printf "    of the %.0f ms over the ideal, %.0f ms is the platform'\''s wait lasting %.2f ms per 100 ms; the rest is %.2f ms per query\n", wall - ideal, late, wait, (wall - ideal - late) / q
     }
+    if (sweep0 != "") printf "    (a query costs %.2f ms of work at Timeout 0)\n", sweep0 / q
   }'
 fi
 # A line per figure that this run measured.
