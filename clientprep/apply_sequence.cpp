@@ -115,7 +115,7 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
     return kEntryWithoutTilde;
   if (entry.ip.empty() || entry.name.empty()) return kEmptyAddressOrName;
 
-  machine.SetComputerName(entry.name);
+  machine.ApplyComputerName(entry.name);
   if (!WriteComputerName(machine, entry.name)) return kRegistryWriteFailed;
   if (settings.ModifyRa2() && !WriteNetworkNumber(machine)) return kRegistryWriteFailed;
 

@@ -21,7 +21,7 @@ class ClientMachine {
   // Six upper-case hexadecimal pairs joined by "-", or empty when not determinable.
   virtual std::string OwnMacText() = 0;
   // Its result is not examined.
-  virtual void SetComputerName(const std::string& name) = 0;
+  virtual void ApplyComputerName(const std::string& name) = 0;
 
   // Opens the key `path` of HKEY_LOCAL_MACHINE with full access, creating it when missing.
   // A key that can't be opened isn't reported here: the calls below then fail.

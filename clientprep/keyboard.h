@@ -24,9 +24,9 @@ class Keyboard {
   virtual void KeyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
   // The virtual key in the low byte and the shift state in the high byte (1 Shift,
   // 2 Ctrl, 4 Alt), or kNoKey (VkKeyScanA).
-  virtual std::uint16_t VkKeyScan(char c) = 0;
+  virtual std::uint16_t KeyForChar(char c) = 0;
   // The scan code of a virtual key (MapVirtualKeyA with map type 0).
-  virtual unsigned MapVirtualKey(std::uint8_t vk) = 0;
+  virtual unsigned ScanCodeOf(std::uint8_t vk) = 0;
   // GetKeyState: bit 0 is the toggle state, the sign bit the down state.
   virtual std::int16_t KeyState(std::uint8_t vk) = 0;
   virtual void GetKeyboardState(std::uint8_t state[256]) = 0;

@@ -107,7 +107,7 @@ class Sender {
           if (!BraceGroup(text, pos)) return false;
           break;
         default: {
-          const std::uint16_t code = kb_.VkKeyScan(c);
+          const std::uint16_t code = kb_.KeyForChar(c);
           if (code == kNoKey) {
             kb_.ShowMessage("Invalid KeyName");
           } else {
@@ -162,7 +162,7 @@ class Sender {
     }
     std::uint16_t code;
     if (name.size() == 1) {
-      code = kb_.VkKeyScan(name[0]);
+      code = kb_.KeyForChar(name[0]);
       if (code == kNoKey) return true;
     } else {
       code = LookupKeyName(name);
@@ -181,7 +181,7 @@ class Sender {
     if (wait_) kb_.PumpKeyMessages();
   }
 
-  std::uint8_t ScanCode(std::uint8_t vk) { return kb_.MapVirtualKey(vk) & 0xFF; }
+  std::uint8_t ScanCode(std::uint8_t vk) { return kb_.ScanCodeOf(vk) & 0xFF; }
 
   // Presses `vk` count times, each press with its key-up when `with_up` is set. Num Lock
   // is flipped in the keyboard state instead, with no event.

@@ -1,8 +1,5 @@
 #include "clientprep/win32/win_client_machine.h"
 
-#include <filesystem>
-
-#include "base/file.h"
 #include "clientprep/win32/get_own_mac_text.h"
 #include "package/client_settings.h"
 #include "ui/message_box.h"
@@ -14,9 +11,39 @@ WinClientMachine::~WinClientMachine() {
   CloseKey();
 }
 
+namespace {
+
+// A file handle closed by the holder.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  ~FileHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+}  // namespace
+
+// Read with the file functions directly: the C++ path and stream machinery would make the
+// program four times as large.
 std::optional<std::string> WinClientMachine::ReadSettingsFile() {
+  FileHandle file(CreateFileW(ui::Wide(kSettingsPathRead).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
-  if (!ReadWholeFile(std::filesystem::path(kSettingsPathRead), bytes)) return std::nullopt;
+  char buffer[16384];
+  DWORD got = 0;
+  do {
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    bytes.append(buffer, got);
+  } while (got != 0);
   return bytes;
 }
 

@@ -37,7 +37,7 @@ class FakeMachine : public ClientMachine {
     log.push_back("mac");
     return mac;
   }
-  void SetComputerName(const std::string& name) override { log.push_back("name " + name); }
+  void ApplyComputerName(const std::string& name) override { log.push_back("name " + name); }
   void OpenKey(const std::string& path) override {
     if (open_count++ != 0) log.push_back("ERROR second key opened");
     open_key = path;
