@@ -2,7 +2,6 @@
 
 #include <system_error>
 
-#include "base/file.h"
 #include "base/gbk.h"
 
 namespace lr {
@@ -120,109 +119,6 @@ std::vector<std::string> Profile::KeyNames(std::string_view section) const {
   if (const Section* s = FindSection(section))
     for (const Key& k : s->keys) names.push_back(k.name);
   return names;
-}
-
-Profile ReadProfileFile(const std::filesystem::path& path) {
-  std::string bytes;
-  ReadWholeFile(path, bytes);  // a missing file reads as an empty one
-  return Profile::Parse(bytes);
-}
-
-ProfileWriter::ProfileWriter(std::filesystem::path path, std::string shown_path)
-    : path_(std::move(path)), shown_path_(std::move(shown_path)) {}
-
-bool ProfileWriter::InSync() const {
-  if (!loaded_) return false;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path_, ec);
-  if (ec) return profile_.text_.empty() && size_on_disk_ == 0;
-  const auto time = std::filesystem::last_write_time(path_, ec);
-  return !ec && size == size_on_disk_ && time == time_on_disk_;
-}
-
-void ProfileWriter::Reload() {
-  profile_ = ReadProfileFile(path_);
-  loaded_ = true;
-  std::error_code ec;
-  size_on_disk_ = std::filesystem::file_size(path_, ec);
-  if (ec) size_on_disk_ = 0;
-  time_on_disk_ = std::filesystem::last_write_time(path_, ec);
-}
-
-void ProfileWriter::AppendBytes(const std::string& bytes) {
-  const size_t old_size = profile_.text_.size();
-  OutFile file;
-  FileStatus status = file.Open(path_, OutFile::Mode::kAppend);
-  if (status) status = file.Write(bytes);
-  if (status) status = file.Close();
-  if (!status) {
-    std::error_code ec;
-    if (std::filesystem::exists(path_, ec)) std::filesystem::resize_file(path_, old_size, ec);
-    loaded_ = false;
-    throw EIniFileException(shown_path_);
-  }
-  profile_.text_ += bytes;
-  profile_.ParseFrom(old_size);
-  std::error_code ec;
-  size_on_disk_ = profile_.text_.size();
-  time_on_disk_ = std::filesystem::last_write_time(path_, ec);
-}
-
-void ProfileWriter::RewriteWith(std::string bytes) {
-  std::filesystem::path temp = path_;
-  temp += ".new~";
-  OutFile file;
-  FileStatus status = file.Open(temp);
-  if (status) status = file.Write(bytes);
-  if (status) status = file.Close();
-  std::error_code ec;
-  if (status) std::filesystem::rename(temp, path_, ec);
-  if (!status || ec) {
-    std::filesystem::remove(temp, ec);
-    loaded_ = false;
-    throw EIniFileException(shown_path_);
-  }
-  profile_ = Profile::Parse(bytes);
-  size_on_disk_ = profile_.text_.size();
-  time_on_disk_ = std::filesystem::last_write_time(path_, ec);
-}
-
-void ProfileWriter::Write(std::string_view section, std::string_view key, std::string_view value) {
-  // Blanks around names and values are not kept, as the platform's writer does; a reader
-  // trims them anyway.
-  size_t b = 0, e = value.size();
-  Trim(value, b, e);
-  value = value.substr(b, e - b);
-  b = 0, e = key.size();
-  Trim(key, b, e);
-  key = key.substr(b, e - b);
-  if (!InSync()) Reload();
-  const std::string& text = profile_.text_;
-  const std::string line = std::string(key) + "=" + std::string(value) + std::string(kCrLf);
-  const std::string lead = profile_.ends_with_line_end_ ? "" : std::string(kCrLf);
-
-  const Profile::Section* s = profile_.FindSection(section);
-  if (!s) {
-    AppendBytes(lead + "[" + std::string(section) + "]" + std::string(kCrLf) + line);
-    return;
-  }
-  auto it = s->key_index.find(GbkFoldCase(key));
-  if (it != s->key_index.end()) {
-    const Profile::Key& k = s->keys[it->second];
-    std::string bytes = text.substr(0, k.line_begin);
-    bytes += k.name + "=" + std::string(value) + std::string(kCrLf);
-    bytes += text.substr(k.line_next);
-    RewriteWith(std::move(bytes));
-    return;
-  }
-  if (s->content_end == text.size()) {
-    AppendBytes(lead + line);
-    return;
-  }
-  std::string bytes = text.substr(0, s->content_end);
-  bytes += line;
-  bytes += text.substr(s->content_end);
-  RewriteWith(std::move(bytes));
 }
 
 }  // namespace lr
