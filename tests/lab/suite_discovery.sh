@@ -68,6 +68,29 @@ cp "$LRLAB_PCS" "$LRLAB_STATE/pcs.conf"
 
 in_scan() { ip netns exec "$LRLAB_SCAN_NS" "$@"; }
 
+# --- the namespace library ------------------------------------------------------------
+# A shell that makes namespaces, a veth pair and a background process and then fails must
+# leave nothing behind.
+netns_library_cleans_up_after_a_failure() {
+  local prefix=lrlab-$LRLAB_TAG-selftest pid_file=$LRLAB_STATE/selftest.pid
+  (
+    source tests/lab/lib/netns.sh
+    lab_trap
+    lab_ns_add "$prefix-a" && lab_ns_add "$prefix-b" &&
+      lab_veth "$prefix-a" eth0 "$prefix-b" eth0 02:00:00:00:0a:01 &&
+      lab_etc "$prefix-a" hosts $'10.0.0.1 a\n' || exit 3
+    lab_spawn "$prefix-a" sleep 600
+    echo "$LAB_PID" >"$pid_file"
+    false || exit 1
+  )
+  [ $? -eq 1 ] || { echo "  the self-test shell did not get as far as its failure"; return 1; }
+  if ip netns list | grep -q "^$prefix"; then echo "  namespaces left behind"; return 1; fi
+  if [ -e "/etc/netns/$prefix-a" ]; then echo "  /etc/netns/$prefix-a left behind"; return 1; fi
+  if kill -0 "$(cat "$pid_file")" 2>/dev/null; then echo "  a spawned process still runs"; return 1; fi
+}
+check "lab: the namespace library tears down what it made after a failure" \
+  netns_library_cleans_up_after_a_failure
+
 # --- the lab itself --------------------------------------------------------------------
 no_route_out() {
   lab_no_route_out "$LRLAB_SCAN_NS" && ! ip -n "$LRLAB_SCAN_NS" route get 192.0.2.1 >/dev/null 2>&1
@@ -240,4 +263,17 @@ report 'Wine: a 100 ms WaitForSingleObject on an unsignalled event lasts %s ms o
 report 'hostile PC: %s of 400 flood datagrams became records' hostile_flood_records
 report 'NetBIOS sweep at Timeout 0 of 192.168.0.1-192.168.1.200 (192.168.1.x unresolved): %s queries, %s dropped on a full send buffer, %s ms' \
   nbt_burst_queries nbt_burst_dropped nbt_burst_ms
+
+# Tear the lab down now (the exit trap only repeats it) and check nothing is left.
+lab_torn_down() {
+  local pid
+  pid=$(cat "$LRLAB_STATE/responder.pid" 2>/dev/null)
+  cleanup
+  if ip netns list | grep -q "^lrlab-$LRLAB_TAG-"; then echo "  namespaces left behind"; return 1; fi
+  if ls -d /etc/netns/lrlab-"$LRLAB_TAG"-* >/dev/null 2>&1; then echo "  /etc/netns folders left"; return 1; fi
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then echo "  the responder still runs"; return 1; fi
+  [ ! -e "$LRLAB_STATE" ] || { echo "  $LRLAB_STATE left behind"; return 1; }
+}
+echo "== teardown"
+check "lab: teardown leaves no namespace, hosts folder, process or state behind" lab_torn_down
 finish
