@@ -76,7 +76,13 @@ LRESULT CALLBACK TIPEdit::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     // Whatever created the window (code or a dialog template), it gets the control's own
     // frame: a sunken border, fields that the dialog manager tabs through, no painting over
     // the fields, and a tab stop.
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new TIPEdit(hwnd)));
+    TIPEdit* created = nullptr;
+    try {
+      created = new TIPEdit(hwnd);
+    } catch (...) {
+      return FALSE;  // the window is not created
+    }
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(created));
     SetWindowLongPtrW(
         hwnd, GWL_EXSTYLE,
         GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE);
@@ -98,7 +104,7 @@ LRESULT CALLBACK TIPEdit::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   } catch (...) {
     ui::ShowErrorBox("Unknown error");
   }
-  return 0;
+  return msg == WM_CREATE ? -1 : 0;  // a control without its fields is not created
 }
 
 LRESULT TIPEdit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
