@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/lab/discovery/ip_table.h"
+
 namespace {
 
 std::string Dotted(DWORD network_order) {
@@ -47,28 +49,15 @@ bool Shown(const MIB_IPNETROW& row) {
   return false;
 }
 
-template <typename Table, typename Get>
-std::vector<unsigned char> ReadTable(Get get) {
-  ULONG size = 0;
-  std::vector<unsigned char> buffer;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD rc = get(buffer.empty() ? nullptr : reinterpret_cast<Table*>(buffer.data()), &size);
-    if (rc == NO_ERROR) return buffer;
-    if (rc != ERROR_INSUFFICIENT_BUFFER) return {};
-    buffer.assign(size, 0);
-  }
-  return {};
-}
-
 void Write(HANDLE out, const std::string& text) {
   DWORD written = 0;
   WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 int PrintTable(HANDLE out) {
-  auto net = ReadTable<MIB_IPNETTABLE>(
+  auto net = lab::ReadIpTable<MIB_IPNETTABLE>(
       [](MIB_IPNETTABLE* t, ULONG* size) { return GetIpNetTable(t, size, TRUE); });
-  auto addrs = ReadTable<MIB_IPADDRTABLE>(
+  auto addrs = lab::ReadIpTable<MIB_IPADDRTABLE>(
       [](MIB_IPADDRTABLE* t, ULONG* size) { return GetIpAddrTable(t, size, TRUE); });
 
   std::map<DWORD, std::string> interface_address;

@@ -14,23 +14,12 @@
 
 #include "tests/lab/discovery/lab_env.h"
 
+#include "tests/lab/discovery/ip_table.h"
+
 namespace {
 
-template <typename Table, typename Get>
-std::vector<unsigned char> ReadTable(Get get) {
-  ULONG size = 0;
-  std::vector<unsigned char> buffer;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD rc = get(buffer.empty() ? nullptr : reinterpret_cast<Table*>(buffer.data()), &size);
-    if (rc == NO_ERROR) return buffer;
-    if (rc != ERROR_INSUFFICIENT_BUFFER) return {};
-    buffer.assign(size, 0);
-  }
-  return {};
-}
-
 bool HasAddress(DWORD address) {
-  auto buffer = ReadTable<MIB_IPADDRTABLE>(
+  auto buffer = lab::ReadIpTable<MIB_IPADDRTABLE>(
       [](MIB_IPADDRTABLE* t, ULONG* size) { return GetIpAddrTable(t, size, FALSE); });
   if (buffer.empty()) return false;
   const auto* table = reinterpret_cast<const MIB_IPADDRTABLE*>(buffer.data());
@@ -42,7 +31,7 @@ bool HasAddress(DWORD address) {
 
 // True when a default route exists, or when the routing table can't be read.
 bool MayRouteOut() {
-  auto buffer = ReadTable<MIB_IPFORWARDTABLE>(
+  auto buffer = lab::ReadIpTable<MIB_IPFORWARDTABLE>(
       [](MIB_IPFORWARDTABLE* t, ULONG* size) { return GetIpForwardTable(t, size, FALSE); });
   if (buffer.empty()) return true;
   const auto* table = reinterpret_cast<const MIB_IPFORWARDTABLE*>(buffer.data());
