@@ -5,6 +5,7 @@
 #include "scanner/ip_text.h"
 #include "scanner/nbt_walk.h"
 #include "scanner/scan_texts.h"
+#include "scanner/send_room.h"
 #include "ui/message_box.h"
 
 namespace lr {
@@ -134,30 +135,35 @@ void TNbt::SendQuery(const std::uint8_t* packet, size_t n, const std::string& ip
   const auto* to = reinterpret_cast<const sockaddr*>(&peer);
   const int len = static_cast<int>(n);
 
-  int sent = sendto(socket_, reinterpret_cast<const char*>(packet), len, 0, to, sizeof peer);
-  if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
-    // The socket is non-blocking: a full send buffer (packets held while silent hosts'
-    // addresses are resolved) is no failure. Wait a little for room, then try once more.
-    const DWORD begin = GetTickCount();
-    for (;;) {
-      const DWORD spent = GetTickCount() - begin;
-      if (spent >= kSendRoomWaitMs) break;
-      const DWORD left = kSendRoomWaitMs - spent;
-      fd_set writable;
-      FD_ZERO(&writable);
-      FD_SET(socket_, &writable);
-      timeval tv = {static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
-      select(0, nullptr, &writable, nullptr, &tv);
-      sent = sendto(socket_, reinterpret_cast<const char*>(packet), len, 0, to, sizeof peer);
-      if (sent != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK) break;
-    }
-    if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+  SendRoomIo io;
+  io.send = [&] {
+    SendAttempt a;
+    a.result = sendto(socket_, reinterpret_cast<const char*>(packet), len, 0, to, sizeof peer);
+    a.would_block = a.result == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK;
+    return a;
+  };
+  io.wait_room = [&](std::uint32_t ms) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(socket_, &writable);
+    timeval tv = {static_cast<long>(ms / 1000), static_cast<long>((ms % 1000) * 1000)};
+    select(0, nullptr, &writable, nullptr, &tv);
+  };
+  io.now_ms = [] { return static_cast<std::uint32_t>(GetTickCount()); };
+  switch (SendWithRoom(io, len, kSendRoomWaitMs)) {
+    case SendOutcome::kSent:
+      break;
+    case SendOutcome::kDropped:
       ++dropped_;
-      return;
-    }
+      break;
+    case SendOutcome::kFailed:
+      ShowBox("SOCKET_ERROR,send fail.");
+      ShowBox("Not Send all");
+      break;
+    case SendOutcome::kShort:
+      ShowBox("Not Send all");
+      break;
   }
-  if (sent == SOCKET_ERROR) ShowBox("SOCKET_ERROR,send fail.");
-  if (sent != len) ShowBox("Not Send all");
 }
 
 LRESULT CALLBACK TNbt::NotifyProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

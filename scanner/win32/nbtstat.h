@@ -71,6 +71,9 @@ class TNbt {
   // "SOCKET_ERROR,send fail." and "Not Send all".
   void SendQuery(const std::uint8_t* packet, size_t n, const std::string& ip);
 
+  // True while one of the scanner's own steps or message boxes runs on the window thread;
+  // a caller there must not wait for the sweep.
+  bool InNotification() const { return in_window_steps_ > 0; }
   // Queries dropped because the socket stayed full.
   unsigned DroppedQueries() const { return dropped_; }
   // The port the socket is bound to (0 when unknown).

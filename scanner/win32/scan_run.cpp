@@ -110,6 +110,9 @@ void ScanRun::ScanClick(const std::string& start, const std::string& end,
   Impl& s = *impl_;
   // A click from the ICMP sweep's own pending input would nest a second sweep inside it.
   if (s.icmp_running) return;
+  // A click from inside one of the scanner's own notifications or message boxes: its sweep
+  // thread waits for that step, so waiting for the sweep here would never end.
+  if (s.nbt.InNotification()) return;
   if (protocol == kNetBios) {
     s.protocol = protocol;
     if (s.nbt.SweepRunning()) {
