@@ -112,10 +112,12 @@ cafe_wait_ready() {
   while read -r ip _ kind _; do
     [ "$kind" = nmbd ] || continue
     for i in $(seq 100); do
-      ip netns exec "$LRLAB_SCAN_NS" nmblookup -A "$ip" 2>/dev/null | grep -q 'MAC Address' && break
+      ip netns exec "$LRLAB_SCAN_NS" nmblookup -A "$ip" 2>/dev/null | grep -q 'MAC Address' &&
+        continue 2
       sleep 0.2
     done
-    [ "$i" -lt 100 ] || { echo "cafe: nmbd at $ip does not answer" >&2; return 1; }
+    echo "cafe: nmbd at $ip does not answer" >&2
+    return 1
   done < <(cafe_rows)
 }
 

@@ -91,10 +91,10 @@ class Pc:
             self.names.append((parse_name(m.group(1)), int(m.group(2), 16), m.group(3) == "G"))
 
 
-def node_status_answer(query_name, names, unit_id, trn_id=0, count=None):
+def node_status_answer(query_name, names, unit_id, trn_id=0):
     """A node-status answer (RFC 1002 4.2.18) for a query whose encoded name is query_name."""
     body = bytearray()
-    body.append(len(names) if count is None else count)
+    body.append(len(names))
     for name, suffix, group in names:
         body += name.ljust(15, b" ") + bytes([suffix])
         # Active B-node name: ACT set; G for group names.
