@@ -203,6 +203,8 @@ ip -n "$LRLAB_SCAN_NS" route add 192.168.1.0/24 dev eth0
 run_group nbt-burst 'NbtBurstLab.*'
 ip -n "$LRLAB_SCAN_NS" route del 192.168.1.0/24 dev eth0
 ip -n "$LRLAB_SCAN_NS" neigh flush all
+# The PCs' link addresses known again, as they were for our sweeps.
+every_pc_pings >/dev/null
 
 # nbtscan over the same queries as our sweep (.1 to .253), from the same namespace: with
 # its default wait for answers after the last query (1000 ms) and with 100 ms.
