@@ -8,10 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <set>
 
-#include "scanner/win32/nbtstat.h"
 #include "scanner/win32/scan_run.h"
 #include "tests/lab/discovery/lab_env.h"
 #include "tests/lab/discovery/lab_view.h"
