@@ -43,12 +43,18 @@ class ScanRun {
   // once and reports through the view; any other text runs the ICMP sweep to its end inside
   // this call, letting the window handle pending input between echoes.
   // A click while an ICMP sweep runs (from its pending input) is ignored; a click while a
-  // NetBIOS sweep runs stops that sweep and waits for its end before starting anew.
+  // NetBIOS sweep runs stops that sweep and waits for its end before starting anew (so one
+  // range state is only ever walked by one thread); a click from inside one of the
+  // scanner's own notifications or message boxes is ignored. An ICMP range whose third
+  // number would pass 255 ends its echoes at x.x.255.255 and goes on to the harvest.
+  // The time-out text counts as 0 when it is not a number or is negative.
   void ScanClick(const std::string& start, const std::string& end, const std::string& protocol,
                  const std::string& timeout_text);
   // btnStopClick: the protocol is the one of the last ScanClick.
   void StopClick();
   // N10Click: the batch reverse lookup of every record on a worker thread; returns at once.
+  // Each name goes into the record it was looked up for (by the record's id), a name for a
+  // record deleted meanwhile is dropped. A click while a batch runs is ignored.
   void ResolveNamesClick();
   // Listview1ColumnClick: ascending sort of the whole list by that column.
   void ColumnClick(int column);
