@@ -70,6 +70,25 @@ TEST_F(MainWindowFigures, BurstAtTheTopAndSortsOf65536Records) {
   std::fflush(stdout);
 }
 
+TEST_F(MainWindowFigures, CreatingTheWindowsUntilShown) {
+  if (FiguresFolder().empty()) GTEST_SKIP() << "set LR_WINDOW_FIGURES to a folder";
+  for (int round = 0; round < 3; ++round) {
+    const LARGE_INTEGER t0 = Now();
+    TForm1Options options;
+    options.scan.dump_path = dir_ / L"IPMAC.TXT";
+    TForm1 form(std::move(options));
+    ASSERT_TRUE(form.Create());
+    TFrmAdd add(form);
+    ASSERT_TRUE(add.Create(form.hwnd()));
+    form.SetRecordDialog(&add);
+    form.Show();
+    const LARGE_INTEGER t1 = Now();
+    std::printf("main window and record dialog created and shown in-process: %.1f ms\n",
+                Seconds(t0, t1) * 1000);
+  }
+  std::fflush(stdout);
+}
+
 TEST_F(MainWindowFigures, Screenshots) {
   if (FiguresFolder().empty()) GTEST_SKIP() << "set LR_WINDOW_FIGURES to a folder";
   const std::filesystem::path dir(FiguresFolder());

@@ -372,9 +372,18 @@ TEST_F(MainWindowTest, TabWalksTheScanOptionsAndTheListAndF2EditsTheAddress) {
   HWND edit = ListView_GetEditControl(List());
   ASSERT_NE(edit, nullptr);
   ui::SetText(edit, "10.0.0.99");
-  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-  Pump();
+  // Enter through the window's own message handling (dialog keys and shortcuts first).
+  PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+  form_->ProcessPendingInput();
   EXPECT_EQ(form_->Hosts().At(0).ip, "10.0.0.99");
+  SendMessageW(List(), WM_KEYDOWN, VK_F2, 0);
+  edit = ListView_GetEditControl(List());
+  ASSERT_NE(edit, nullptr);
+  ui::SetText(edit, "x");
+  PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+  form_->ProcessPendingInput();
+  EXPECT_EQ(form_->Hosts().At(0).ip, "10.0.0.99");
+  EXPECT_EQ(ListView_GetEditControl(List()), nullptr);
 }
 
 }  // namespace
