@@ -7,6 +7,10 @@
 #   cafe.sh down          tear it down
 #   cafe.sh exec CMD...   run CMD in the scanner namespace of a lab that is up
 #   cafe.sh run CMD...    up, run CMD in the scanner namespace, down (also after a failure)
+#   cafe.sh wine DIR ARP_EXE PROGRAM [ARGS...]
+#                         up, a Wine prefix DIR/lab-TAG (copied from DIR's template) whose
+#                         server runs in the scanner namespace, with ARP_EXE as its arp.exe,
+#                         PROGRAM run under wine64 there, then all of it down again
 #
 # Or source it and call cafe_up / cafe_down / cafe_exec. After cafe_up these are set:
 #   LRLAB_SCAN_NS      the scanner's namespace (192.168.0.254/24 on eth0, no default route)
@@ -155,6 +159,19 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
       cafe_up || exit 1
       cafe_exec "$@"
       ;;
-    *) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    wine)
+      [ $# -ge 3 ] || { echo "cafe.sh wine DIR ARP_EXE PROGRAM [ARGS...]" >&2; exit 2; }
+      dir=$(realpath -m "$1") arp=$(realpath "$2")
+      shift 2
+      source "$CAFE_LIB/../../../scripts/lib/wine.sh"
+      source "$CAFE_LIB/lab_wine.sh"
+      trap 'lab_wine_down "$LRLAB_SCAN_NS"; cafe_down; lr_xvfb_stop' EXIT
+      trap 'exit 130' INT
+      trap 'exit 143' TERM
+      cafe_up || exit 1
+      lr_xvfb_start && lab_wine_up "$LRLAB_SCAN_NS" "$dir" "lab-$LRLAB_TAG" "$arp" || exit 1
+      lab_wine "$LRLAB_SCAN_NS" "$@"
+      ;;
+    *) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 2 ;;
   esac
 fi
