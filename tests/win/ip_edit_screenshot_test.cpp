@@ -10,66 +10,51 @@
 
 #include <cstdint>
 #include <fstream>
-#include <string>
 #include <vector>
 
 namespace lr {
 namespace {
 
-// --- A minimal PNG writer: 8-bit RGB, stored (uncompressed) deflate blocks. ---
+using Bytes = std::vector<std::uint8_t>;
 
-std::uint32_t Crc32(const std::uint8_t* data, size_t n, std::uint32_t crc = 0) {
-  crc = ~crc;
-  for (size_t i = 0; i < n; ++i) {
-    crc ^= data[i];
-    for (int b = 0; b < 8; ++b) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-void PutBE32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void PutBE32(Bytes& out, std::uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
 }
 
-void PutChunk(std::vector<std::uint8_t>& out, const char* type,
-              const std::vector<std::uint8_t>& data) {
+void PutChunk(Bytes& out, const char* type, const Bytes& data) {
   PutBE32(out, static_cast<std::uint32_t>(data.size()));
-  std::vector<std::uint8_t> body(type, type + 4);
+  Bytes body(type, type + 4);
   body.insert(body.end(), data.begin(), data.end());
+  std::uint32_t crc = ~0u;
+  for (std::uint8_t byte : body) {
+    crc ^= byte;
+    for (int b = 0; b < 8; ++b) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
   out.insert(out.end(), body.begin(), body.end());
-  PutBE32(out, Crc32(body.data(), body.size()));
+  PutBE32(out, ~crc);
 }
 
-// `rgb` holds height rows of width * 3 bytes, top row first.
-std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& rgb) {
-  std::vector<std::uint8_t> raw;
+// An 8-bit RGB PNG of `rgb` (rows top first) in stored, uncompressed deflate blocks.
+Bytes EncodePng(int width, int height, const Bytes& rgb) {
+  Bytes raw;
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);  // filter: none
-    const auto row = rgb.begin() + static_cast<std::ptrdiff_t>(y) * width * 3;
-    raw.insert(raw.end(), row, row + width * 3);
+    raw.insert(raw.end(), rgb.begin() + y * width * 3, rgb.begin() + (y + 1) * width * 3);
   }
-  std::vector<std::uint8_t> z = {0x78, 0x01};
-  for (size_t pos = 0; pos < raw.size() || pos == 0;) {
+  Bytes z = {0x78, 0x01};
+  for (size_t pos = 0; pos < raw.size();) {
     const size_t n = std::min<size_t>(65535, raw.size() - pos);
     z.push_back(pos + n == raw.size() ? 1 : 0);
-    z.push_back(static_cast<std::uint8_t>(n));
-    z.push_back(static_cast<std::uint8_t>(n >> 8));
-    z.push_back(static_cast<std::uint8_t>(~n));
-    z.push_back(static_cast<std::uint8_t>(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    z.insert(z.end(),
+             {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n), std::uint8_t(~n >> 8)});
+    z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
     pos += n;
-    if (n == 0) break;
   }
   std::uint32_t a = 1, b = 0;
-  for (std::uint8_t c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
+  for (std::uint8_t c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
   PutBE32(z, (b << 16) | a);
-
-  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<std::uint8_t> ihdr;
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes ihdr;
   PutBE32(ihdr, static_cast<std::uint32_t>(width));
   PutBE32(ihdr, static_cast<std::uint32_t>(height));
   ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
@@ -79,131 +64,74 @@ std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std
   return png;
 }
 
-TEST(PngWriter, KnownCrcAndLayout) {
-  const std::uint8_t text[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-  EXPECT_EQ(Crc32(text, sizeof text), 0xCBF43926u);
-  const std::vector<std::uint8_t> png = EncodePng(1, 1, {255, 0, 0});
-  ASSERT_GT(png.size(), 33u);
-  EXPECT_EQ(png[12], 'I');
-  EXPECT_EQ(png[15], 'R');
-  EXPECT_EQ(png[png.size() - 8], 'I');  // IEND is last, with its CRC
-}
-
-// --- The screenshot. ---
-
-LRESULT CALLBACK ShotProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-std::wstring BesideTheProgram(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  dir.resize(dir.find_last_of(L"\\/") + 1);
-  return dir + name;
-}
-
-struct Placed {
-  const char* address;
-  int x, y;
-};
-
 TEST(IPEditScreenshot, FiveControlsShowDotsAndDigits) {
-  constexpr int kWidth = 300, kHeight = 150;
-  const Placed placed[] = {{"192.168.0.1", 10, 10},
-                           {"192.168.0.254", 160, 10},
-                           {"0.0.0.0", 10, 60},
-                           {"0.0.0.0", 10, 110},
-                           {"0.0.0.0", 160, 110}};
-
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = ShotProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = L"IPEditShotHost";
-  RegisterClassW(&wc);
-  const HWND host =
-      CreateWindowExW(WS_EX_CONTROLPARENT, L"IPEditShotHost", L"shot", WS_POPUP | WS_VISIBLE, 0, 0,
-                      kWidth, kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  constexpr int kW = 300, kH = 150;
+  const struct {
+    const char* address;
+    int x, y;
+  } placed[] = {{"192.168.0.1", 10, 10},
+                {"192.168.0.254", 160, 10},
+                {"0.0.0.0", 10, 60},
+                {"0.0.0.0", 10, 110},
+                {"0.0.0.0", 160, 110}};
+  const HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH, nullptr,
+                                    nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
-  std::vector<TIPEdit*> edits;
-  for (const Placed& p : placed) {
-    TIPEdit* e = TIPEdit::Create(host, 200 + static_cast<int>(edits.size()), p.x, p.y);
+  for (const auto& p : placed) {
+    TIPEdit* e = TIPEdit::Create(host, 1, p.x, p.y);
     ASSERT_NE(e, nullptr);
     e->SetIPString(p.address);
-    edits.push_back(e);
   }
-  UpdateWindow(host);
   RedrawWindow(host, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  GdiFlush();
 
-  // Copy the window's pixels into a top-down 24-bit bitmap.
+  // The window's pixels, through a top-down 32-bit bitmap, as RGB.
   BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = kWidth;
-  bi.bmiHeader.biHeight = -kHeight;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  bi.bmiHeader = {sizeof bi.bmiHeader, kW, -kH, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   const HDC wdc = GetDC(host);
   const HDC mdc = CreateCompatibleDC(wdc);
   const HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ASSERT_NE(dib, nullptr);
   const HGDIOBJ old = SelectObject(mdc, dib);
-  ASSERT_TRUE(BitBlt(mdc, 0, 0, kWidth, kHeight, wdc, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(mdc, 0, 0, kW, kH, wdc, 0, 0, SRCCOPY));
   GdiFlush();
-  const auto* px = static_cast<const std::uint8_t*>(bits);  // B, G, R, x
-  std::vector<std::uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
-  for (int i = 0; i < kWidth * kHeight; ++i) {
-    rgb[i * 3] = px[i * 4 + 2];
-    rgb[i * 3 + 1] = px[i * 4 + 1];
-    rgb[i * 3 + 2] = px[i * 4];
+  Bytes rgb(kW * kH * 3);
+  for (int i = 0; i < kW * kH; ++i) {
+    for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = static_cast<std::uint8_t*>(bits)[i * 4 + 2 - c];
   }
   SelectObject(mdc, old);
   DeleteObject(dib);
   DeleteDC(mdc);
   ReleaseDC(host, wdc);
+  DestroyWindow(host);
 
-  const std::vector<std::uint8_t> png = EncodePng(kWidth, kHeight, rgb);
-  const std::wstring path = BesideTheProgram(L"ip_edit_screenshot.png");
-  {
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    ASSERT_TRUE(out.good());
-  }
+  wchar_t path[MAX_PATH] = {};
+  std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"ip_edit_screenshot.png";
+  const Bytes png = EncodePng(kW, kH, rgb);
+  std::ofstream(file.c_str(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 
-  // Dark pixels in a rectangle of a control's client area (the sunken edge is 2 pixels).
+  // Pixels of a rectangle of a control's client area (inside its 2-pixel sunken edge) that
+  // are dark (ink) or exactly the window colour (background).
   const COLORREF window = GetSysColor(COLOR_WINDOW);
-  auto count = [&](const Placed& p, int left, int top, int right, int bottom, bool dark) {
+  auto count = [&](int i, int left, int right, int top, bool ink) {
     int n = 0;
-    for (int y = p.y + 2 + top; y < p.y + 2 + bottom; ++y) {
-      for (int x = p.x + 2 + left; x < p.x + 2 + right; ++x) {
-        const std::uint8_t* c = &rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
-        if (dark ? (c[0] + c[1] + c[2] < 3 * 100) : (RGB(c[0], c[1], c[2]) == window)) {
-          ++n;
-        }
+    for (int y = placed[i].y + 2 + top; y < placed[i].y + 2 + 17; ++y) {
+      for (int x = placed[i].x + 2 + left; x < placed[i].x + 2 + right; ++x) {
+        const std::uint8_t* c = &rgb[(y * kW + x) * 3];
+        n += ink ? c[0] + c[1] + c[2] < 300 : RGB(c[0], c[1], c[2]) == window;
       }
     }
     return n;
   };
-  const int field_left[4] = {0, 31, 62, 93};
-  for (size_t i = 0; i < std::size(placed); ++i) {
-    const Placed& p = placed[i];
-    SCOPED_TRACE(p.address);
-    // The background is filled with the window colour: most of the control is that colour.
-    EXPECT_GT(count(p, 0, 0, 121, 17, false), 121 * 17 / 2);
-    // A dot in each gap after fields 0, 1 and 2, none before the first field's text.
-    for (int k = 0; k < 3; ++k) EXPECT_GT(count(p, 27 + k * 31, 0, 31 + k * 31, 17, true), 0) << k;
-    // Digits in every field.
-    for (int k = 0; k < 4; ++k) {
-      EXPECT_GT(count(p, field_left[k], 2, field_left[k] + 27, 17, true), 0) << k;
-    }
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(placed[i].address);
+    EXPECT_GT(count(i, 0, 121, 0, false), 121 * 17 / 2);  // mostly background
+    for (int k = 0; k < 3; ++k) EXPECT_GT(count(i, 27 + 31 * k, 31 + 31 * k, 0, true), 0) << k;
+    for (int k = 0; k < 4; ++k) EXPECT_GT(count(i, 31 * k, 31 * k + 27, 2, true), 0) << k;
   }
-  // More ink for "192" than for "0".
-  EXPECT_GT(count(placed[0], 0, 2, 27, 17, true), count(placed[2], 0, 2, 27, 17, true));
-  DestroyWindow(host);
+  EXPECT_GT(count(0, 0, 27, 2, true), count(2, 0, 27, 2, true));  // more ink in "192" than "0"
 }
 
 }  // namespace
