@@ -111,7 +111,6 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   AddressBox& edtStart() { return edt_start_; }
   AddressBox& edtEnd() { return edt_end_; }
   HWND control(int id) const { return GetDlgItem(hwnd(), id); }
-  HMENU PopupMenu1() const { return popup_; }
   bool ButtonEnabled(Command button) const;
   std::string StatusText(int panel) const;
   ScanRun& Scan() { return *scan_; }

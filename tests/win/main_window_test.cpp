@@ -392,33 +392,6 @@ TEST_F(MainWindowTest, TabWalksTheScanOptionsAndTheListAndF2EditsTheAddress) {
 namespace lr::test {
 namespace {
 
-TEST_F(MainWindowTest, PopupMenuItemsInOrder) {
-  HMENU menu = form_->PopupMenu1();
-  const char* want[] = {"修改记录", "手动添加记录", "删除记录", "导出记录", "", "批量解析计算机名",
-                        "",         "帮助信息",     "",         "退出程序"};
-  const int ids[] = {TForm1::kSpeedButton2,
-                     TForm1::kSpeedButton1,
-                     TForm1::kSpeedButton3,
-                     TForm1::kBtnExport,
-                     0,
-                     TForm1::kN10,
-                     0,
-                     TForm1::kBtnHelp,
-                     0,
-                     TForm1::kN8};
-  ASSERT_EQ(GetMenuItemCount(menu), 10);
-  for (int i = 0; i < 10; ++i) {
-    wchar_t buf[64] = {};
-    GetMenuStringW(menu, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
-    std::string text = ui::Gbk(buf);
-    text = text.substr(0, text.find('\t'));  // the shortcut shown after a tab
-    EXPECT_EQ(text, want[i]) << i;
-    if (ids[i]) {
-      EXPECT_EQ(GetMenuItemID(menu, i), static_cast<UINT>(ids[i])) << i;
-    }
-  }
-}
-
 // Closing the window while an ICMP sweep runs inside the scan click (here over loopback
 // addresses only) stops the sweep and closes once the click has returned.
 TEST_F(MainWindowTest, ClosingDuringAnIcmpSweepWaitsForTheSweepToReturn) {
