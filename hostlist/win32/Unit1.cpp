@@ -481,6 +481,9 @@ void TForm1::N10Click() {
 }
 
 void TForm1::N8Click() {
+  // From the pending input of an ICMP sweep: the sweep ends before its next echo, so the
+  // program's loop ends as soon as the scan click returns.
+  if (in_scan_click_ > 0) scan_->StopClick();
   if (options_.quit) options_.quit();
 }
 
