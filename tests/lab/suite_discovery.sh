@@ -266,6 +266,14 @@ report 'hostile PC: %s of 400 flood datagrams became records' hostile_flood_reco
 report 'NetBIOS sweep at Timeout 0 of 192.168.0.1-192.168.1.200 (192.168.1.x unresolved): %s queries, %s dropped on a full send buffer, %s ms' \
   nbt_burst_queries nbt_burst_dropped nbt_burst_ms
 
+responder_still_runs() {
+  kill -0 "$(cat "$LRLAB_STATE/responder.pid")" 2>/dev/null && return 0
+  echo "  the node-status responder ended:"
+  sed 's/^/    /' "$LRLAB_STATE/responder.log"
+  return 1
+}
+check "lab: the node-status responder ran through the whole suite" responder_still_runs
+
 # Tear the lab down now (the exit trap only repeats it) and check nothing is left.
 lab_torn_down() {
   local pid
