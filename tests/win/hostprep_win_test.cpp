@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,30 @@ TEST(HostprepWinTest, MachineWritesGbkStringsAndDwordsUnderLocalMachine) {
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(number, 100003u);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, wkey);
+}
+
+TEST(HostprepWinTest, MachineReadsTheWholeSettingsFileOrReportsItMissing) {
+  const wchar_t* path = L"C:\\Windows\\Myset.ini";
+  if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "a real Myset.ini";
+  WinClientMachine machine;
+  EXPECT_EQ(machine.ReadSettingsFile(), std::nullopt);
+  // Larger than one read, with NUL and GBK bytes.
+  std::string bytes = "[InfoList]\r\n";
+  for (int i = 0; bytes.size() < 40000; ++i) {
+    bytes +=
+        StrFormat("00-00-00-00-%02X-%02X=10.0.%d.%d~\xCD\xF8", i / 256, i % 256, i / 256, i % 256);
+    bytes += '\0';
+    bytes += "\r\n";
+  }
+  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  const std::optional<std::string> read = machine.ReadSettingsFile();
+  DeleteFileW(path);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(*read, bytes);
 }
 
 TEST(HostprepWinTest, OwnMacTextIsStable) {
