@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 
 #include "base/file.h"
@@ -33,6 +34,11 @@ struct ScanRun::Impl : IcmpSweepPlatform {
   }
 
   ~Impl() override {
+    // The window is going: a sweep still running ends without its end texts, and a batch
+    // resolution stops before its next step instead of writing into the list.
+    closing = true;
+    nbt.OnSend = nullptr;
+    nbt.OnEnd = nullptr;
     nbt.Stop();
     nbt.WaitSweepEnd();
     if (resolve_thread) {
@@ -79,12 +85,17 @@ struct ScanRun::Impl : IcmpSweepPlatform {
 
   static DWORD WINAPI ResolveThread(LPVOID param) {
     auto* self = static_cast<Impl*>(param);
+    struct Closing {};
     try {
       ResolveAllNames(
-          self->view, [self](const std::function<void()>& step) { self->caller.Call(step); },
+          self->view,
+          [self](const std::function<void()>& step) {
+            if (self->closing) throw Closing{};
+            self->caller.Call(step);
+          },
           &ReverseLookup);
     } catch (...) {
-      // A failed allocation ends the batch; nothing is left half-written.
+      // Closing, or a failed allocation: the batch ends; each name already written stays.
     }
     return 0;
   }
@@ -95,6 +106,7 @@ struct ScanRun::Impl : IcmpSweepPlatform {
   std::optional<TIdIcmpClient> icmp;
   WindowThreadCall caller;
   std::string protocol = kNetBios;
+  std::atomic<bool> closing{false};
   bool icmp_running = false;
   bool icmp_cancel = false;
   HANDLE resolve_thread = nullptr;

@@ -35,7 +35,9 @@ struct ScanRunOptions {
 class ScanRun {
  public:
   explicit ScanRun(ScanView& view, ScanRunOptions options = {});
-  ~ScanRun();  // stops and joins a running sweep and batch resolution
+  // Stops and waits for a running sweep (without its end texts) and batch resolution
+  // (which writes nothing more).
+  ~ScanRun();
   ScanRun(const ScanRun&) = delete;
   ScanRun& operator=(const ScanRun&) = delete;
 
