@@ -24,7 +24,7 @@ IcmpTargets::IcmpTargets(const std::string& start, const std::string& end) {
 }
 
 bool IcmpTargets::Next(std::string& host, bool& carry) {
-  if (done_ >= count_) return false;
+  if (done_ >= count_ || c_ > 255) return false;
   if (d_ >= 255) {
     if (c_ >= 255) return false;
     ++c_;

@@ -14,7 +14,8 @@ namespace lr {
 
 // The echo targets after `start` up to `end`: Count := IpToNumber(end) - IpToNumber(start);
 // the fourth number is raised before each echo, and at 255 it carries into the third
-// (which then goes on at .1). The third number never passes 255: the walk ends there.
+// (which then goes on at .1). The third number never passes 255: the walk ends there (and
+// gives nothing when the start's third number is already beyond it).
 class IcmpTargets {
  public:
   // Throws EConvertError for a part that doesn't convert.

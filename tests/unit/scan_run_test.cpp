@@ -126,6 +126,7 @@ TEST(IcmpTargets, ThirdNumberNeverPasses255) {
   const auto t = Targets("10.0.255.250", "10.1.0.20");
   EXPECT_EQ(t, (std::vector<std::string>{"10.0.255.251", "10.0.255.252", "10.0.255.253",
                                          "10.0.255.254", "10.0.255.255"}));
+  EXPECT_TRUE(Targets("10.0.300.1", "10.0.300.9").empty());
   // A range of millions of addresses ends after the last third octet.
   EXPECT_EQ(Targets("10.0.0.1", "10.255.255.255").size(), 255u * 255u - 1 + 255u);
 }
