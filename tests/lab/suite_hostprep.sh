@@ -12,6 +12,8 @@
 #
 #   LR_HOSTPREP_BUILD  the x86-64 build folder (default build/win64)
 #   LR_HOSTPREP_WORK   the folder for prefixes and logs (default build/lab-hostprep)
+#   LR_HOSTPREP_WIN32  the shipped 32-bit Hostprep.exe, checked when present
+#                      (default build/win32/apps/Hostprep/Hostprep.exe)
 #
 # Needs root (network namespaces). Ends with "N passed, N failed"; tears everything down.
 set -u
@@ -193,6 +195,23 @@ wait_for_call() {  # PATTERN: waits up to 15 s for a recorded command matching P
   done
   return 1
 }
+
+# --- The executables: only system DLLs at load time (static run time; rpcrt4.dll is loaded
+# at run time), and no import newer than Windows XP.
+WIN32_HOSTPREP=${LR_HOSTPREP_WIN32:-$ROOT/build/win32/apps/Hostprep/Hostprep.exe}
+for exe in "$HOSTPREP" "$WIN32_HOSTPREP"; do
+  [ -f "$exe" ] || continue
+  label=$(basename "$(cd "$(dirname "$exe")/../.." && pwd)")
+  imports=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null || i686-w64-mingw32-objdump -p "$exe")
+  dlls=$(printf '%s\n' "$imports" | awk '/DLL Name:/ { print toupper($3) }' | sort | paste -sd ' ')
+  check "$label: load-time DLLs" \
+    "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL" "$dlls"
+  if printf '%s\n' "$imports" | grep -q 'GetTickCount64'; then
+    fail "$label: no GetTickCount64 import"
+  else
+    pass "$label: no GetTickCount64 import"
+  fi
+done
 
 MAC_A=00:1a:2b:3c:4d:5e
 MAC_B=00:1a:2b:3c:4d:5f
