@@ -45,16 +45,17 @@ void PumpPending() {
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD limit_ms) {
+  // A plain message loop, as a window's: GetMessage runs the steps other threads send and
+  // returns the posted messages; a thread timer wakes it to look at `done` again.
   const DWORD start = GetTickCount();
-  while (!done()) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= limit_ms) return done();
-    // Sent messages are delivered inside the wait; posted ones by the pump.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, limit_ms - elapsed < 20 ? limit_ms - elapsed : 20,
-                              QS_ALLINPUT);
-    PumpPending();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, nullptr);
+  MSG msg;
+  while (!done() && GetTickCount() - start < limit_ms && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
-  return true;
+  KillTimer(nullptr, timer);
+  return done();
 }
 
 void PumpFor(DWORD ms) {
