@@ -227,6 +227,7 @@ pcs=$(cafe_rows | wc -l)
 live=$(cafe_rows | awk '{n=split($1,a,"."); if (a[n] >= 1 && a[n] <= 253) c++} END {print c+0}')
 echo "== figures"
 printf '  %s\n' "${FIGURES[0]}"
+printf '  machine: %s cores, load average %s (1, 5, 15 min)\n' "$(nproc)" "$(cut -d' ' -f1-3 /proc/loadavg)"
 wall=$(figure nbt_sweep_100_ms)
 queries=$(figure nbt_sweep_100_queries)
 rtt_us=$(figure nbt_rtt_sum_us)
