@@ -239,6 +239,10 @@ TEST_F(IPEditWindowTest, FocusFromOutsideAlwaysLandsOnTheFirstField) {
   SetFocus(before);
   Click(edit->Handle());
   EXPECT_EQ(Focused(), 0);
+  SetFocus(Field(2));
+  SetFocus(nullptr);  // the window is left, and on its return the field gets focus back
+  SetFocus(Field(2));
+  EXPECT_EQ(Focused(), 2);
 
   SetFocus(before);
   Tab(false);
