@@ -28,6 +28,13 @@ lr_wine_template() {
     HOME="$dir/home" WINEPREFIX="$dir/template" "$LR_WINESERVER" -w
     [ -f "$dir/template/system.reg" ] || { echo "wine: could not make a prefix" >&2; return 1; }
   fi
+  # Without a window manager Wine waits about 2 s whenever a managed top-level window is
+  # hidden; unmanaged windows make window tests about ten times faster.
+  if ! grep -q '"Managed"="N"' "$dir/template/user.reg" 2>/dev/null; then
+    HOME="$dir/home" WINEPREFIX="$dir/template" "$LR_WINE" reg add \
+      'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    HOME="$dir/home" WINEPREFIX="$dir/template" "$LR_WINESERVER" -w
+  fi
 }
 
 lr_wine_prefix() {
