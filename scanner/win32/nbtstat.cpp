@@ -27,6 +27,56 @@ void RegisterNotifyClass(WNDPROC proc) {
   (void)registered;
 }
 
+// The sweep's wait after each query. The time of a query's step (the hand-over to the
+// window thread and the send) and a timed wait that wakes a little late (a few ms under
+// Wine on a loaded machine) add up over a range of silent addresses. The pacer counts the
+// wait from the start of the query's step and learns the lateness from earlier waits that
+// ran out, so a silent address costs Timeout on average. A datagram still ends the wait at
+// once, and a reply that comes later is still taken in as a record.
+class WaitPacer {
+ public:
+  WaitPacer() {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    ticks_per_ms_ = static_cast<double>(f.QuadPart) / 1000.0;
+  }
+
+  // The query's step begins.
+  void Begin() { QueryPerformanceCounter(&begin_); }
+
+  void Wait(HANDLE ack, HANDLE stop, std::uint32_t timeout_ms) {
+    const HANDLE waits[2] = {ack, stop};
+    const bool paced = timeout_ms >= kMinPacedMs && ticks_per_ms_ > 0;
+    std::uint32_t ask = timeout_ms;
+    if (paced) {
+      // At most a quarter of the time-out is given to the step and the lateness.
+      double less = SinceMs(begin_) + late_ms_;
+      if (less > timeout_ms / 4.0) less = timeout_ms / 4.0;
+      ask = timeout_ms - static_cast<std::uint32_t>(less);
+    }
+    LARGE_INTEGER before;
+    QueryPerformanceCounter(&before);
+    const DWORD r = WaitForMultipleObjects(2, waits, FALSE, ask);
+    if (paced && r == WAIT_TIMEOUT) {
+      double over = SinceMs(before) - ask;
+      if (over < 0) over = 0;
+      late_ms_ = 0.8 * late_ms_ + 0.2 * over;
+    }
+  }
+
+ private:
+  double SinceMs(const LARGE_INTEGER& t) const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart - t.QuadPart) / ticks_per_ms_;
+  }
+
+  static constexpr std::uint32_t kMinPacedMs = 10;
+  double ticks_per_ms_ = 0;
+  double late_ms_ = 0;
+  LARGE_INTEGER begin_ = {};
+};
+
 }  // namespace
 
 TNbt::TNbt(NbtPorts ports) : ports_(ports) {
@@ -243,6 +293,7 @@ void TSendDataThread::Execute() {
   SplitOctets(CurrentIP, cur);
   SplitOctets(EndIP, end);
   NbtWalk walk(cur, end);
+  WaitPacer pacer;
 
   for (;;) {
     if (nbt.stop_flag_) {
@@ -250,15 +301,15 @@ void TSendDataThread::Execute() {
       return;
     }
     CurrentIP = walk.Current();
+    pacer.Begin();
     nbt.Synchronize([&] {
       nbt.StatusText = NbtStatusText(CurrentIP);
       if (nbt.OnSend) nbt.OnSend();
       nbt.SendQuery(kNodeStatusQuery.data(), kNodeStatusQuery.size(), CurrentIP);
     });
-    const HANDLE waits[2] = {nbt.ack_event_, nbt.stop_event_};
     std::uint32_t timeout = nbt.Timeout;
     if (timeout >= INFINITE) timeout = INFINITE - 1;
-    WaitForMultipleObjects(2, waits, FALSE, timeout);
+    pacer.Wait(nbt.ack_event_, nbt.stop_event_, timeout);
     ResetEvent(nbt.ack_event_);
     if (!walk.Advance()) break;
   }
