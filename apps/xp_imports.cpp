@@ -1,4 +1,4 @@
-// Keeps Hostprep.exe loadable on Windows XP. The C++ run time's thread support
+// Keeps the programs loadable on Windows XP. The C++ run time's thread support
 // (winpthreads) imports GetTickCount64, which kernel32.dll has only from Vista on; an
 // import the loader can't resolve stops the program before it starts. Defining the import
 // slot here takes the place of kernel32's, and the function behind it looks the real one
