@@ -1,0 +1,252 @@
+// The administrator's whole path on the master machine, in the cafe lab: the real main
+// window sweeps the default range by NetBIOS, one scanned record is corrected by hand in the
+// record dialog (its MAC in the form a client builds, and a new name), and the generator
+// dialog, opened from the main window's button, writes the client package onto this Wine
+// prefix through the real master-machine target. The settings file is compared byte for
+// byte with the text the scanned list must give; the suite script checks the Run value and
+// the executable and boots the clones. Runs only inside the lab's scanner namespace.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/file.h"
+#include "package/win32/Setup.h"
+#include "tests/lab/discovery/lab_env.h"
+#include "tests/win/main_window_test_support.h"
+
+namespace lr::test {
+namespace {
+
+const std::filesystem::path kSettingsFile = L"C:\\Windows\\Myset.ini";
+const std::filesystem::path kHostprepFile = L"C:\\Windows\\Hostprep.exe";
+
+// The record corrected by hand; the suite boots a clone with this PC's MAC. The name is
+// GBK (网吧-21).
+const char* const kCorrectedIp = "192.168.0.21";
+const char* const kCorrectedMac = "00-0C-29-AB-01-21";
+const char* const kCorrectedName = "\xCD\xF8\xB0\xC9-21";
+
+// The options the administrator sets; the clones' checks in the suite script use the same.
+const char* const kGateway = "192.168.0.1";
+const char* const kMask = "255.255.255.0";
+const char* const kProgram = "C:\\\xCD\xF8\xB0\xC9\\prog.exe";  // C:\网吧\prog.exe
+const char* const kPassword = "Pw7x";
+
+std::string TrimRight(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  return s;
+}
+
+bool SameKey(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+// The settings file a generation must leave: the options, then one entry per row in the
+// list's order, a MAC text seen again keeping its first place with the later row's value.
+// Values lose their trailing blanks (the padded NetBIOS names), as the platform's profile
+// functions store them.
+std::string ExpectedSettings(const std::vector<std::pair<std::string, std::string>>& autoset,
+                             const std::vector<HostRecord>& rows) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (const auto& r : rows) {
+    const std::string value = TrimRight(r.ip + "~" + r.name);
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [&](const auto& e) { return SameKey(e.first, r.mac); });
+    if (it == entries.end())
+      entries.emplace_back(r.mac, value);
+    else
+      it->second = value;
+  }
+  std::string text = "[AutoSet]\r\n";
+  for (const auto& [k, v] : autoset) text += k + "=" + v + "\r\n";
+  text += "[InfoList]\r\n";
+  for (const auto& [k, v] : entries) text += k + "=" + v + "\r\n";
+  return text;
+}
+
+bool RunValueExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  const bool found =
+      RegQueryValueExW(key, L"hostprep", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return found;
+}
+
+class ProductLab : public MainWindowTest {
+ protected:
+  void AdjustOptions(TForm1Options& options) override {
+    options.scan = ScanRunOptions{};
+    options.show_generator = [this] {
+      ++generator_shown_;
+      if (form2_) form2_->ShowModal();
+    };
+  }
+
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    if (HasFatalFailure()) return;
+    // As the program does: the generator over the main window's list, on the real machine.
+    form2_ = std::make_unique<TForm2>(form_->Hosts());
+    ASSERT_TRUE(form2_->Create(form_->hwnd()));
+  }
+
+  void TearDown() override {
+    form2_.reset();
+    MainWindowTest::TearDown();
+  }
+
+  std::vector<HostRecord> Records() {
+    std::vector<HostRecord> out;
+    for (size_t i = 0; i < form_->Hosts().Count(); ++i) out.push_back(form_->Hosts().At(i));
+    return out;
+  }
+
+  int RowOf(const std::string& ip) {
+    for (size_t i = 0; i < form_->Hosts().Count(); ++i)
+      if (form_->Hosts().At(i).ip == ip) return static_cast<int>(i);
+    return -1;
+  }
+
+  void Check(int id) { SendMessageW(form2_->Control(id), BM_SETCHECK, BST_CHECKED, 0); }
+  void Type(int id, const std::string& text) { ui::SetText(form2_->Control(id), text); }
+  void ClickCreate() {
+    SendMessageW(form2_->hwnd(), WM_COMMAND, MAKEWPARAM(TForm2::kBtnCreateFile, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form2_->Control(TForm2::kBtnCreateFile)));
+  }
+
+  std::unique_ptr<TForm2> form2_;
+};
+
+TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
+  // The master starts with no package.
+  ASSERT_FALSE(std::filesystem::exists(kSettingsFile));
+  ASSERT_FALSE(std::filesystem::exists(kHostprepFile));
+  ASSERT_FALSE(RunValueExists());
+
+  // 1. The scan, with the window's own range, protocol and time-out.
+  EXPECT_EQ(form_->edtStart().IPString(), "192.168.0.1");
+  EXPECT_EQ(form_->edtEnd().IPString(), "192.168.0.254");
+  Toolbar(TForm1::kBtnScan);
+  ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().NbtSweepRunning(); }, 300000));
+  Pump();
+  const auto pcs = lab::LoadLabPcs();
+  std::vector<HostRecord> scanned = Records();
+  ASSERT_EQ(scanned.size(), pcs.size());
+  for (const auto& pc : pcs) {
+    const HostRecord want = lab::ExpectedNbtRecord(pc);
+    EXPECT_NE(std::find(scanned.begin(), scanned.end(), want), scanned.end())
+        << lab::Describe(want);
+  }
+  ASSERT_FALSE(HasFailure()) << "the scan did not list the lab's PCs";
+
+  // 2. The correction in the record dialog's edit mode.
+  const int row = RowOf(kCorrectedIp);
+  ASSERT_GE(row, 0);
+  const HostRecord before = form_->Hosts().At(row);
+  Select(row);
+  bool edited = false;
+  later_.Post([&] {
+    EXPECT_EQ(frm_add_->Inputs(), InputsFor(before));
+    ui::SetText(frm_add_->edtMAC(), kCorrectedMac);
+    ui::SetText(frm_add_->edtName(), kCorrectedName);
+    edited = true;
+    SendMessageW(GetDlgItem(frm_add_->hwnd(), TFrmAdd::kBitBtn1), BM_CLICK, 0, 0);
+  });
+  form_->SpeedButton2Click();
+  ASSERT_TRUE(edited);
+  const HostRecord corrected{kCorrectedIp, kCorrectedMac, before.workgroup, kCorrectedName, ""};
+  EXPECT_EQ(form_->Hosts().At(row), corrected);
+  EXPECT_EQ(Cell(row, 1), kCorrectedMac);
+  EXPECT_EQ(Cell(row, 3), kCorrectedName);
+  const std::vector<HostRecord> rows = Records();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (static_cast<int>(i) != row) {
+      EXPECT_EQ(rows[i], scanned[i]) << i;
+    }
+  }
+
+  // 3. The generator from the main window's button: first a refused click (the passwords
+  // differ), which must leave the machine without any part of a package, then the real one.
+  const std::string gateway = kGateway;
+  const std::string mask = kMask;
+  const std::string program = kProgram;
+  const std::string password = kPassword;
+  bool refused_checked = false;
+  later_.Post([&] {
+    EXPECT_TRUE(form2_->Showing());
+    form2_->edtGateway().SetIPString(gateway);
+    form2_->edtMask().SetIPString(mask);
+    Check(TForm2::kChkReboot);
+    Check(TForm2::kChkRA2);
+    Type(TForm2::kEdtExecutePath, program);
+    Check(TForm2::kRadNormal);
+    Type(TForm2::kEdtPW1, password);
+    Type(TForm2::kEdtPW2, password + "!");
+    boxes_.clear();
+    ClickCreate();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "前后两次输入的密码不一致！");
+    EXPECT_TRUE(form2_->Showing());
+    EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
+    EXPECT_FALSE(std::filesystem::exists(kHostprepFile));
+    EXPECT_FALSE(RunValueExists());
+    refused_checked = true;
+
+    Type(TForm2::kEdtPW2, password);
+    boxes_.clear();
+    ClickCreate();
+  });
+  Toolbar(TForm1::kBtnInstall);
+  EXPECT_TRUE(refused_checked);
+  EXPECT_EQ(generator_shown_, 1);
+  EXPECT_FALSE(form2_->Showing());
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].caption, "提示");
+  EXPECT_EQ(boxes_[0].text,
+            "所需文件已自动生成，并存入指定目录下！\r\n"
+            "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！");
+  EXPECT_EQ(boxes_[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
+
+  // 4. The package: the settings file byte for byte, the Run value, the executable.
+  std::string encoded;
+  const unsigned char key[3] = {0x0E, 0x05, 0x1A};
+  for (size_t i = 0; i < password.size(); ++i) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X",
+                  static_cast<unsigned char>(password[i]) ^ key[(i + 1) % 3]);
+    encoded += hex;
+  }
+  const std::string expected = ExpectedSettings({{"Gateway", gateway},
+                                                 {"Mask", mask},
+                                                 {"UnlockPW", encoded},
+                                                 {"CanReboot", "Yes"},
+                                                 {"CanModifyRA2", "Yes"},
+                                                 {"ExecutePath", program},
+                                                 {"FormStat", "1"}},
+                                                rows);
+  std::string written;
+  ASSERT_TRUE(ReadWholeFile(kSettingsFile, written).ok);
+  EXPECT_EQ(written, expected);
+  EXPECT_TRUE(RunValueExists());
+  EXPECT_TRUE(std::filesystem::exists(kHostprepFile));
+
+  // The suite prints the text the list had to give, next to what was written.
+  if (!lab::LabDir().empty()) {
+    OutFile out;
+    EXPECT_TRUE(out.Open(lab::LabFile("expected_myset.ini")).ok);
+    out.Write(expected);
+  }
+}
+
+}  // namespace
+}  // namespace lr::test

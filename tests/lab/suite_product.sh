@@ -1,0 +1,323 @@
+#!/usr/bin/env bash
+# The product from a scan to a configured clone, in the cafe lab, under Wine.
+#
+# 1. The master: the cafe lab (tests/lab/lib/cafe.sh) with Wine in its scanner namespace
+#    under Xvfb. A test program there creates the real main window, sweeps the default
+#    range by NetBIOS, corrects one record in the record dialog (the MAC of 192.168.0.21 in
+#    the "-" form a client builds, a new name), and generates the client package from the
+#    generator dialog through the real master-machine target, after a refused click that
+#    must leave no part of a package. It carries the built Hostprep.exe as its resource, as
+#    Lanroster.exe does, and checks the settings file byte for byte.
+# 2. Here: the Run value (reg query), C:\Windows\Hostprep.exe identical to the built one,
+#    and the settings file printed into the log.
+# 3. Two clones, each a namespace of its own whose only interface carries the clone's MAC
+#    and a fresh prefix holding what the master wrote (settings file, executable, Run
+#    value), with netsh.exe and shutdown.exe replaced by a recorder and, for the first, a
+#    focused window logging keys. The corrected PC's clone takes its name and address and
+#    drops its Run value; the clone of a PC that the list holds only in the NetBIOS "." form
+#    changes nothing and keeps it. Hostprep's pauses are real: the first clone takes ~22 s.
+#
+#   LR_WIN64_BUILD   x86-64 build folder (default build/win64; the targets are built here)
+#   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefixes (default build/wine)
+#   LRLAB_TAG        lab name part (default prod<pid>); the clones are lrpr-TAG-*
+#
+# Needs root. Ends with "N passed, N failed"; tears everything down, also after a failure.
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$ROOT" || exit 1
+BUILD=${LR_WIN64_BUILD:-$ROOT/build/win64}
+WINE_DIR=${LR_LAB_WINE_DIR:-$ROOT/build/wine}
+export LRLAB_TAG=${LRLAB_TAG:-prod$$}
+unset LRLAB_STATE
+source tests/lab/lib/cafe.sh
+source scripts/lib/wine.sh
+source tests/lab/lib/lab_wine.sh
+cafe_vars
+CLONE_NS=lrpr-$LRLAB_TAG-clone
+PEER_NS=lrpr-$LRLAB_TAG-peer
+MASTER_PREFIX=
+CLONE_PREFIX=
+
+PASSED=0
+FAILED=0
+pass() { PASSED=$((PASSED + 1)); echo "ok    $1"; }
+fail() { FAILED=$((FAILED + 1)); echo "FAIL  $1"; [ -n "${2:-}" ] && echo "      $2"; }
+check() {  # NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected [$2] got [$3]"; fi
+}
+finish() {
+  echo "$PASSED passed, $FAILED failed"
+  [ "$FAILED" -eq 0 ]
+  exit
+}
+stop_prefix() {  # PREFIX: its wineserver stopped and the prefix deleted
+  [ -n "$1" ] || return 0
+  WINEPREFIX=$1 "$LR_WINESERVER" -k >/dev/null 2>&1
+  rm -rf "$1"
+}
+cleanup() {
+  stop_prefix "$CLONE_PREFIX"
+  stop_prefix "$MASTER_PREFIX"
+  ip netns del "$CLONE_NS" 2>/dev/null
+  ip netns del "$PEER_NS" 2>/dev/null
+  cafe_down
+  lr_xvfb_stop
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+if [ "$(id -u)" != 0 ]; then
+  echo "the lab needs root (network namespaces)"
+  FAILED=1
+  finish
+fi
+
+echo "== build ($BUILD)"
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+  cmake --preset win64 -B "$BUILD" >/dev/null || { FAILED=1; finish; }
+fi
+cmake --build "$BUILD" --target Hostprep lr_lab_arp lr_lab_product_tests lrhp_recorder \
+  lrhp_keylog >/dev/null || { FAILED=1; finish; }
+HOSTPREP=$BUILD/apps/Hostprep/Hostprep.exe
+ARP_EXE=$BUILD/tests/lab/discovery/arp.exe
+TESTS_EXE=$BUILD/tests/lab/product/lr_lab_product_tests.exe
+RECORDER=$BUILD/tests/lab/hostprep/lrhp_recorder.exe
+KEYLOG=$BUILD/tests/lab/hostprep/lrhp_keylog.exe
+
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+hex() { od -An -v -tx1 | tr -d ' \n'; }
+
+# What the test program sets in the generator (the same constants as there).
+GATEWAY=192.168.0.1
+MASK=255.255.255.0
+PROGRAM='C:\网吧\prog.exe'
+CORRECTED_IP=192.168.0.21
+CORRECTED_MAC=00:0c:29:ab:01:21
+CORRECTED_NAME='网吧-21'
+UNLISTED_MAC=00:0c:29:ab:01:22  # PC 192.168.0.22: in the list only as 00.0C.29.AB.01.22
+RUN='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+
+# ---------------------------------------------------------------------------------------
+echo "== lab $LRLAB_TAG"
+cafe_up >/dev/null || { echo "lab set-up failed"; FAILED=1; finish; }
+cp "$LRLAB_PCS" "$LRLAB_STATE/pcs.conf"
+lab_no_route_out "$LRLAB_SCAN_NS" || { echo "the scanner namespace routes out"; FAILED=1; finish; }
+
+echo "== master"
+lr_zh_locale "$ROOT/build/locale" 2>/dev/null
+lr_xvfb_start || { FAILED=1; finish; }
+lab_wine_up "$LRLAB_SCAN_NS" "$WINE_DIR" "product-master-$LRLAB_TAG" "$ARP_EXE" ||
+  { FAILED=1; finish; }
+MASTER_PREFIX=$WINEPREFIX
+lab_wine "$LRLAB_SCAN_NS" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  >/dev/null 2>&1
+export LRLAB_DIR="Z:${LRLAB_STATE//\//\\}"
+log=$LRLAB_STATE/master.log
+ip netns exec "$LRLAB_SCAN_NS" timeout -k 10 600 "$LR_WINE" "$TESTS_EXE" >"$log" 2>&1
+rc=$?
+grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n 60
+p=$(grep -aoE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
+f=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | head -1)
+p=${p:-0}
+f=${f:-0}
+if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
+  f=1
+  echo "  the test program ended with status $rc"
+  tail -n 20 "$log"
+fi
+PASSED=$((PASSED + p))
+FAILED=$((FAILED + f))
+
+MASTER_C=$MASTER_PREFIX/drive_c
+SETTINGS=$MASTER_C/windows/Myset.ini
+if [ ! -f "$SETTINGS" ]; then
+  fail "master: C:\\Windows\\Myset.ini written"
+  finish
+fi
+echo "--- C:\\Windows\\Myset.ini as generated (GBK shown as UTF-8, CR LF line ends)"
+iconv -f GBK -t UTF-8 "$SETTINGS" | sed 's/\r$//; s/^/    /'
+echo "---"
+if [ -f "$LRLAB_STATE/expected_myset.ini" ]; then
+  if cmp -s "$LRLAB_STATE/expected_myset.ini" "$SETTINGS"; then
+    pass "master: settings file is the text the scanned and corrected list gives"
+  else
+    fail "master: settings file is the text the scanned and corrected list gives" \
+      "$(diff <(iconv -f GBK -t UTF-8 "$LRLAB_STATE/expected_myset.ini") \
+        <(iconv -f GBK -t UTF-8 "$SETTINGS") | head -20)"
+  fi
+fi
+if grep -aq $'\r$' "$SETTINGS" && ! grep -aq $'[^\r]$' "$SETTINGS"; then
+  pass "master: settings file has CR LF line ends only"
+else
+  fail "master: settings file has CR LF line ends only"
+fi
+run_line=$(lab_wine "$LRLAB_SCAN_NS" reg query "HKLM\\$RUN" /v hostprep 2>/dev/null | tr -d '\r' |
+  grep -a '^    hostprep    ')
+RUN_DATA=$(printf '%s' "$run_line" | sed -E 's/^    hostprep    REG_SZ    //')
+check "master: Run value hostprep" '    hostprep    REG_SZ    C:\Windows\Hostprep.exe' "$run_line"
+if cmp -s "$HOSTPREP" "$MASTER_C/windows/Hostprep.exe"; then
+  pass "master: C:\\Windows\\Hostprep.exe is the built Hostprep.exe ($(stat -c %s "$HOSTPREP") bytes)"
+else
+  fail "master: C:\\Windows\\Hostprep.exe is the built Hostprep.exe"
+fi
+# What the master wrote, kept for the clones; then the master is shut down.
+PACKAGE=$LRLAB_STATE/package
+mkdir -p "$PACKAGE"
+cp "$SETTINGS" "$PACKAGE/Myset.ini"
+cp "$MASTER_C/windows/Hostprep.exe" "$PACKAGE/Hostprep.exe" 2>/dev/null
+stop_prefix "$MASTER_PREFIX"
+MASTER_PREFIX=
+cafe_down
+
+# ---------------------------------------------------------------------------------------
+# The clone: its only interface (one end of a veth pair) carries the MAC of the PC it is.
+ip netns del "$CLONE_NS" 2>/dev/null
+ip netns del "$PEER_NS" 2>/dev/null
+ip netns add "$CLONE_NS" && ip netns add "$PEER_NS" &&
+  ip link add lrpr0 netns "$CLONE_NS" type veth peer name lrpr1 netns "$PEER_NS" &&
+  ip -n "$CLONE_NS" link set lo up && ip -n "$PEER_NS" link set lo up &&
+  ip -n "$CLONE_NS" addr add 10.232.0.2/24 dev lrpr0 &&
+  ip -n "$PEER_NS" addr add 10.232.0.1/24 dev lrpr1 &&
+  ip -n "$PEER_NS" link set lrpr1 up ||
+  { fail "clone namespaces"; finish; }
+
+inns() { ip netns exec "$CLONE_NS" "$@"; }
+wine_in() { inns "$LR_WINE" "$@"; }
+
+regval() {  # KEY VALUE: the data as reg.exe prints it, or <absent>
+  local out
+  out=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    grep -a "^    $2    REG_" | head -1)
+  if [ -z "$out" ]; then echo "<absent>"; return; fi
+  printf '%s\n' "$out" | sed -E "s/^    .{${#2}}    REG_[A-Z_]+    //"
+}
+TCPIP1='SYSTEM\ControlSet001\Services\Tcpip\Parameters'
+TCPIP='SYSTEM\CurrentControlSet\Services\Tcpip\Parameters'
+CNAME='SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName'
+IPX='SYSTEM\CurrentControlSet\Services\NwlnkIpx\Parameters'
+regdump() {
+  local kv
+  for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
+    "$TCPIP|NV Hostname" "$TCPIP|Hostname" "$IPX|VirtualNetworkNumber" "$RUN|hostprep"; do
+    echo "${kv#*|}=$(regval "${kv%%|*}" "${kv#*|}")"
+  done
+}
+calls() {  # the recorder's lines: "SHOW HEX"
+  cat "$CLONE_PREFIX/drive_c/lrhp/calls.log" 2>/dev/null
+}
+wait_for() {  # FILE PATTERN: up to 15 s for a line of FILE matching PATTERN
+  local i
+  for i in $(seq 150); do
+    grep -aq -- "$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# boot_clone NAME MAC [keys]: a fresh prefix with the master's package, the recorder and
+# its server in the clone namespace; with "keys", a focused key-logging window.
+KEYLOG_PID=
+boot_clone() {
+  echo "== clone $1 ($2)"
+  export LR_EXTRA_OVERRIDES="netsh.exe=n;shutdown.exe=n"
+  lr_wine_prefix "$WINE_DIR" "product-$1-$LRLAB_TAG" >/dev/null 2>&1 || { fail "$1: prefix"; return 1; }
+  lr_wine_env
+  CLONE_PREFIX=$WINEPREFIX
+  ip -n "$CLONE_NS" link set lrpr0 down
+  ip -n "$CLONE_NS" link set lrpr0 address "$2"
+  ip -n "$CLONE_NS" link set lrpr0 up
+  local c=$CLONE_PREFIX/drive_c
+  cp "$PACKAGE/Myset.ini" "$c/windows/Myset.ini"
+  cp "$PACKAGE/Hostprep.exe" "$c/windows/Hostprep.exe" || { fail "$1: no executable to copy"; return 1; }
+  cp "$RECORDER" "$c/windows/system32/netsh.exe"
+  cp "$RECORDER" "$c/windows/system32/shutdown.exe"
+  mkdir -p "$c/网吧" "$c/lrhp"
+  cp "$RECORDER" "$c/网吧/prog.exe"
+  inns "$LR_WINESERVER" -p
+  wine_in reg add "HKLM\\$RUN" /v hostprep /d "$RUN_DATA" /f >/dev/null 2>&1
+  KEYLOG_PID=
+  if [ "${3:-}" = keys ]; then
+    cp "$KEYLOG" "$c/lrhp/keylog.exe"
+    wine_in 'C:\lrhp\keylog.exe' >/dev/null 2>&1 &
+    KEYLOG_PID=$!
+    local i
+    for i in $(seq 200); do
+      [ -f "$c/lrhp/keys.ready" ] && return 0
+      sleep 0.1
+    done
+    fail "$1: the key-logging window got no focus"
+    return 1
+  fi
+}
+shutdown_clone() {
+  stop_prefix "$CLONE_PREFIX"
+  CLONE_PREFIX=
+  [ -n "$KEYLOG_PID" ] && wait "$KEYLOG_PID" 2>/dev/null
+  KEYLOG_PID=
+}
+run_hostprep() {  # sets RC and TAKEN
+  local start end
+  start=$(date +%s.%N)
+  inns timeout 120 "$LR_WINE" 'C:\Windows\Hostprep.exe' >/dev/null 2>&1
+  RC=$?
+  end=$(date +%s.%N)
+  TAKEN=$(awk "BEGIN { printf \"%.1f\", $end - $start }")
+}
+
+# --- The corrected PC's clone.
+if boot_clone corrected "$CORRECTED_MAC" keys; then
+  check "corrected clone: Run value copied from the master" "C:\\Windows\\Hostprep.exe" \
+    "$(regval "$RUN" hostprep)"
+  run_hostprep
+  CORRECTED_TAKEN=$TAKEN
+  check "corrected clone: exit code 0" 0 "$RC"
+  log=$CLONE_PREFIX/drive_c/lrhp/calls.log
+  wait_for "$log" "$(gbk 'cmd /c shutdown' | hex)" || true
+  name_hex=$(gbk "$CORRECTED_NAME" | hex)
+  for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
+    "$TCPIP|NV Hostname" "$TCPIP|Hostname"; do
+    check "corrected clone: ${kv%%|*}\\${kv#*|} is its name" "$name_hex" \
+      "$(regval "${kv%%|*}" "${kv#*|}" | tr -d '\n' | hex)"
+  done
+  vnn=$(regval "$IPX" VirtualNetworkNumber)
+  if [[ $vnn =~ ^0x[0-9a-fA-F]+$ ]] && ((vnn >= 5 && vnn <= 100003)); then
+    pass "corrected clone: IPX network number $((vnn)) in 5..100003"
+  else
+    fail "corrected clone: IPX network number in 5..100003" "got [$vnn]"
+  fi
+  check "corrected clone: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  netsh_hex=$(gbk "netsh interface ip set address 本地连接 static $CORRECTED_IP $MASK $GATEWAY 1" | hex)
+  prog_hex=$(gbk "$PROGRAM" | hex)
+  check "corrected clone: the address command's exact bytes, hidden" "0 $netsh_hex" \
+    "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
+  check "corrected clone: the program started in a shown window" "5 $prog_hex" \
+    "$(grep -a " $prog_hex\$" "$log" 2>/dev/null | head -1)"
+  restart=$(calls | awk '{ print $2 }' | while read -r h; do
+    printf '%b\n' "$(printf '%s' "$h" | sed 's/../\\x&/g')"; done | grep -a shutdown | head -1)
+  if [[ $restart == *"-r -t 0" ]]; then pass "corrected clone: restart command"; else
+    fail "corrected clone: restart command" "got [$restart]"; fi
+  # F3; P with Shift; w; 7; x; Enter (the unlock password Pw7x).
+  check "corrected clone: unlock keys F3, password, Enter" \
+    "D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d" \
+    "$(awk '{ printf "%s%s %s", (NR > 1 ? " " : ""), $1, $2 }' "$CLONE_PREFIX/drive_c/lrhp/keys.log" 2>/dev/null)"
+fi
+shutdown_clone
+
+# --- A clone whose MAC the list holds only in the NetBIOS form: nothing changes.
+if boot_clone unlisted "$UNLISTED_MAC"; then
+  before=$(regdump)
+  case "$before" in *"hostprep=C:\\Windows\\Hostprep.exe"*) pass "unlisted clone: Run value copied" ;;
+    *) fail "unlisted clone: Run value copied" "$before" ;; esac
+  run_hostprep
+  UNLISTED_TAKEN=$TAKEN
+  check "unlisted clone: exit code 4 (no entry)" 4 "$RC"
+  sleep 1
+  check "unlisted clone: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check "unlisted clone: nothing started" "" "$(calls)"
+fi
+shutdown_clone
+
+echo "figures: corrected clone ${CORRECTED_TAKEN:-?} s (fixed pauses 21.5 s), unlisted clone" \
+  "${UNLISTED_TAKEN:-?} s (no pauses); Wine start-up included"
+finish
