@@ -79,5 +79,6 @@ lr_zh_locale() {
     mkdir -p "$dir"
     localedef -i zh_CN -f UTF-8 "$dir/zh_CN.UTF-8" >/dev/null 2>&1 || true
   fi
-  export LOCPATH="$dir" LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
+  # bash itself can't load a locale from LOCPATH and would warn; the programs it starts can.
+  { export LOCPATH="$dir" LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8; } 2>/dev/null
 }
