@@ -37,6 +37,7 @@ CLONE_NS=lrpr-$LRLAB_TAG-clone
 PEER_NS=lrpr-$LRLAB_TAG-peer
 MASTER_PREFIX=
 CLONE_PREFIX=
+PACKAGE=
 
 PASSED=0
 FAILED=0
@@ -62,6 +63,7 @@ cleanup() {
   ip netns del "$PEER_NS" 2>/dev/null
   cafe_down
   lr_xvfb_stop
+  [ -n "$PACKAGE" ] && rm -rf "$PACKAGE"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -162,8 +164,7 @@ else
   fail "master: C:\\Windows\\Hostprep.exe is the built Hostprep.exe"
 fi
 # What the master wrote, kept for the clones; then the master is shut down.
-PACKAGE=$LRLAB_STATE/package
-mkdir -p "$PACKAGE"
+PACKAGE=$(mktemp -d /tmp/lrpr-package.XXXXXX)
 cp "$SETTINGS" "$PACKAGE/Myset.ini"
 cp "$MASTER_C/windows/Hostprep.exe" "$PACKAGE/Hostprep.exe" 2>/dev/null
 stop_prefix "$MASTER_PREFIX"
