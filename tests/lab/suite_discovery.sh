@@ -18,22 +18,14 @@ export LRLAB_TAG=${LRLAB_TAG:-disc$$}
 unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
+source tests/lab/lib/suite.sh
 source tests/lab/lib/lab_wine.sh
 cafe_vars
 
-PASSED=0
-FAILED=0
 FIGURES=()
-pass() { PASSED=$((PASSED + 1)); echo "ok      $1"; }
-fail() { FAILED=$((FAILED + 1)); echo "FAILED  $1"; }
 check() {
   local name=$1; shift
   if "$@"; then pass "$name"; else fail "$name"; fi
-}
-finish() {
-  echo "$PASSED passed, $FAILED failed"
-  [ "$FAILED" -eq 0 ]
-  exit
 }
 
 cleanup() {
@@ -45,11 +37,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-if [ "$(id -u)" != 0 ]; then
-  echo "the lab needs root (network namespaces)"
-  FAILED=1
-  finish
-fi
+suite_need_root
 
 echo "== build ($BUILD)"
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
@@ -171,17 +159,7 @@ run_group() {
   in_scan timeout -k 10 300 "$LR_WINE" "$TESTS_EXE" --gtest_filter="$filter" >"$log" 2>&1
   local rc=$?
   grep -av -E '^\[ *RUN|^\[[-=]+\]|^\[  PASSED|^Note: Google Test filter|^$' "$log" | head -n 200
-  p=$(grep -aoE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-  f=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | head -1)
-  p=${p:-0}
-  f=${f:-0}
-  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
-    f=1
-    echo "  the test program ended with status $rc"
-    tail -n 20 "$log"
-  fi
-  PASSED=$((PASSED + p))
-  FAILED=$((FAILED + f))
+  suite_count_gtest "$log" "$rc"
   while read -r _ key value; do FIGURES+=("$key $value"); done < <(grep -a '^FIGURE ' "$log" | tr -d '\r')
 }
 

@@ -23,21 +23,14 @@ BUILD=${LR_HOSTPREP_BUILD:-$ROOT/build/win64}
 WORK=${LR_HOSTPREP_WORK:-$ROOT/build/lab-hostprep}
 NS=lrhp-clone
 PEER=lrhp-peer
-PASSED=0
-FAILED=0
 
 source scripts/lib/wine.sh
+source tests/lab/lib/suite.sh
 
 HOSTPREP=$BUILD/apps/Hostprep/Hostprep.exe
 RECORDER=$BUILD/tests/lab/hostprep/lrhp_recorder.exe
 KEYLOG=$BUILD/tests/lab/hostprep/lrhp_keylog.exe
 
-pass() { PASSED=$((PASSED + 1)); echo "ok    $1"; }
-fail() { FAILED=$((FAILED + 1)); echo "FAIL  $1"; [ -n "${2:-}" ] && echo "      $2"; }
-# check NAME EXPECTED ACTUAL
-check() {
-  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected [$2] got [$3]"; fi
-}
 
 cleanup() {
   [ -n "${WINEPREFIX:-}" ] && "$LR_WINESERVER" -k >/dev/null 2>&1
@@ -204,7 +197,7 @@ for exe in "$HOSTPREP" "$WIN32_HOSTPREP"; do
   label=$(basename "$(cd "$(dirname "$exe")/../.." && pwd)")
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null || i686-w64-mingw32-objdump -p "$exe")
   dlls=$(printf '%s\n' "$imports" | awk '/DLL Name:/ { print toupper($3) }' | sort | paste -sd ' ')
-  check "$label: load-time DLLs" \
+  check_eq "$label: load-time DLLs" \
     "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL" "$dlls"
   if printf '%s\n' "$imports" | grep -q 'GetTickCount64'; then
     fail "$label: no GetTickCount64 import"
@@ -228,35 +221,35 @@ if start_case full "$MAC_A"; then
     '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60' "00-1A-2B-3C-4D-5E=10.231.0.21~$NAME_A"
   run_hostprep
   FULL_SECONDS=$SECONDS_TAKEN
-  check "full: exit code 0" 0 "$RC"
+  check_eq "full: exit code 0" 0 "$RC"
   wait_for_call shutdown || true
   name_hex=$(gbk "$NAME_A" | hex)
-  check "full: NV Hostname (ControlSet001)" "$name_hex" "$(regval "$TCPIP1" 'NV Hostname' | tr -d '\n' | hex)"
-  check "full: Hostname (ControlSet001)" "$name_hex" "$(regval "$TCPIP1" Hostname | tr -d '\n' | hex)"
-  check "full: computer name" "$name_hex" "$(regval "$CNAME" ComputerName | tr -d '\n' | hex)"
-  check "full: NV Hostname" "$name_hex" "$(regval "$TCPIP" 'NV Hostname' | tr -d '\n' | hex)"
-  check "full: Hostname" "$name_hex" "$(regval "$TCPIP" Hostname | tr -d '\n' | hex)"
+  check_eq "full: NV Hostname (ControlSet001)" "$name_hex" "$(regval "$TCPIP1" 'NV Hostname' | tr -d '\n' | hex)"
+  check_eq "full: Hostname (ControlSet001)" "$name_hex" "$(regval "$TCPIP1" Hostname | tr -d '\n' | hex)"
+  check_eq "full: computer name" "$name_hex" "$(regval "$CNAME" ComputerName | tr -d '\n' | hex)"
+  check_eq "full: NV Hostname" "$name_hex" "$(regval "$TCPIP" 'NV Hostname' | tr -d '\n' | hex)"
+  check_eq "full: Hostname" "$name_hex" "$(regval "$TCPIP" Hostname | tr -d '\n' | hex)"
   vnn=$(regval "$IPX" VirtualNetworkNumber)
   if [[ $vnn =~ ^0x[0-9a-fA-F]+$ ]] && ((vnn >= 5 && vnn <= 100003)); then
     pass "full: VirtualNetworkNumber $((vnn)) in 5..100003"
   else
     fail "full: VirtualNetworkNumber in 5..100003" "got [$vnn]"
   fi
-  check "full: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  check_eq "full: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
 
   netsh_hex=$(gbk "${NETSH_PREFIX}10.231.0.21 255.255.255.0 10.231.0.1 1" | hex)
   log=$WINEPREFIX/drive_c/lrhp/calls.log
-  check "full: address command bytes, hidden" "0 $netsh_hex" "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
+  check_eq "full: address command bytes, hidden" "0 $netsh_hex" "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
   prog_hex=$(gbk 'C:\lrhp\prog.exe /tray 网吧' | hex)
-  check "full: program started shown" "5 $prog_hex" "$(grep -a " $prog_hex\$" "$log" 2>/dev/null | head -1)"
+  check_eq "full: program started shown" "5 $prog_hex" "$(grep -a " $prog_hex\$" "$log" 2>/dev/null | head -1)"
   reboot=$(calls | grep -a 'shutdown' | head -1)
   if [[ $reboot == *"-r -t 0" ]]; then pass "full: restart command"; else
     fail "full: restart command" "got [$reboot]"; fi
-  check "full: started commands in order" "netsh prog shutdown" \
+  check_eq "full: started commands in order" "netsh prog shutdown" \
     "$(calls | awk '/netsh/ { p = "netsh" } /prog.exe/ { p = "prog" } /shutdown/ { p = "shutdown" }
                     { printf "%s%s", (NR > 1 ? " " : ""), p }')"
   # F3; P with Shift; w; 7; x; Enter. WM_CHAR follows each key-down.
-  check "full: keys F3, password, Enter" \
+  check_eq "full: keys F3, password, Enter" \
     "D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d" \
     "$(keys)"
   end_case
@@ -269,17 +262,17 @@ if start_case plain "$MAC_B"; then
     '[InfoList]' '00-1a-2b-3c-4d-5f=10.231.0.22~PC22'
   run_hostprep
   PLAIN_SECONDS=$SECONDS_TAKEN
-  check "plain: exit code 0" 0 "$RC"
-  check "plain: computer name" "PC22" "$(regval "$CNAME" ComputerName)"
-  check "plain: Hostname" "PC22" "$(regval "$TCPIP" Hostname)"
-  check "plain: no VirtualNetworkNumber" "<absent>" "$(regval "$IPX" VirtualNetworkNumber)"
-  check "plain: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  check_eq "plain: exit code 0" 0 "$RC"
+  check_eq "plain: computer name" "PC22" "$(regval "$CNAME" ComputerName)"
+  check_eq "plain: Hostname" "PC22" "$(regval "$TCPIP" Hostname)"
+  check_eq "plain: no VirtualNetworkNumber" "<absent>" "$(regval "$IPX" VirtualNetworkNumber)"
+  check_eq "plain: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
   wait_for_call prog.exe || true
   sleep 2  # a restart command would have been recorded by now
-  check "plain: address command and hidden program, no restart" \
+  check_eq "plain: address command and hidden program, no restart" \
     "0 ${NETSH_PREFIX}10.231.0.22 255.255.255.0 10.231.0.1 1|0 C:\\lrhp\\prog.exe" \
     "$(calls | iconv -f GBK -t UTF-8 | paste -sd '|')"
-  check "plain: no keys" "" "$(keys)"
+  check_eq "plain: no keys" "" "$(keys)"
   end_case
 fi
 
@@ -291,19 +284,19 @@ if start_case unknown "$MAC_UNKNOWN"; then
   before=$(regdump)
   run_hostprep
   UNKNOWN_SECONDS=$SECONDS_TAKEN
-  check "unknown MAC: exit code 4" 4 "$RC"
+  check_eq "unknown MAC: exit code 4" 4 "$RC"
   sleep 1
-  check "unknown MAC: registry unchanged, Run value kept" "$before" "$(regdump)"
-  check "unknown MAC: nothing started" "" "$(calls)"
-  check "unknown MAC: no keys" "" "$(keys)"
+  check_eq "unknown MAC: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "unknown MAC: nothing started" "" "$(calls)"
+  check_eq "unknown MAC: no keys" "" "$(keys)"
   case "$before" in *"hostprep=C:\\Windows\\Hostprep.exe"*) pass "unknown MAC: Run value was set" ;;
     *) fail "unknown MAC: Run value was set" "$before" ;; esac
 
   rm -f "$WINEPREFIX/drive_c/windows/Myset.ini"
   run_hostprep
-  check "no settings file: exit code 2" 2 "$RC"
-  check "no settings file: registry unchanged, Run value kept" "$before" "$(regdump)"
-  check "no settings file: nothing started" "" "$(calls)"
+  check_eq "no settings file: exit code 2" 2 "$RC"
+  check_eq "no settings file: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "no settings file: nothing started" "" "$(calls)"
   end_case
 fi
 

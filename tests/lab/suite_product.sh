@@ -31,6 +31,7 @@ export LRLAB_TAG=${LRLAB_TAG:-prod$$}
 unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
+source tests/lab/lib/suite.sh
 source tests/lab/lib/lab_wine.sh
 cafe_vars
 CLONE_NS=lrpr-$LRLAB_TAG-clone
@@ -39,18 +40,6 @@ MASTER_PREFIX=
 CLONE_PREFIX=
 PACKAGE=
 
-PASSED=0
-FAILED=0
-pass() { PASSED=$((PASSED + 1)); echo "ok    $1"; }
-fail() { FAILED=$((FAILED + 1)); echo "FAIL  $1"; [ -n "${2:-}" ] && echo "      $2"; }
-check() {  # NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected [$2] got [$3]"; fi
-}
-finish() {
-  echo "$PASSED passed, $FAILED failed"
-  [ "$FAILED" -eq 0 ]
-  exit
-}
 stop_prefix() {  # PREFIX: its wineserver stopped and the prefix deleted
   [ -n "$1" ] || return 0
   WINEPREFIX=$1 "$LR_WINESERVER" -k >/dev/null 2>&1
@@ -69,11 +58,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-if [ "$(id -u)" != 0 ]; then
-  echo "the lab needs root (network namespaces)"
-  FAILED=1
-  finish
-fi
+suite_need_root
 
 echo "== build ($BUILD)"
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
@@ -119,17 +104,7 @@ log=$LRLAB_STATE/master.log
 ip netns exec "$LRLAB_SCAN_NS" timeout -k 10 600 "$LR_WINE" "$TESTS_EXE" >"$log" 2>&1
 rc=$?
 grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n 60
-p=$(grep -aoE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-f=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | head -1)
-p=${p:-0}
-f=${f:-0}
-if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
-  f=1
-  echo "  the test program ended with status $rc"
-  tail -n 20 "$log"
-fi
-PASSED=$((PASSED + p))
-FAILED=$((FAILED + f))
+suite_count_gtest "$log" "$rc"
 
 MASTER_C=$MASTER_PREFIX/drive_c
 SETTINGS=$MASTER_C/windows/Myset.ini
@@ -157,7 +132,7 @@ fi
 run_line=$(lab_wine "$LRLAB_SCAN_NS" reg query "HKLM\\$RUN" /v hostprep 2>/dev/null | tr -d '\r' |
   grep -a '^    hostprep    ')
 RUN_DATA=$(printf '%s' "$run_line" | sed -E 's/^    hostprep    REG_SZ    //')
-check "master: Run value hostprep" '    hostprep    REG_SZ    C:\Windows\Hostprep.exe' "$run_line"
+check_eq "master: Run value hostprep" '    hostprep    REG_SZ    C:\Windows\Hostprep.exe' "$run_line"
 if cmp -s "$HOSTPREP" "$MASTER_C/windows/Hostprep.exe"; then
   pass "master: C:\\Windows\\Hostprep.exe is the built Hostprep.exe ($(stat -c %s "$HOSTPREP") bytes)"
 else
@@ -268,17 +243,17 @@ run_hostprep() {  # sets RC and TAKEN
 
 # --- The corrected PC's clone.
 if boot_clone corrected "$CORRECTED_MAC" keys; then
-  check "corrected clone: Run value copied from the master" "C:\\Windows\\Hostprep.exe" \
+  check_eq "corrected clone: Run value copied from the master" "C:\\Windows\\Hostprep.exe" \
     "$(regval "$RUN" hostprep)"
   run_hostprep
   CORRECTED_TAKEN=$TAKEN
-  check "corrected clone: exit code 0" 0 "$RC"
+  check_eq "corrected clone: exit code 0" 0 "$RC"
   log=$CLONE_PREFIX/drive_c/lrhp/calls.log
   wait_for "$log" "$(gbk 'cmd /c shutdown' | hex)" || true
   name_hex=$(gbk "$CORRECTED_NAME" | hex)
   for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
     "$TCPIP|NV Hostname" "$TCPIP|Hostname"; do
-    check "corrected clone: ${kv%%|*}\\${kv#*|} is its name" "$name_hex" \
+    check_eq "corrected clone: ${kv%%|*}\\${kv#*|} is its name" "$name_hex" \
       "$(regval "${kv%%|*}" "${kv#*|}" | tr -d '\n' | hex)"
   done
   vnn=$(regval "$IPX" VirtualNetworkNumber)
@@ -287,19 +262,19 @@ if boot_clone corrected "$CORRECTED_MAC" keys; then
   else
     fail "corrected clone: IPX network number in 5..100003" "got [$vnn]"
   fi
-  check "corrected clone: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  check_eq "corrected clone: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
   netsh_hex=$(gbk "netsh interface ip set address 本地连接 static $CORRECTED_IP $MASK $GATEWAY 1" | hex)
   prog_hex=$(gbk "$PROGRAM" | hex)
-  check "corrected clone: the address command's exact bytes, hidden" "0 $netsh_hex" \
+  check_eq "corrected clone: the address command's exact bytes, hidden" "0 $netsh_hex" \
     "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
-  check "corrected clone: the program started in a shown window" "5 $prog_hex" \
+  check_eq "corrected clone: the program started in a shown window" "5 $prog_hex" \
     "$(grep -a " $prog_hex\$" "$log" 2>/dev/null | head -1)"
   restart=$(calls | awk '{ print $2 }' | while read -r h; do
     printf '%b\n' "$(printf '%s' "$h" | sed 's/../\\x&/g')"; done | grep -a shutdown | head -1)
   if [[ $restart == *"-r -t 0" ]]; then pass "corrected clone: restart command"; else
     fail "corrected clone: restart command" "got [$restart]"; fi
   # F3; P with Shift; w; 7; x; Enter (the unlock password Pw7x).
-  check "corrected clone: unlock keys F3, password, Enter" \
+  check_eq "corrected clone: unlock keys F3, password, Enter" \
     "D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d" \
     "$(awk '{ printf "%s%s %s", (NR > 1 ? " " : ""), $1, $2 }' "$CLONE_PREFIX/drive_c/lrhp/keys.log" 2>/dev/null)"
 fi
@@ -312,10 +287,10 @@ if boot_clone unlisted "$UNLISTED_MAC"; then
     *) fail "unlisted clone: Run value copied" "$before" ;; esac
   run_hostprep
   UNLISTED_TAKEN=$TAKEN
-  check "unlisted clone: exit code 4 (no entry)" 4 "$RC"
+  check_eq "unlisted clone: exit code 4 (no entry)" 4 "$RC"
   sleep 1
-  check "unlisted clone: registry unchanged, Run value kept" "$before" "$(regdump)"
-  check "unlisted clone: nothing started" "" "$(calls)"
+  check_eq "unlisted clone: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "unlisted clone: nothing started" "" "$(calls)"
 fi
 shutdown_clone
 

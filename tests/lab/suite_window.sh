@@ -19,16 +19,10 @@ export LRLAB_TAG=${LRLAB_TAG:-win$$}
 unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
+source tests/lab/lib/suite.sh
 source tests/lab/lib/lab_wine.sh
 cafe_vars
 
-PASSED=0
-FAILED=0
-finish() {
-  echo "$PASSED passed, $FAILED failed"
-  [ "$FAILED" -eq 0 ]
-  exit
-}
 cleanup() {
   lab_wine_down "$LRLAB_SCAN_NS"
   cafe_down
@@ -38,11 +32,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-if [ "$(id -u)" != 0 ]; then
-  echo "the lab needs root (network namespaces)"
-  FAILED=1
-  finish
-fi
+suite_need_root
 
 echo "== build ($BUILD)"
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
@@ -75,17 +65,7 @@ run_group() {
     --gtest_filter="$filter" >"$log" 2>&1
   rc=$?
   grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n 100
-  p=$(grep -aoE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-  f=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | head -1)
-  p=${p:-0}
-  f=${f:-0}
-  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
-    f=1
-    echo "  the test program ended with status $rc"
-    tail -n 20 "$log"
-  fi
-  PASSED=$((PASSED + p))
-  FAILED=$((FAILED + f))
+  suite_count_gtest "$log" "$rc"
 }
 
 # The ICMP scan must find the PCs through its own echoes.
