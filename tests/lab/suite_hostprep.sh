@@ -88,30 +88,7 @@ write_settings() {
   printf '%s\r\n' "$@" | iconv -f UTF-8 -t GBK >"$WINEPREFIX/drive_c/windows/Myset.ini"
 }
 
-# regval KEY VALUE: the data of a value under HKLM as reg.exe prints it (GBK), or
-# "<absent>".
-regval() {
-  local out
-  out=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
-    grep -a "^    $2    REG_" | head -1)
-  if [ -z "$out" ]; then echo "<absent>"; return; fi
-  printf '%s\n' "$out" | sed -E "s/^    .{${#2}}    REG_[A-Z_]+    //"
-}
-
-TCPIP1='SYSTEM\ControlSet001\Services\Tcpip\Parameters'
-TCPIP='SYSTEM\CurrentControlSet\Services\Tcpip\Parameters'
-CNAME='SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName'
-IPX='SYSTEM\CurrentControlSet\Services\NwlnkIpx\Parameters'
-RUN='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
-
-# Every value Hostprep may touch, one line each.
-regdump() {
-  local kv
-  for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
-    "$TCPIP|NV Hostname" "$TCPIP|Hostname" "$IPX|VirtualNetworkNumber" "$RUN|hostprep"; do
-    echo "${kv#*|}=$(regval "${kv%%|*}" "${kv#*|}")"
-  done
-}
+source tests/lab/lib/clone_registry.sh
 
 # start_case NAME MAC: a fresh prefix with our programs in place, its wineserver and the
 # focused key-logging window running inside the clone namespace, and the Run value set.

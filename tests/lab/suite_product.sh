@@ -32,6 +32,7 @@ unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh
+source tests/lab/lib/clone_registry.sh
 source tests/lab/lib/lab_wine.sh
 cafe_vars
 CLONE_NS=lrpr-$LRLAB_TAG-clone
@@ -83,7 +84,6 @@ CORRECTED_IP=192.168.0.21
 CORRECTED_MAC=00:0c:29:ab:01:21
 CORRECTED_NAME='网吧-21'
 UNLISTED_MAC=00:0c:29:ab:01:22  # PC 192.168.0.22: in the list only as 00.0C.29.AB.01.22
-RUN='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 
 # ---------------------------------------------------------------------------------------
 echo "== lab $LRLAB_TAG"
@@ -161,24 +161,6 @@ ip netns add "$CLONE_NS" && ip netns add "$PEER_NS" &&
 inns() { ip netns exec "$CLONE_NS" "$@"; }
 wine_in() { inns "$LR_WINE" "$@"; }
 
-regval() {  # KEY VALUE: the data as reg.exe prints it, or <absent>
-  local out
-  out=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
-    grep -a "^    $2    REG_" | head -1)
-  if [ -z "$out" ]; then echo "<absent>"; return; fi
-  printf '%s\n' "$out" | sed -E "s/^    .{${#2}}    REG_[A-Z_]+    //"
-}
-TCPIP1='SYSTEM\ControlSet001\Services\Tcpip\Parameters'
-TCPIP='SYSTEM\CurrentControlSet\Services\Tcpip\Parameters'
-CNAME='SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName'
-IPX='SYSTEM\CurrentControlSet\Services\NwlnkIpx\Parameters'
-regdump() {
-  local kv
-  for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
-    "$TCPIP|NV Hostname" "$TCPIP|Hostname" "$IPX|VirtualNetworkNumber" "$RUN|hostprep"; do
-    echo "${kv#*|}=$(regval "${kv%%|*}" "${kv#*|}")"
-  done
-}
 calls() {  # the recorder's lines: "SHOW HEX"
   cat "$CLONE_PREFIX/drive_c/lrhp/calls.log" 2>/dev/null
 }

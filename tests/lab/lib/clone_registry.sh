@@ -1,0 +1,29 @@
+# Sourced by the suites that run Hostprep on a simulated clone: reading the registry values
+# Hostprep may touch, through the suite's own `wine_in` (reg.exe inside the clone's prefix
+# and namespace). Read them while the prefix's wineserver still lives: Wine resets the
+# computer name when a server starts afresh.
+
+TCPIP1='SYSTEM\ControlSet001\Services\Tcpip\Parameters'
+TCPIP='SYSTEM\CurrentControlSet\Services\Tcpip\Parameters'
+CNAME='SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName'
+IPX='SYSTEM\CurrentControlSet\Services\NwlnkIpx\Parameters'
+RUN='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+
+# regval KEY VALUE: the data of a value under HKLM as reg.exe prints it (GBK), or
+# "<absent>".
+regval() {
+  local out
+  out=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    grep -a "^    $2    REG_" | head -1)
+  if [ -z "$out" ]; then echo "<absent>"; return; fi
+  printf '%s\n' "$out" | sed -E "s/^    .{${#2}}    REG_[A-Z_]+    //"
+}
+
+# Every value Hostprep may touch, one line each.
+regdump() {
+  local kv
+  for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
+    "$TCPIP|NV Hostname" "$TCPIP|Hostname" "$IPX|VirtualNetworkNumber" "$RUN|hostprep"; do
+    echo "${kv#*|}=$(regval "${kv%%|*}" "${kv#*|}")"
+  done
+}
