@@ -3,6 +3,7 @@
 #include "clientprep/apply_sequence.h"
 
 #include "base/format.h"
+#include "base/gbk.h"
 #include "clientprep/network_number.h"
 #include "clientprep/send_keys.h"
 #include "package/client_settings.h"
@@ -16,16 +17,43 @@ namespace {
 // The registry key the sequence has open; closed on every way out of its scope.
 class OpenedKey {
  public:
-  OpenedKey(ClientMachine& machine, const std::string& path) : machine_(machine) {
-    machine_.OpenKey(path);
-  }
+  OpenedKey(ClientMachine& machine, const std::string& path)
+      : machine_(machine), opened_(machine_.OpenKey(path)) {}
   ~OpenedKey() { machine_.CloseKey(); }
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
+  bool opened() const { return opened_; }
 
  private:
   ClientMachine& machine_;
+  bool opened_;
 };
+
+// The machine's MACs in the order they are tried: the UUID node (with the connection of the
+// adapter that has its address), then every adapter.
+std::vector<Adapter> OwnAdapters(ClientMachine& machine) {
+  std::vector<Adapter> adapters = machine.Adapters();
+  Adapter node{machine.OwnMacText(), ""};
+  if (node.mac.empty()) return adapters;
+  for (const Adapter& a : adapters)
+    if (GbkIEquals(a.mac, node.mac)) node.connection = a.connection;
+  adapters.insert(adapters.begin(), node);
+  return adapters;
+}
+
+// Whether any of `own` is in the comma-separated MAC list.
+bool HoldsAnyOf(const std::vector<Adapter>& own, std::string_view list) {
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    std::string_view mac = list.substr(0, comma);
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    while (!mac.empty() && (mac.front() == ' ' || mac.front() == '\t')) mac.remove_prefix(1);
+    while (!mac.empty() && (mac.back() == ' ' || mac.back() == '\t')) mac.remove_suffix(1);
+    for (const Adapter& a : own)
+      if (!mac.empty() && GbkIEquals(a.mac, mac)) return true;
+  }
+  return false;
+}
 
 struct NameValue {
   const char* key;
@@ -83,10 +111,11 @@ bool TypeUnlockPassword(ClientMachine& machine, const std::string& stored) {
   return true;
 }
 
-// Deletes the Run value when it exists; false when it exists and stays.
+// Deletes the Run value when it exists; false when it exists and stays, or when its key
+// can't be opened (a guarded key is not taken for a value gone).
 bool RemoveRunValue(ClientMachine& machine) {
   OpenedKey key(machine, kRunKey);
-  if (machine.ValueExists(kRunValue) && !machine.DeleteValue(kRunValue)) {
+  if (!key.opened() || (machine.ValueExists(kRunValue) && !machine.DeleteValue(kRunValue))) {
     machine.ShowError(StrFormat("Failed to delete value '%s'", kRunValue));
     return false;
   }
@@ -96,9 +125,17 @@ bool RemoveRunValue(ClientMachine& machine) {
 
 }  // namespace
 
-std::string AddressCommand(const std::string& ip, const std::string& mask,
-                           const std::string& gateway) {
-  return "netsh interface ip set address 本地连接 static " + ip + " " + mask + " " + gateway + " 1";
+const char* const kNoRightsMessage =
+    "Hostprep 没有管理员权限，本机未做任何修改。\r\n"
+    "请在母盘上关闭用户帐户控制(UAC)后重新制作镜像，或以具有完全权限的管理员帐户登录，"
+    "Hostprep 会在下次登录时再次运行。";
+
+std::string AddressCommand(const std::string& connection, const std::string& ip,
+                           const std::string& mask, const std::string& gateway) {
+  std::string name = connection.empty() ? kDefaultConnection : connection;
+  if (name.find_first_of(" \t") != std::string::npos) name = '"' + name + '"';
+  return "netsh interface ip set address " + name + " static " + ip + " " + mask + " " + gateway +
+         " 1";
 }
 
 ApplyResult RunApplySequence(ClientMachine& machine) {
@@ -107,19 +144,34 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   const Profile profile = Profile::Parse(*bytes);
   const ClientSettings settings = ReadClientSettings(profile);
 
-  const std::string mac = machine.OwnMacText();
-  if (mac.empty()) return kNoOwnMac;
-  const HostEntry entry = LookupHostEntry(profile, mac);
-  if (!entry.found) return kNoEntry;
-  if (profile.Get(kSectionInfoList, mac).value_or("").find('~') == std::string::npos)
+  const std::vector<Adapter> own = OwnAdapters(machine);
+  if (own.empty()) return kNoOwnMac;
+  if (HoldsAnyOf(own, profile.Get(kSectionAutoSet, kKeyMasterMAC).value_or("")))
+    return kMasterMachine;
+  const Adapter* self = nullptr;
+  for (const Adapter& a : own) {
+    if (profile.Get(kSectionInfoList, a.mac)) {
+      self = &a;
+      break;
+    }
+  }
+  if (!self) return kNoEntry;
+  const HostEntry entry = LookupHostEntry(profile, self->mac);
+  if (profile.Get(kSectionInfoList, self->mac).value_or("").find('~') == std::string::npos)
     return kEntryWithoutTilde;
   if (entry.ip.empty() || entry.name.empty()) return kEmptyAddressOrName;
+
+  if (!machine.HasAdminRights()) {
+    machine.ShowError(kNoRightsMessage);
+    return kNoAdminRights;
+  }
 
   machine.ApplyComputerName(entry.name);
   if (!WriteComputerName(machine, entry.name)) return kRegistryWriteFailed;
   if (settings.ModifyRa2() && !WriteNetworkNumber(machine)) return kRegistryWriteFailed;
 
-  machine.StartCommand(AddressCommand(entry.ip, settings.mask, settings.gateway), false);
+  machine.StartCommand(AddressCommand(self->connection, entry.ip, settings.mask, settings.gateway),
+                       false);
   machine.Pause(kPauseAfterAddress);
 
   if (settings.StartsProgram())
@@ -127,6 +179,13 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
 
   if (settings.Unlocks() && !TypeUnlockPassword(machine, settings.unlock_pw))
     return kKeystrokeFailed;
+
+  // The unlock password leaves the clone once it has been typed; the rest of the file stays.
+  const std::string without_password = profile.WithoutKey(kSectionAutoSet, kKeyUnlockPW);
+  if (without_password != *bytes && !machine.WriteSettingsFile(without_password)) {
+    machine.ShowError(StrFormat("Unable to write to %s", kSettingsPathRead));
+    return kRegistryWriteFailed;
+  }
 
   if (!RemoveRunValue(machine)) return kRunValueKept;
 

@@ -1,6 +1,8 @@
-// The boot-time apply sequence of Hostprep: find the own entry in the settings file, give
-// the machine its computer name and static address, optionally an IPX network number, a
-// started program and the unlock keystrokes, remove the Run value and optionally restart.
+// The boot-time apply sequence of Hostprep: find the own entry in the settings file under
+// the UUID node's or any adapter's MAC, give the machine its computer name and the static
+// address of that adapter, optionally an IPX network number, a started program and the
+// unlock keystrokes, take the unlock password out of the settings file, remove the Run value
+// and optionally restart. A master machine and a run without rights change nothing.
 #pragma once
 
 #include <string>
@@ -10,7 +12,9 @@
 namespace lr::clientprep {
 
 // The program's exit code. Every code but kDone leaves the Run value in place, so the
-// sequence runs again at the next logon. The kNo* codes stop before anything is changed.
+// sequence runs again at the next logon. The kNo* codes and kMasterMachine stop before
+// anything is changed. kRegistryWriteFailed also stands for a settings file that can't be
+// rewritten.
 enum ApplyResult : int {
   kDone = 0,
   kRegistryWriteFailed = 1,  // shown as "Failed to set data for '<value>'"
@@ -20,7 +24,9 @@ enum ApplyResult : int {
   kEntryWithoutTilde = 5,
   kEmptyAddressOrName = 6,
   kKeystrokeFailed = 7,  // a bad repeat count in the password, shown
-  kRunValueKept = 8,     // the Run value could not be deleted, shown; no restart
+  kRunValueKept = 8,     // the Run value could not be deleted or its key opened, shown; no restart
+  kMasterMachine = 9,    // the machine holds one of the master's MACs: nothing is changed
+  kNoAdminRights = 10,   // user account control withheld the rights: shown, nothing changed
 };
 
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -36,9 +42,16 @@ inline constexpr unsigned kPauseAfterF3 = 2000;
 inline constexpr unsigned kPauseAfterPassword = 1500;
 inline constexpr unsigned kPauseAfterRunValue = 2000;
 
-// "netsh interface ip set address 本地连接 static IP MASK GATEWAY 1" (GBK).
-std::string AddressCommand(const std::string& ip, const std::string& mask,
-                           const std::string& gateway);
+// The connection configured when the adapter's own name is unknown.
+inline constexpr const char* kDefaultConnection = "本地连接";
+
+// "netsh interface ip set address CONNECTION static IP MASK GATEWAY 1" (GBK); the connection
+// name is quoted when it holds blanks, and kDefaultConnection when empty.
+std::string AddressCommand(const std::string& connection, const std::string& ip,
+                           const std::string& mask, const std::string& gateway);
+
+// Shown when the program lacks the rights to change the machine.
+extern const char* const kNoRightsMessage;
 
 ApplyResult RunApplySequence(ClientMachine& machine);
 

@@ -7,10 +7,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "clientprep/keyboard.h"
 
 namespace lr::clientprep {
+
+// One network adapter: its MAC text ("00-1A-2B-3C-4D-5E") and connection name (GBK, empty
+// when unknown).
+struct Adapter {
+  std::string mac;
+  std::string connection;
+};
 
 class ClientMachine {
  public:
@@ -18,14 +26,23 @@ class ClientMachine {
 
   // The bytes of the settings file, or nullopt when it is missing or can't be read.
   virtual std::optional<std::string> ReadSettingsFile() = 0;
-  // Six upper-case hexadecimal pairs joined by "-", or empty when not determinable.
+  // Replaces the settings file with `bytes` safely (a temporary file moved over it); false
+  // when that fails, the file then keeps what it held.
+  virtual bool WriteSettingsFile(const std::string& bytes) = 0;
+  // The UUID generator's node: six upper-case hexadecimal pairs joined by "-", or empty when
+  // not determinable.
   virtual std::string OwnMacText() = 0;
+  // The Ethernet and Wi-Fi adapters in the system's adapter order.
+  virtual std::vector<Adapter> Adapters() = 0;
+  // Whether the program may change the machine: always on systems without user account
+  // control; elsewhere when it can write HKEY_LOCAL_MACHINE\SYSTEM or its token is elevated.
+  virtual bool HasAdminRights() = 0;
   // Its result is not examined.
   virtual void ApplyComputerName(const std::string& name) = 0;
 
-  // Opens the key `path` of HKEY_LOCAL_MACHINE with full access, creating it when missing.
-  // A key that can't be opened isn't reported here: the calls below then fail.
-  virtual void OpenKey(const std::string& path) = 0;
+  // Opens the key `path` of HKEY_LOCAL_MACHINE with full access, creating it when missing;
+  // false when it can't be opened (the calls below then fail).
+  virtual bool OpenKey(const std::string& path) = 0;
   virtual bool SetString(const std::string& name, const std::string& data) = 0;
   virtual bool SetDword(const std::string& name, std::uint32_t data) = 0;
   virtual bool ValueExists(const std::string& name) = 0;

@@ -121,4 +121,19 @@ std::vector<std::string> Profile::KeyNames(std::string_view section) const {
   return names;
 }
 
+std::string Profile::WithoutKey(std::string_view section, std::string_view key) const {
+  const std::string folded_section = GbkFoldCase(section), folded_key = GbkFoldCase(key);
+  std::string bytes;
+  size_t kept = 0;
+  for (const Section& s : sections_) {
+    if (GbkFoldCase(s.name) != folded_section) continue;
+    for (const Key& k : s.keys) {
+      if (GbkFoldCase(k.name) != folded_key) continue;
+      bytes.append(text_, kept, k.line_begin - kept);
+      kept = k.line_next;
+    }
+  }
+  return bytes.append(text_, kept);
+}
+
 }  // namespace lr

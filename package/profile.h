@@ -44,6 +44,10 @@ class Profile {
   // Key names of a section in file order.
   std::vector<std::string> KeyNames(std::string_view section) const;
 
+  // The file's bytes without the lines of `key` in every section named `section`; every
+  // other byte stays. The bytes unchanged when there is no such key.
+  std::string WithoutKey(std::string_view section, std::string_view key) const;
+
  private:
   friend class ProfileWriter;
   struct Key {

@@ -2,6 +2,8 @@
 
 #include "clientprep/win32/get_own_mac_text.h"
 #include "package/client_settings.h"
+#include "package/win32/adapters.h"
+#include "package/win32/write_faults.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 
@@ -23,17 +25,41 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
   HANDLE get() const { return h_; }
+  // Closes now; false when the close fails.
+  bool Close() {
+    const HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return !write_faults::Fail("file close") && CloseHandle(h);
+  }
 
  private:
   HANDLE h_;
 };
+
+// Vista and later: the systems with user account control.
+bool HasUserAccountControl() {
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExW(&version) && version.dwMajorVersion >= 6;
+}
+
+// TOKEN_ELEVATION of Vista's TokenElevation class (20), which the XP headers lack.
+bool TokenIsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  DWORD elevated = 0, size = 0;
+  const bool ok = GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(20), &elevated,
+                                      sizeof elevated, &size);
+  CloseHandle(token);
+  return ok && elevated != 0;
+}
 
 }  // namespace
 
 // Read with the file functions directly: the C++ path and stream machinery would make the
 // program four times as large.
 std::optional<std::string> WinClientMachine::ReadSettingsFile() {
-  FileHandle file(CreateFileW(ui::Wide(kSettingsPathRead).c_str(), GENERIC_READ,
+  FileHandle file(CreateFileW(ui::Wide(settings_path_).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -47,26 +73,73 @@ std::optional<std::string> WinClientMachine::ReadSettingsFile() {
   return bytes;
 }
 
+// A temporary file beside the settings file, then ReplaceFileW, which keeps the replaced
+// file's access list and attributes. On failure the temporary file goes and the file stays.
+bool WinClientMachine::WriteSettingsFile(const std::string& bytes) {
+  const std::wstring path = ui::Wide(settings_path_);
+  const std::wstring temp = path + L".new~";
+  bool written = false;
+  if (!write_faults::Fail("file create")) {
+    FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() != INVALID_HANDLE_VALUE) {
+      DWORD done = 0;
+      written =
+          !write_faults::Fail("file write") &&
+          WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+          done == bytes.size();
+      written = file.Close() && written;
+    }
+  }
+  if (written && !write_faults::Fail("file move") &&
+      ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                   nullptr)) {
+    return true;
+  }
+  if (!write_faults::Fail("file delete")) DeleteFileW(temp.c_str());
+  return false;
+}
+
 std::string WinClientMachine::OwnMacText() {
   return GetOwnMacText();
+}
+
+std::vector<Adapter> WinClientMachine::Adapters() {
+  std::vector<Adapter> adapters;
+  for (const NetAdapter& a : ListNetAdapters()) adapters.push_back({a.mac, a.connection});
+  return adapters;
+}
+
+bool WinClientMachine::HasAdminRights() {
+  if (!HasUserAccountControl() || TokenIsElevated()) return true;
+  HKEY key = nullptr;
+  if (write_faults::Fail("registry open") ||
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM", 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) !=
+          ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
 }
 
 void WinClientMachine::ApplyComputerName(const std::string& name) {
   SetComputerNameW(ui::Wide(name).c_str());
 }
 
-void WinClientMachine::OpenKey(const std::string& path) {
+bool WinClientMachine::OpenKey(const std::string& path) {
   CloseKey();
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, ui::Wide(path).c_str(), 0, nullptr,
-                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) == ERROR_SUCCESS) {
-    key_ = key;
+  if (write_faults::Fail("registry open") ||
+      RegCreateKeyExW(root_, ui::Wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
   }
+  key_ = key;
+  return true;
 }
 
 bool WinClientMachine::SetString(const std::string& name, const std::string& data) {
-  if (!key_) return false;
+  if (!key_ || write_faults::Fail("registry set")) return false;
   const std::wstring wide = ui::Wide(data);
   const DWORD size = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
   return RegSetValueExW(key_, ui::Wide(name).c_str(), 0, REG_SZ,
@@ -74,7 +147,7 @@ bool WinClientMachine::SetString(const std::string& name, const std::string& dat
 }
 
 bool WinClientMachine::SetDword(const std::string& name, std::uint32_t data) {
-  if (!key_) return false;
+  if (!key_ || write_faults::Fail("registry set")) return false;
   const DWORD value = data;
   return RegSetValueExW(key_, ui::Wide(name).c_str(), 0, REG_DWORD,
                         reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
@@ -86,7 +159,8 @@ bool WinClientMachine::ValueExists(const std::string& name) {
 }
 
 bool WinClientMachine::DeleteValue(const std::string& name) {
-  return key_ && RegDeleteValueW(key_, ui::Wide(name).c_str()) == ERROR_SUCCESS;
+  return key_ && !write_faults::Fail("registry delete") &&
+         RegDeleteValueW(key_, ui::Wide(name).c_str()) == ERROR_SUCCESS;
 }
 
 void WinClientMachine::CloseKey() {
@@ -102,7 +176,17 @@ std::uint64_t WinClientMachine::RandomSeed() {
 }
 
 void WinClientMachine::StartCommand(const std::string& command_line, bool shown) {
-  WinExec(command_line.c_str(), shown ? SW_SHOW : SW_HIDE);
+  std::wstring command = ui::Wide(command_line);  // CreateProcessW may write into it
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = shown ? SW_SHOW : SW_HIDE;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
 }
 
 void WinClientMachine::Pause(unsigned milliseconds) {

@@ -1,27 +1,38 @@
 // The apply sequence's machine on Windows: the settings file at its fixed path, the own MAC
-// from rpcrt4.dll, SetComputerNameW, the registry under HKEY_LOCAL_MACHINE, WinExec,
-// Sleep, the real keyboard and message boxes without owner. Texts are GBK; they are
-// converted with code page 936 for the W functions. Command lines stay bytes (WinExec).
+// from rpcrt4.dll and the adapter list, SetComputerNameW, the registry under
+// HKEY_LOCAL_MACHINE, CreateProcessW, Sleep, the real keyboard and message boxes without
+// owner. Texts are GBK; they are converted with code page 936 for the W functions, command
+// lines included. Every registry and file write counts itself as a write point first.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "clientprep/client_machine.h"
 #include "clientprep/win32/win_keyboard.h"
+#include "package/client_settings.h"
 
 namespace lr::clientprep {
 
 class WinClientMachine : public ClientMachine {
  public:
-  WinClientMachine() = default;
+  // Tests give another root key and settings file; the program uses the real ones.
+  explicit WinClientMachine(HKEY root = HKEY_LOCAL_MACHINE,
+                            std::string settings_path = kSettingsPathRead)
+      : root_(root), settings_path_(std::move(settings_path)) {}
   ~WinClientMachine() override;
   WinClientMachine(const WinClientMachine&) = delete;
   WinClientMachine& operator=(const WinClientMachine&) = delete;
 
   std::optional<std::string> ReadSettingsFile() override;
+  bool WriteSettingsFile(const std::string& bytes) override;
   std::string OwnMacText() override;
+  std::vector<Adapter> Adapters() override;
+  bool HasAdminRights() override;
   void ApplyComputerName(const std::string& name) override;
-  void OpenKey(const std::string& path) override;
+  bool OpenKey(const std::string& path) override;
   bool SetString(const std::string& name, const std::string& data) override;
   bool SetDword(const std::string& name, std::uint32_t data) override;
   bool ValueExists(const std::string& name) override;
@@ -35,6 +46,8 @@ class WinClientMachine : public ClientMachine {
 
  private:
   WinKeyboard keyboard_;
+  HKEY root_;
+  std::string settings_path_;
   HKEY key_ = nullptr;
 };
 

@@ -35,9 +35,12 @@ class NullMachine : public ClientMachine {
  public:
   std::string settings;
   std::optional<std::string> ReadSettingsFile() override { return settings; }
+  bool WriteSettingsFile(const std::string&) override { return true; }
   std::string OwnMacText() override { return "00-1A-2B-3C-4D-5E"; }
+  std::vector<Adapter> Adapters() override { return {}; }
+  bool HasAdminRights() override { return true; }
   void ApplyComputerName(const std::string&) override {}
-  void OpenKey(const std::string&) override {}
+  bool OpenKey(const std::string&) override { return true; }
   bool SetString(const std::string&, const std::string&) override { return true; }
   bool SetDword(const std::string&, std::uint32_t) override { return true; }
   bool ValueExists(const std::string&) override { return true; }

@@ -19,8 +19,12 @@ class FakeMachine : public ClientMachine {
  public:
   std::optional<std::string> settings;
   std::string mac = "00-1A-2B-3C-4D-5E";
+  std::vector<Adapter> adapters;
+  bool rights = true;
+  bool settings_writable = true;
   std::uint64_t seed = 42;
-  std::set<std::string> refused;              // value names whose writes or deletion fail
+  std::set<std::string> refused;              // value names whose writes or deletion fail,
+                                              // key paths that can't be opened
   std::map<std::string, std::string> values;  // "key\\name" -> data
   std::vector<std::string> log;
   FakeKeyboard keyboard_;
@@ -33,15 +37,26 @@ class FakeMachine : public ClientMachine {
     log.push_back("read settings");
     return settings;
   }
+  bool WriteSettingsFile(const std::string& bytes) override {
+    log.push_back("write settings");
+    if (settings_writable) settings = bytes;
+    return settings_writable;
+  }
   std::string OwnMacText() override {
     log.push_back("mac");
     return mac;
   }
+  std::vector<Adapter> Adapters() override { return adapters; }
+  bool HasAdminRights() override {
+    log.push_back("rights");
+    return rights;
+  }
   void ApplyComputerName(const std::string& name) override { log.push_back("name " + name); }
-  void OpenKey(const std::string& path) override {
+  bool OpenKey(const std::string& path) override {
     if (open_count++ != 0) log.push_back("ERROR second key opened");
-    open_key = path;
     log.push_back("open " + path);
+    open_key = refused.count(path) ? "" : path;
+    return !open_key.empty();
   }
   bool SetString(const std::string& name, const std::string& data) override {
     log.push_back("set " + name + "=" + data);
@@ -53,11 +68,11 @@ class FakeMachine : public ClientMachine {
   }
   bool ValueExists(const std::string& name) override {
     log.push_back("exists " + name);
-    return values.count(open_key + "\\" + name) != 0;
+    return !open_key.empty() && values.count(open_key + "\\" + name) != 0;
   }
   bool DeleteValue(const std::string& name) override {
     log.push_back("delete " + name);
-    if (refused.count(name)) return false;
+    if (open_key.empty() || refused.count(name)) return false;
     values.erase(open_key + "\\" + name);
     return true;
   }

@@ -67,7 +67,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
   m.seed = 7;
   EXPECT_EQ(RunApplySequence(m), kDone);
   const std::vector<std::string> expected = Concat({
-      {"read settings", "mac"},
+      {"read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"open " + std::string(kIpxKey),
        StrFormat("dword VirtualNetworkNumber=%u", DrawNetworkNumber(7)), "close"},
@@ -89,6 +89,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
        "pause 1500",
        "D0D",
        "U0D",
+       "write settings",
        "open " + std::string(kRunKey),
        "exists hostprep",
        "delete hostprep",
@@ -99,6 +100,10 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
   EXPECT_THAT(m.log, ElementsAreArray(expected));
   EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 0u);
   EXPECT_EQ(m.values[kNameKey + "\\ComputerName"], "PC21");
+  // The password left the file; every other byte stayed.
+  EXPECT_EQ(m.settings, Settings("CanReboot=Yes\r\nCanModifyRA2=Yes\r\n"
+                                 "ExecutePath=C:\\Cafe\\client.exe /min\r\nFormStat=1\r\n",
+                                 kEntry));
 }
 
 TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
@@ -106,10 +111,10 @@ TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
   m.settings = Settings("UnlockPW=\r\nCanReboot=No\r\nCanModifyRA2=No\r\nExecutePath=\r\n", kEntry);
   EXPECT_EQ(RunApplySequence(m), kDone);
   const std::vector<std::string> expected = Concat({
-      {"read settings", "mac"},
+      {"read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
-       "open " + std::string(kRunKey), "exists hostprep", "pause 2000", "close"},
+       "write settings", "open " + std::string(kRunKey), "exists hostprep", "pause 2000", "close"},
   });
   EXPECT_THAT(m.log, ElementsAreArray(expected));
 }
@@ -149,6 +154,7 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
     std::optional<std::string> settings;
     std::string mac;
     ApplyResult result;
+    std::vector<Adapter> adapters = {};
   };
   const std::string all =
       "UnlockPW=0E05\r\nCanReboot=Yes\r\nCanModifyRA2=Yes\r\n"
@@ -168,11 +174,20 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
        kEmptyAddressOrName},
       {"no name", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~\r\n"), "00-1A-2B-3C-4D-5E",
        kEmptyAddressOrName},
+      {"master's node",
+       Settings(all + "MasterMAC= 00-1a-2b-3c-4d-99 ,00-1a-2b-3c-4d-5e\r\n", kEntry),
+       "00-1A-2B-3C-4D-5E", kMasterMachine},
+      {"master's adapter",
+       Settings(all + "MasterMAC=00-1A-2B-3C-4D-99\r\n", kEntry),
+       "00-1A-2B-3C-4D-5E",
+       kMasterMachine,
+       {{"00-1A-2B-3C-4D-99", "Wi-Fi"}}},
   };
   for (const Case& c : cases) {
     FakeMachine m;
     m.settings = c.settings;
     m.mac = c.mac;
+    m.adapters = c.adapters;
     m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
     EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
     for (const std::string& line : m.log)
@@ -187,7 +202,7 @@ TEST(ApplySequenceTest, EntryIsFoundWhateverTheLetterCaseOfItsKey) {
   m.settings = Settings("", "00-1a-2b-3c-4d-5e=10.0.0.9~\xCD\xF8\xB0\xC9~9\r\n");
   EXPECT_EQ(RunApplySequence(m), kDone);
   // The name is everything after the first "~", GBK bytes and further "~" included.
-  EXPECT_EQ(m.log[2], "name \xCD\xF8\xB0\xC9~9");
+  EXPECT_EQ(m.log[3], "name \xCD\xF8\xB0\xC9~9");
   EXPECT_THAT(m.log, ::testing::Contains(HasSubstr(" static 10.0.0.9 255.255.255.0")));
 }
 
@@ -206,14 +221,59 @@ TEST(ApplySequenceTest, RefusedRegistryWriteStopsTheProgram) {
   }
 }
 
-TEST(ApplySequenceTest, RunValueThatCantBeDeletedPreventsTheRestart) {
-  FakeMachine m;
-  m.settings = Settings("CanReboot=Yes\r\n", kEntry);
-  m.values[std::string(kRunKey) + "\\hostprep"] = "x";
-  m.refused.insert("hostprep");
-  EXPECT_EQ(RunApplySequence(m), kRunValueKept);
-  EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("shutdown"))));
-  EXPECT_THAT(m.log, ::testing::Contains("error Failed to delete value 'hostprep'"));
+TEST(ApplySequenceTest, FailuresKeepTheRunValueAndPreventTheRestart) {
+  struct Case {
+    const char* refused;  // a value, a key, or "settings" for the settings file
+    ApplyResult result;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"hostprep", kRunValueKept, "Failed to delete value 'hostprep'"},
+      {kRunKey, kRunValueKept, "Failed to delete value 'hostprep'"},  // a guarded key
+      {"settings", kRegistryWriteFailed, "Unable to write to c:\\Windows\\Myset.ini"},
+      {"rights", kNoAdminRights, kNoRightsMessage},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("UnlockPW=0E05\r\nCanReboot=Yes\r\n", kEntry);
+    const std::string before = *m.settings;
+    m.values[std::string(kRunKey) + "\\hostprep"] = "x";
+    m.refused.insert(c.refused);
+    m.settings_writable = c.refused != std::string("settings");
+    m.rights = c.refused != std::string("rights");
+    EXPECT_EQ(RunApplySequence(m), c.result) << c.refused;
+    EXPECT_THAT(m.log, ::testing::Contains("error " + c.error)) << c.refused;
+    EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("shutdown"))));
+    EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
+    // Without rights: read, MAC, rights, error, so nothing changed; an unwritten file stays.
+    EXPECT_TRUE(m.rights || m.log.size() == 4u) << m.log.size();
+    EXPECT_TRUE(m.settings_writable || m.settings == before);
+  }
+}
+
+TEST(ApplySequenceTest, TheFirstMacWithAnEntryGivesItsAdaptersConnection) {
+  const std::string a = "00-1A-2B-3C-4D-5E", b = "00-1A-2B-3C-4D-5F";
+  struct Case {
+    std::string node;
+    std::vector<Adapter> adapters;
+    std::string infolist;
+    std::string connection;  // in the address command
+  };
+  const Case cases[] = {
+      {"", {{a, "\xD2\xD4\xCC\xAB\xCD\xF8"}, {b, "Wi-Fi"}}, b + "=10.0.0.2~B\r\n", "Wi-Fi"},
+      {a, {{b, "LAN 2"}, {a, "LAN 1"}}, b + "=10.0.0.2~B\r\n" + a + "=10.0.0.1~A\r\n", "\"LAN 1\""},
+      {a, {{a, "x"}, {b, "LAN 3"}}, b + "=10.0.0.2~B\r\n", "\"LAN 3\""},
+      {a, {}, a + "=10.0.0.1~A\r\n", "\xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3"},
+      {"", {{b, ""}}, b + "=10.0.0.2~B\r\n", "\xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3"},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("MasterMAC=00-1A-2B-3C-4D-99\r\n", c.infolist);
+    m.mac = c.node;
+    m.adapters = c.adapters;
+    EXPECT_EQ(RunApplySequence(m), kDone) << c.connection;
+    EXPECT_THAT(m.log, ::testing::Contains(HasSubstr("address " + c.connection + " static ")));
+  }
 }
 
 TEST(ApplySequenceTest, KeystrokeFailures) {
