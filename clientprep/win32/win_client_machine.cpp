@@ -1,5 +1,7 @@
 #include "clientprep/win32/win_client_machine.h"
 
+#include <vector>
+
 #include "clientprep/win32/get_own_mac_text.h"
 #include "package/client_settings.h"
 #include "package/win32/adapters.h"
@@ -27,14 +29,27 @@ class FileHandle {
   HANDLE get() const { return h_; }
   // Closes now; false when the close fails.
   bool Close() {
-    const HANDLE h = h_;
+    const bool fault = write_faults::Fail("file close");  // the handle goes all the same
+    const bool closed = CloseHandle(h_);
     h_ = INVALID_HANDLE_VALUE;
-    return !write_faults::Fail("file close") && CloseHandle(h);
+    return !fault && closed;
   }
 
  private:
   HANDLE h_;
 };
+
+// Gives `to` the access list of `from` (the generator restricts the settings file to
+// administrators), so the rewritten file stays as closed as it was. Best effort: a file
+// system without access lists has none to keep.
+void CopyAccessList(const wchar_t* from, const wchar_t* to) {
+  DWORD size = 0;
+  GetFileSecurityW(from, DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  if (size == 0) return;
+  std::vector<unsigned char> descriptor(size);
+  if (GetFileSecurityW(from, DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
+    SetFileSecurityW(to, DACL_SECURITY_INFORMATION, descriptor.data());
+}
 
 // Vista and later: the systems with user account control.
 bool HasUserAccountControl() {
@@ -73,8 +88,8 @@ std::optional<std::string> WinClientMachine::ReadSettingsFile() {
   return bytes;
 }
 
-// A temporary file beside the settings file, then ReplaceFileW, which keeps the replaced
-// file's access list and attributes. On failure the temporary file goes and the file stays.
+// A temporary file beside the settings file with the file's access list, then ReplaceFileW. On
+// failure the temporary file goes and the file stays.
 bool WinClientMachine::WriteSettingsFile(const std::string& bytes) {
   const std::wstring path = ui::Wide(settings_path_);
   const std::wstring temp = path + L".new~";
@@ -91,6 +106,7 @@ bool WinClientMachine::WriteSettingsFile(const std::string& bytes) {
       written = file.Close() && written;
     }
   }
+  if (written) CopyAccessList(path.c_str(), temp.c_str());
   if (written && !write_faults::Fail("file move") &&
       ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                    nullptr)) {
