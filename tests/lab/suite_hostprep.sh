@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end test of Hostprep.exe on a simulated clone, under Wine.
 #
-# A lab namespace whose only network interface (one end of a veth pair; the other end sits
-# in a second lab namespace) carries a MAC address of our choosing, so the UUID generator
-# reports that MAC. Each case runs the real Hostprep.exe in a throwaway Wine prefix holding
+# A lab namespace with two network interfaces (each one end of a veth pair whose other end
+# sits in a second lab namespace) carrying MAC addresses of our choosing, so the UUID
+# generator reports the first one's MAC and the adapter list both. Wine gives an interface's
+# name as its connection name: the first is "本地连接", the second "以太网". Each case runs the real Hostprep.exe in a throwaway Wine prefix holding
 # C:\Windows\Myset.ini and the Run value hostprep, with netsh.exe and shutdown.exe replaced
 # by a recorder of their command line bytes and window mode, and a window of ours holding
 # the keyboard focus under Xvfb that logs the keys it receives. Registry values are read
@@ -45,21 +46,27 @@ for f in "$HOSTPREP" "$RECORDER" "$KEYLOG"; do
   [ -f "$f" ] || { echo "missing $f (build the win64 preset first)"; echo "0 passed, 1 failed"; exit 1; }
 done
 
-# The lab: the clone namespace's only interface is lrhp0; its peer is in a second namespace.
+# The lab: the clone namespace's interfaces are IF_A and IF_B; their peers are in a second
+# namespace. IF_B keeps MAC_C throughout.
+IF_A=本地连接
+IF_B=以太网
+MAC_C=00:1a:2b:3c:4d:62
 ip netns del "$NS" 2>/dev/null
 ip netns del "$PEER" 2>/dev/null
 ip netns add "$NS" && ip netns add "$PEER" &&
-  ip link add lrhp0 netns "$NS" type veth peer name lrhp1 netns "$PEER" &&
+  ip link add "$IF_A" netns "$NS" type veth peer name lrhp1 netns "$PEER" &&
+  ip link add "$IF_B" netns "$NS" type veth peer name lrhp2 netns "$PEER" &&
+  ip -n "$NS" link set "$IF_B" address "$MAC_C" && ip -n "$NS" link set "$IF_B" up &&
   ip -n "$NS" link set lo up && ip -n "$PEER" link set lo up &&
-  ip -n "$NS" addr add 10.231.0.21/24 dev lrhp0 &&
+  ip -n "$NS" addr add 10.231.0.21/24 dev "$IF_A" &&
   ip -n "$PEER" addr add 10.231.0.1/24 dev lrhp1 &&
   ip -n "$PEER" link set lrhp1 up ||
   { echo "could not make the lab namespaces"; echo "0 passed, 1 failed"; exit 1; }
 
 set_mac() {
-  ip -n "$NS" link set lrhp0 down
-  ip -n "$NS" link set lrhp0 address "$1"
-  ip -n "$NS" link set lrhp0 up
+  ip -n "$NS" link set "$IF_A" down
+  ip -n "$NS" link set "$IF_A" address "$1"
+  ip -n "$NS" link set "$IF_A" up
 }
 
 lr_zh_locale "$ROOT/build/locale"
@@ -87,6 +94,7 @@ encode_pw() {
 write_settings() {
   printf '%s\r\n' "$@" | iconv -f UTF-8 -t GBK >"$WINEPREFIX/drive_c/windows/Myset.ini"
 }
+settings_hex() { od -An -v -tx1 "$WINEPREFIX/drive_c/windows/Myset.ini" | tr -d ' \n'; }
 
 source tests/lab/lib/clone_registry.sh
 
@@ -192,10 +200,12 @@ NETSH_PREFIX='netsh interface ip set address 本地连接 static '
 
 # --- Case A: every option ---------------------------------------------------------------
 if start_case full "$MAC_A"; then
+  full_rest=('CanReboot=Yes' 'CanModifyRA2=Yes' 'ExecutePath=C:\lrhp\prog.exe /tray 网吧' 'FormStat=1'
+    '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60' "00-1A-2B-3C-4D-5E=10.231.0.21~$NAME_A")
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' "${full_rest[@]}"
+  without_pw=$(settings_hex)
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
-    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'CanModifyRA2=Yes' \
-    'ExecutePath=C:\lrhp\prog.exe /tray 网吧' 'FormStat=1' \
-    '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60' "00-1A-2B-3C-4D-5E=10.231.0.21~$NAME_A"
+    "UnlockPW=$(encode_pw "$PASSWORD")" "${full_rest[@]}"
   run_hostprep
   FULL_SECONDS=$SECONDS_TAKEN
   check_eq "full: exit code 0" 0 "$RC"
@@ -213,6 +223,7 @@ if start_case full "$MAC_A"; then
     fail "full: VirtualNetworkNumber in 5..100003" "got [$vnn]"
   fi
   check_eq "full: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  check_eq "full: UnlockPW gone from Myset.ini, the rest unchanged" "$without_pw" "$(settings_hex)"
 
   netsh_hex=$(gbk "${NETSH_PREFIX}10.231.0.21 255.255.255.0 10.231.0.1 1" | hex)
   log=$WINEPREFIX/drive_c/lrhp/calls.log
@@ -274,6 +285,36 @@ if start_case unknown "$MAC_UNKNOWN"; then
   check_eq "no settings file: exit code 2" 2 "$RC"
   check_eq "no settings file: registry unchanged, Run value kept" "$before" "$(regdump)"
   check_eq "no settings file: nothing started" "" "$(calls)"
+  end_case
+fi
+
+# --- Case D: the entry is under the second adapter's MAC; its connection gets the address --
+if start_case second "$MAC_UNKNOWN"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
+    'MasterMAC=00-1A-2B-3C-4D-99' '[InfoList]' '00-1A-2B-3C-4D-62=10.231.0.62~PC62'
+  run_hostprep
+  check_eq "second adapter: exit code 0" 0 "$RC"
+  check_eq "second adapter: computer name" "PC62" "$(regval "$CNAME" ComputerName)"
+  wait_for_call netsh || true
+  check_eq "second adapter: netsh with its connection name" \
+    "0 netsh interface ip set address $IF_B static 10.231.0.62 255.255.255.0 10.231.0.1 1" \
+    "$(calls | iconv -f GBK -t UTF-8 | head -1)"
+  end_case
+fi
+
+# --- Case E: a clone holding one of the master's MACs changes nothing ---------------------
+if start_case master "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'MasterMAC=00-1A-2B-3C-4D-99,00-1a-2b-3c-4d-62' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  before=$(regdump)
+  before_settings=$(settings_hex)
+  run_hostprep
+  check_eq "master: exit code 9" 9 "$RC"
+  sleep 1
+  check_eq "master: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "master: Myset.ini unchanged" "$before_settings" "$(settings_hex)"
+  check_eq "master: nothing started, no keys" "" "$(calls)$(keys)"
   end_case
 fi
 
