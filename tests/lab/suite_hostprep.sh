@@ -4,12 +4,13 @@
 # A lab namespace with two network interfaces (each one end of a veth pair whose other end
 # sits in a second lab namespace) carrying MAC addresses of our choosing, so the UUID
 # generator reports the first one's MAC and the adapter list both. Wine gives an interface's
-# name as its connection name: the first is "本地连接", the second "以太网". Each case runs the real Hostprep.exe in a throwaway Wine prefix holding
-# C:\Windows\Myset.ini and the Run value hostprep, with netsh.exe and shutdown.exe replaced
-# by a recorder of their command line bytes and window mode, and a window of ours holding
-# the keyboard focus under Xvfb that logs the keys it receives. Registry values are read
-# while the case's wineserver still lives (Wine resets the computer name when a server
-# starts afresh). The fixed pauses of the program are real: the full case takes about 22 s.
+# name as its connection name: the first is "本地连接", the second "以太网". Each case runs
+# the real Hostprep.exe in a throwaway Wine prefix holding C:\Windows\Myset.ini and the Run
+# value hostprep, with netsh.exe and shutdown.exe replaced by a recorder of their command
+# line bytes and window mode, and a window of ours holding the keyboard focus under Xvfb
+# that logs the keys it receives. Registry values are read while the case's wineserver still
+# lives (Wine resets the computer name when a server starts afresh). The fixed pauses of the
+# program are real: the full case takes about 22 s.
 #
 #   LR_HOSTPREP_BUILD  the x86-64 build folder (default build/win64)
 #   LR_HOSTPREP_WORK   the folder for prefixes and logs (default build/lab-hostprep)
@@ -200,8 +201,9 @@ NETSH_PREFIX='netsh interface ip set address 本地连接 static '
 
 # --- Case A: every option ---------------------------------------------------------------
 if start_case full "$MAC_A"; then
-  full_rest=('CanReboot=Yes' 'CanModifyRA2=Yes' 'ExecutePath=C:\lrhp\prog.exe /tray 网吧' 'FormStat=1'
-    '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60' "00-1A-2B-3C-4D-5E=10.231.0.21~$NAME_A")
+  full_rest=('CanReboot=Yes' 'CanModifyRA2=Yes' 'ExecutePath=C:\lrhp\prog.exe /tray 网吧'
+    'FormStat=1' '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60'
+    "00-1A-2B-3C-4D-5E=10.231.0.21~$NAME_A")
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' "${full_rest[@]}"
   without_pw=$(settings_hex)
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
@@ -305,7 +307,8 @@ fi
 # --- Case E: a clone holding one of the master's MACs changes nothing ---------------------
 if start_case master "$MAC_A"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
-    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'MasterMAC=00-1A-2B-3C-4D-99,00-1a-2b-3c-4d-62' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' \
+    'MasterMAC=00-1A-2B-3C-4D-99,00-1a-2b-3c-4d-62' \
     '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
   before=$(regdump)
   before_settings=$(settings_hex)
