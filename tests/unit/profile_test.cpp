@@ -88,10 +88,10 @@ TEST(ProfileWriter, FollowsChangesMadeBehindItsBack) {
   EXPECT_EQ(ReadBytes(dir / "my.ini"), "[C]\r\nx=4\r\n");
   // Rewritten at the same size by another program, which leaves its own time on the file.
   const auto time = std::filesystem::last_write_time(dir / "my.ini");
-  WriteBytes(dir / "my.ini", "[C]\r\nx=5\r\n");
+  WriteBytes(dir / "my.ini", "[E]\r\nx=4\r\n");
   std::filesystem::last_write_time(dir / "my.ini", time + std::chrono::seconds(2));
-  w.Write("D", "w", "6");
-  EXPECT_EQ(ReadBytes(dir / "my.ini"), "[C]\r\nx=5\r\n[D]\r\nw=6\r\n");
+  w.Write("C", "x", "6");
+  EXPECT_EQ(ReadBytes(dir / "my.ini"), "[E]\r\nx=4\r\n[C]\r\nx=6\r\n");
 }
 
 TEST(ProfileWriter, RefusedWriteThrowsWithThePathAndChangesNothing) {
