@@ -37,7 +37,6 @@ class SettingsFiles : public ProfileFiles {
                std::string_view bytes) override;
 
  private:
-  SECURITY_ATTRIBUTES* Access();
   SECURITY_ATTRIBUTES attributes_{};
 };
 
