@@ -19,7 +19,9 @@ void WritePackage(const GeneratorInputs& in, const HostList& hosts, PackageTarge
   if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
     throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
   }
-  t.SaveHostprep();  // a missing executable is not reported; the package completes
+  if (!t.SaveHostprep()) {
+    throw std::runtime_error(std::string("Unable to write to ") + kHostprepPath);
+  }
   t.WriteSetting(kSectionAutoSet, kKeyUnlockPW, EncodeUnlockPassword(in.password1));
   t.WriteSetting(kSectionAutoSet, kKeyCanReboot, in.reboot ? kYes : kNo);
   t.WriteSetting(kSectionAutoSet, kKeyCanModifyRA2, in.modify_ra2 ? kYes : kNo);
@@ -42,8 +44,8 @@ GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts
     t.ShowMessage("提示", "前后两次输入的密码不一致！", MessageKind::kWarning);
     return GenerateOutcome::kRefused;
   }
-  t.DeleteSettingsFile();
   try {
+    t.DeleteSettingsFile();  // a file that stays would merge the old package into the new
     WritePackage(in, hosts, t);
   } catch (const std::exception& e) {
     t.ShowError(e.what());

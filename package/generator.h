@@ -4,8 +4,9 @@
 //
 // The checks come first (gateway, mask, the password pair), so a refused click touches
 // nothing and the previous package stays whole. Then the old settings file is removed and
-// the package written in its fixed order; a failed settings or registry write ends the click
-// there, keeping what was written before. The success message comes after the last key.
+// the package written in its fixed order; a failed delete, settings, registry or executable
+// write ends the click there with the general error box, keeping what was written before.
+// The success message comes after the last key.
 #pragma once
 
 #include <string>
@@ -33,14 +34,15 @@ enum class MessageKind { kWarning, kInformation };
 class PackageTarget {
  public:
   virtual ~PackageTarget() = default;
-  // Removes the settings file if it exists.
+  // Removes the settings file if it exists; throws when it exists and can't be removed.
   virtual void DeleteSettingsFile() = 0;
   // Sets one key of the settings file; throws EIniFileException when refused.
   virtual void WriteSetting(const std::string& section, const std::string& key,
                             const std::string& value) = 0;
   // Writes the Run value; false when the registry refuses.
   virtual bool SetRunValue(const std::string& name, const std::string& command) = 0;
-  // Writes Hostprep.exe from the embedded resource; false on any failure (not reported).
+  // Writes Hostprep.exe from the embedded resource; false on any failure, which leaves the
+  // earlier executable (if any) whole.
   virtual bool SaveHostprep() = 0;
   virtual void ShowMessage(const std::string& caption, const std::string& text,
                            MessageKind kind) = 0;

@@ -78,11 +78,28 @@ class Profile {
 // Reads a whole profile file. A missing or unreadable file reads as an empty one.
 Profile ReadProfileFile(const std::filesystem::path& path);
 
+// The file operations of a ProfileWriter. The default works on the plain file system; a
+// program's shell may supply its own (to give new files an access list, or to count its
+// write points).
+class ProfileFiles {
+ public:
+  virtual ~ProfileFiles() = default;
+  // Adds `bytes` at the end of `path`, creating it when missing. On failure the file is cut
+  // back to `old_size` bytes.
+  virtual bool Append(const std::filesystem::path& path, std::uintmax_t old_size,
+                      std::string_view bytes);
+  // Writes `bytes` to the new file `temp` and moves it over `path`. On failure `path` keeps
+  // what it held and `temp` is gone.
+  virtual bool Replace(const std::filesystem::path& path, const std::filesystem::path& temp,
+                       std::string_view bytes);
+};
+
 // Writes keys into one profile file, one key per call.
 class ProfileWriter {
  public:
-  // `shown_path` is the path as the failure message names it.
-  ProfileWriter(std::filesystem::path path, std::string shown_path);
+  // `shown_path` is the path as the failure message names it. `files` (default: the plain
+  // file system) must outlive the writer.
+  ProfileWriter(std::filesystem::path path, std::string shown_path, ProfileFiles* files = nullptr);
 
   // Sets `key` in `section` to `value` (both trimmed of blanks): replaces an existing key in place,
   // or adds the key at the end of its section, or adds the section at the end of the file. Throws
@@ -97,6 +114,7 @@ class ProfileWriter {
 
   std::filesystem::path path_;
   std::string shown_path_;
+  ProfileFiles* files_;
   Profile profile_;
   bool loaded_ = false;
   std::uintmax_t size_on_disk_ = 0;

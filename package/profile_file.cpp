@@ -31,8 +31,40 @@ Profile ReadProfileFile(const std::filesystem::path& path) {
   return Profile::Parse(bytes);
 }
 
-ProfileWriter::ProfileWriter(std::filesystem::path path, std::string shown_path)
-    : path_(std::move(path)), shown_path_(std::move(shown_path)) {}
+bool ProfileFiles::Append(const std::filesystem::path& path, std::uintmax_t old_size,
+                          std::string_view bytes) {
+  OutFile file;
+  FileStatus status = file.Open(path, OutFile::Mode::kAppend);
+  if (status) status = file.Write(bytes);
+  if (status) status = file.Close();
+  if (status) return true;
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec)) std::filesystem::resize_file(path, old_size, ec);
+  return false;
+}
+
+bool ProfileFiles::Replace(const std::filesystem::path& path, const std::filesystem::path& temp,
+                           std::string_view bytes) {
+  OutFile file;
+  FileStatus status = file.Open(temp);
+  if (status) status = file.Write(bytes);
+  if (status) status = file.Close();
+  std::error_code ec;
+  if (status) std::filesystem::rename(temp, path, ec);
+  if (status && !ec) return true;
+  std::filesystem::remove(temp, ec);
+  return false;
+}
+
+namespace {
+ProfileFiles g_plain_files;
+}  // namespace
+
+ProfileWriter::ProfileWriter(std::filesystem::path path, std::string shown_path,
+                             ProfileFiles* files)
+    : path_(std::move(path)),
+      shown_path_(std::move(shown_path)),
+      files_(files ? files : &g_plain_files) {}
 
 bool ProfileWriter::InSync() const {
   if (!loaded_) return false;
@@ -54,38 +86,33 @@ void ProfileWriter::Reload() {
 
 void ProfileWriter::AppendBytes(const std::string& bytes) {
   const size_t old_size = profile_.text_.size();
-  OutFile file;
-  FileStatus status = file.Open(path_, OutFile::Mode::kAppend);
-  if (status) status = file.Write(bytes);
-  if (status) status = file.Close();
-  if (!status) {
-    std::error_code ec;
-    if (std::filesystem::exists(path_, ec)) std::filesystem::resize_file(path_, old_size, ec);
+  if (!files_->Append(path_, old_size, bytes)) {
     loaded_ = false;
     throw EIniFileException(shown_path_);
   }
-  profile_.text_ += bytes;
-  profile_.ParseFrom(old_size);
+  if (profile_.ends_with_line_end_) {
+    profile_.text_ += bytes;
+    profile_.ParseFrom(old_size);
+  } else {
+    // The line end just added completes the file's last line, which now ends after it.
+    profile_ = Profile::Parse(profile_.text_ + bytes);
+  }
   std::error_code ec;
   size_on_disk_ = profile_.text_.size();
   time_on_disk_ = std::filesystem::last_write_time(path_, ec);
 }
 
 void ProfileWriter::RewriteWith(std::string bytes) {
+  // A rewrite ends the file with a line end, as the platform's writer does.
+  if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') bytes += kCrLf;
   std::filesystem::path temp = path_;
   temp += ".new~";
-  OutFile file;
-  FileStatus status = file.Open(temp);
-  if (status) status = file.Write(bytes);
-  if (status) status = file.Close();
-  std::error_code ec;
-  if (status) std::filesystem::rename(temp, path_, ec);
-  if (!status || ec) {
-    std::filesystem::remove(temp, ec);
+  if (!files_->Replace(path_, temp, bytes)) {
     loaded_ = false;
     throw EIniFileException(shown_path_);
   }
   profile_ = Profile::Parse(bytes);
+  std::error_code ec;
   size_on_disk_ = profile_.text_.size();
   time_on_disk_ = std::filesystem::last_write_time(path_, ec);
 }

@@ -13,8 +13,32 @@
 namespace lr {
 
 // Writes the bytes of the resource (type, name) of the running executable to `path`,
-// creating or replacing the file. Any failure gives false; nothing is reported.
+// creating or replacing the file: written to "<path>.new~" first and moved into place, so a
+// failure (false, not reported) leaves an earlier file whole and no temporary file.
 bool SaveResourceToFile(const wchar_t* type, const wchar_t* name, const std::wstring& path);
+
+// The access list the settings file is created with: only Administrators and SYSTEM may
+// open it (full control each), nothing inherited. The clones keep it with the file, so a
+// customer's account can't read the unlock password.
+inline constexpr const wchar_t* kSettingsFileAccess = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)";
+
+// The settings file's operations on the master: each file write is a write point, and every
+// file made is created with kSettingsFileAccess.
+class SettingsFiles : public ProfileFiles {
+ public:
+  SettingsFiles();
+  ~SettingsFiles() override;
+  SettingsFiles(const SettingsFiles&) = delete;
+  SettingsFiles& operator=(const SettingsFiles&) = delete;
+
+  bool Append(const std::filesystem::path& path, std::uintmax_t old_size,
+              std::string_view bytes) override;
+  bool Replace(const std::filesystem::path& path, const std::filesystem::path& temp,
+               std::string_view bytes) override;
+
+ private:
+  SECURITY_ATTRIBUTES attributes_{};
+};
 
 class WinPackageTarget : public PackageTarget {
  public:
@@ -40,6 +64,7 @@ class WinPackageTarget : public PackageTarget {
 
  private:
   Paths paths_;
+  SettingsFiles files_;
   ProfileWriter writer_;
 };
 

@@ -23,13 +23,14 @@ TEST(Profile, ReadsSectionsAndKeysWithoutRegardToCase) {
 TEST(Profile, TrimsBlanksStripsQuotesAndTakesTheFirstMatch) {
   Profile p = Profile::Parse(
       "  [ S ]  \nk1 =  spaced value  \nk2=\"quoted\"\nk3='x\"\nk1=second\n"
-      "noequals\n\n[s]\nk4=in duplicate section\n");
+      "noequals\nk5=\"\"\n\n[s]\nk4=in duplicate section\n");
   EXPECT_EQ(p.Get("S", "k1"), "spaced value");
   EXPECT_EQ(p.Get("S", "k2"), "quoted");
   EXPECT_EQ(p.Get("S", "k3"), "'x\"");
   EXPECT_EQ(p.Get("S", "noequals"), "");
+  EXPECT_EQ(p.Get("S", "k5"), "");
   EXPECT_EQ(p.Get("S", "k4"), std::nullopt);
-  EXPECT_EQ(p.KeyNames("s"), (std::vector<std::string>{"k1", "k2", "k3", "k1", "noequals"}));
+  EXPECT_EQ(p.KeyNames("s"), (std::vector<std::string>{"k1", "k2", "k3", "k1", "noequals", "k5"}));
 }
 
 TEST(Profile, ValuesAreCutAt2047BytesAndGbkNamesFoldOnlyAscii) {
@@ -85,6 +86,12 @@ TEST(ProfileWriter, FollowsChangesMadeBehindItsBack) {
   std::filesystem::remove(dir / "my.ini");
   w.Write("C", "x", "4");
   EXPECT_EQ(ReadBytes(dir / "my.ini"), "[C]\r\nx=4\r\n");
+  // Rewritten at the same size by another program, which leaves its own time on the file.
+  const auto time = std::filesystem::last_write_time(dir / "my.ini");
+  WriteBytes(dir / "my.ini", "[E]\r\nx=4\r\n");
+  std::filesystem::last_write_time(dir / "my.ini", time + std::chrono::seconds(2));
+  w.Write("C", "x", "6");
+  EXPECT_EQ(ReadBytes(dir / "my.ini"), "[E]\r\nx=4\r\n[C]\r\nx=6\r\n");
 }
 
 TEST(ProfileWriter, RefusedWriteThrowsWithThePathAndChangesNothing) {

@@ -7,7 +7,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "package/client_settings.h"
+#include "package/win32/write_faults.h"
 #include "ui/message_box.h"
 
 namespace lr {
@@ -88,6 +92,25 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
   EXPECT_EQ(RunValue(), L"C:\\Windows\\Hostprep.exe");
   EXPECT_EQ(FileBytes(dir_ / "Hostprep.exe"), FileBytes(SourceDir() / "tests/win/data/myexe.bin"));
   ASSERT_EQ(boxes_.size(), 1u);
+
+  // Only Administrators and SYSTEM may open the settings file, as created and as rewritten.
+  // Wine keeps Unix permission bits only, shown as entries for SYSTEM and the owner (here the
+  // administrator who generated); an entry for anyone else is a fault.
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  wchar_t* sddl = nullptr;
+  const SECURITY_INFORMATION info = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  GetNamedSecurityInfoW((dir_ / "Myset.ini").c_str(), SE_FILE_OBJECT, info, 0, 0, 0, 0, &sd);
+  ASSERT_TRUE(sd && ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, info,
+                                                                         &sddl, nullptr));
+  std::wstring entries = sddl;
+  const std::wstring owner = entries.substr(2, entries.find(L"D:") - 2);
+  for (const std::wstring& who : {std::wstring(L"BA"), std::wstring(L"SY"), owner}) {
+    for (size_t at; (at = entries.find(L"(A;;FA;;;" + who + L")")) != std::wstring::npos;)
+      entries.erase(at, who.size() + 10);
+  }
+  EXPECT_TRUE(entries == L"O:" + owner + L"D:P" || entries == L"O:" + owner + L"D:") << sddl;
+  LocalFree(sddl);
+  LocalFree(sd);
 }
 
 TEST_F(PackageTargetTest, ResourceAndFileFailuresGiveFalse) {
@@ -107,6 +130,64 @@ TEST_F(PackageTargetTest, RefusedSettingsWriteIsReportedWithThePath) {
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_NE(boxes_[0].find("Unable to write to C:\\Windows\\Myset.ini"), std::string::npos);
   EXPECT_EQ(RunValue(), L"");
+}
+
+// One generation per write point with that point failing, from the first to the last. Each
+// must show one message that is not the success, and leave what the README names: the steps
+// done in order up to the failure (the old package whole when the delete failed), the Run
+// value and Hostprep.exe each the old or the new, never a temporary file.
+TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
+  HostList hosts;
+  hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+  GeneratorInputs in;
+  in.gateway = "192.168.0.1";
+  in.mask = "255.255.255.0";
+  in.execute_path = "x.exe";
+  in.window_mode = GeneratorInputs::WindowMode::kNormal;
+  const std::string old_ini = "[InfoList]\r\nold=1\r\n";
+  WinPackageTarget whole(paths_);
+  ASSERT_EQ(GeneratePackage(in, hosts, whole), GenerateOutcome::kGenerated);
+  const Profile full = ReadProfileFile(dir_ / "Myset.ini");
+  const std::string new_exe = FileBytes(dir_ / "Hostprep.exe");
+  // The steps in their order: two AutoSet keys, the host, Run value, executable, the rest.
+  std::vector<std::pair<std::string, std::string>> steps;
+  for (const std::string& key : full.KeyNames("AutoSet")) steps.push_back({"AutoSet", key});
+  steps.insert(steps.begin() + 2, {{"InfoList", "00-1A-2B-3C-4D-5E"}, {"", "run"}, {"", "exe"}});
+  int covered = 0;
+  for (int n = 1;; ++n) {
+    std::ofstream(dir_ / "Myset.ini", std::ios::binary) << old_ini;
+    std::ofstream(dir_ / "Hostprep.exe", std::ios::binary) << "old";
+    RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    boxes_.clear();
+    write_faults::Arm(n);
+    WinPackageTarget target(paths_);
+    const GenerateOutcome outcome = GeneratePackage(in, hosts, target);
+    if (write_faults::Count() < n) break;
+    covered = n;
+    SCOPED_TRACE(std::to_string(n) + " " + write_faults::Failed());
+    EXPECT_EQ(outcome, GenerateOutcome::kFailed);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].find("所需文件已自动生成"), std::string::npos);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_))
+      EXPECT_EQ(entry.path().filename().string().find('~'), std::string::npos) << entry.path();
+    const std::string exe = FileBytes(dir_ / "Hostprep.exe");
+    EXPECT_TRUE(exe == "old" || exe == new_exe);
+    if (FileBytes(dir_ / "Myset.ini") == old_ini) {
+      EXPECT_TRUE(exe == "old" && RunValue().empty());
+      continue;
+    }
+    const Profile left = ReadProfileFile(dir_ / "Myset.ini");
+    bool before_failure = true;
+    for (const auto& [section, key] : steps) {
+      const bool done = section.empty() ? (key == "run" ? !RunValue().empty() : exe == new_exe)
+                                        : left.Get(section, key) == full.Get(section, key);
+      EXPECT_TRUE(before_failure || !done) << key;
+      before_failure = before_failure && done;
+    }
+  }
+  write_faults::Arm(0);
+  std::printf("write points covered: %d\n", covered);
+  EXPECT_GT(covered, 30);
 }
 
 }  // namespace

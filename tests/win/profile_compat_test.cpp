@@ -37,6 +37,7 @@ std::vector<Write> GeneratorLikeWrites() {
       {"InfoList", "\xCD\xF8\xB0\xC9", "192.168.0.23~\xBC\xC6\xCB\xE3\xBB\xFA~x"},
       {"InfoList", "00-1a-2b-3c-4d-5e", "192.168.0.24~later wins"},
       {"InfoList", "quoted", "\"in quotes\""},
+      {"InfoList", "quoted-empty", "\"\""},
       {"InfoList", "spaces", "  padded  "},
       {"InfoList", "long", std::string(3000, 'L')},
       {"autoset", "Extra", "after InfoList"},
@@ -110,17 +111,24 @@ TEST_F(ProfileCompat, OurReaderReadsWhatThePlatformWrote) {
   EXPECT_TRUE(s.Reboot());
 }
 
+// From nothing, and from files someone left without a line end after the last line.
 TEST_F(ProfileCompat, OurWriterMakesTheSameBytesAsThePlatform) {
-  const auto ours = dir_ / "ours.ini";
-  const auto theirs = dir_ / "platform.ini";
-  ProfileWriter writer(ours, "ours.ini");
-  const std::string path = theirs.string();
-  for (const Write& w : GeneratorLikeWrites()) {
-    writer.Write(w.section, w.key, w.value);
-    WritePrivateProfileStringA(w.section.c_str(), w.key.c_str(), w.value.c_str(), path.c_str());
+  int n = 0;
+  for (const char* start : {"", "[InfoList]\r\nk=0", "[AutoSet]\r\nk=0\r\n[InfoList]\r\nz=9"}) {
+    SCOPED_TRACE(start);
+    const std::string name = std::to_string(++n);  // a new file each: the platform caches one
+    const auto ours = dir_ / ("ours" + name + ".ini");
+    const auto theirs = dir_ / ("platform" + name + ".ini");
+    for (const auto& f : {ours, theirs}) std::ofstream(f, std::ios::binary) << start;
+    ProfileWriter writer(ours, "ours.ini");
+    const std::string path = theirs.string();
+    for (const Write& w : GeneratorLikeWrites()) {
+      writer.Write(w.section, w.key, w.value);
+      WritePrivateProfileStringA(w.section.c_str(), w.key.c_str(), w.value.c_str(), path.c_str());
+    }
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    EXPECT_EQ(Bytes(ours), Bytes(theirs));
   }
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-  EXPECT_EQ(Bytes(ours), Bytes(theirs));
 }
 
 }  // namespace
