@@ -98,7 +98,7 @@ if want win; then
 fi
 
 if want win32; then
-  step win32-build build win32 && step win32-reproducible bash scripts/reproducible.sh
+  step win32-build build win32 && step win32-reproducible bash scripts/release_check.sh
 fi
 
 if want fuzz; then
