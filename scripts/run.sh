@@ -3,17 +3,24 @@
 # Lanroster.exe under Wine inside the simulated café lab (24 PCs in network namespaces with
 # no route out), so that a scan finds the lab's PCs at once. With an X display the window
 # opens there; without one it runs under Xvfb, scans the lab by itself and saves a picture
-# of the filled window as build/lab-window/lanroster_demo.png. Needs root.
+# of the filled window as build/lab-window/lanroster_demo.png. Needs root: started as
+# another user it runs itself again through sudo.
+#
+# dist/ receives the release Lanroster-<version>.zip (Lanroster.exe, Help.txt, 说明.txt), the
+# loose programs and Help.txt, and SHA256SUMS of them all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/root.sh
+lr_as_root "$0" "$@"
 bash scripts/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+version=$(head -n 1 VERSION)
+rm -rf dist
 mkdir -p dist
-shopt -s nullglob
-for f in build/win32/apps/*/*.exe apps/Lanroster/Help.txt; do
-  cp "$f" dist/
-done
-echo "dist/:"
-ls -l dist/
-exec bash tests/lab/window/demo.sh
+cp build/win32/apps/Lanroster/Lanroster.exe build/win32/apps/Hostprep/Hostprep.exe \
+   build/win32/apps/Lanroster/Help.txt "build/win32/Lanroster-$version.zip" dist/
+(cd dist && sha256sum "Lanroster-$version.zip" Lanroster.exe Hostprep.exe Help.txt > SHA256SUMS)
+echo "dist/ (shipped sizes in bytes):"
+(cd dist && stat -c '  %-24n %9s' "Lanroster-$version.zip" Lanroster.exe Hostprep.exe Help.txt)
+bash tests/lab/window/demo.sh

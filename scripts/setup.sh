@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest libgtest-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  wine64 xvfb x11-apps imagemagick fonts-wqy-microhei locales
+  wine64 fonts-wine xvfb x11-apps imagemagick fonts-wqy-microhei locales
   samba samba-common-bin nbtscan iproute2 iputils-ping
   python3
 )
@@ -21,6 +21,8 @@ for p in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
+  source "$(dirname "$0")/lib/root.sh"
+  lr_as_root "$0" "$@"
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq

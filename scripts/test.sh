@@ -8,13 +8,17 @@
 #   host   native build with ASan and UBSan: portable unit tests, fuzz replays
 #   win    x86-64 Windows build: the same unit tests and the Windows tests under wine64,
 #          in a throwaway prefix, under Xvfb, with a zh_CN locale (code page 936)
-#   win32  the shipped 32-bit build, compiled and linked (it can't run here)
+#   win32  the shipped 32-bit build, compiled and linked (it can't run here), and built a
+#          second time in another folder to check the programs and the zip are identical
 #   fuzz   clang libFuzzer targets, LR_FUZZ_SECONDS (20) each
 #   lab    network namespaces with simulated café PCs (needs root): tests/lab/suite_*.sh
 #
 # Each step's output goes to build/logs/STEP.log; a failing step prints its tail.
+# Needs root: started as another user it runs itself again through sudo.
 set -u
 cd "$(dirname "$0")/.."
+source scripts/lib/root.sh
+lr_as_root "$0" "$@"
 ROOT=$PWD
 LOGS=$ROOT/build/logs
 mkdir -p "$LOGS"
@@ -94,7 +98,7 @@ if want win; then
 fi
 
 if want win32; then
-  step win32-build build win32
+  step win32-build build win32 && step win32-reproducible bash scripts/release_check.sh
 fi
 
 if want fuzz; then

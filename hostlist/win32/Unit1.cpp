@@ -15,8 +15,8 @@ namespace lr {
 
 namespace {
 
-constexpr const char* kCaption = "Lanroster 网吧客户机批量命名与地址设置 [蓝光网络工作室]";
-constexpr const char* kAuthorLine = "蓝光网络工作室";
+constexpr const char* kCaption = "Lanroster 网吧客户机批量命名与地址设置 [Lanroster 开发组]";
+constexpr const char* kAuthorLine = "Lanroster 开发组";
 constexpr const wchar_t* kWebPage = L"https://lanroster.example.com/";
 constexpr const char* kListFilter = "文本文件(*.txt)|*.txt";
 constexpr const char* kImportFilter = "文本文件|*.txt";
@@ -118,9 +118,10 @@ TForm1::~TForm1() {
 
 std::string TForm1::HelpText() {
   return "点击列表框的计算机名字段即可进行表格排序！\r\n"
-         "作者：蓝光网络工作室\r\n"
+         "版本：" LR_VERSION "\r\n"
+         "作者：Lanroster 开发组\r\n"
          "主页：https://lanroster.example.com/\r\n"
-         "联系电话：010-6000-0000";
+         "联系方式：见程序目录下的 Help.txt";
 }
 
 const wchar_t* TForm1::WebPage() {

@@ -28,6 +28,12 @@ lr_wine_template() {
     HOME="$dir/home" WINEPREFIX="$dir/template" "$LR_WINESERVER" -w
     [ -f "$dir/template/system.reg" ] || { echo "wine: could not make a prefix" >&2; return 1; }
   fi
+  # The caption buttons draw their glyphs with the Marlett symbol font; this Wine does not
+  # find the copy in its own data folder (package fonts-wine), so the prefix gets it.
+  local marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ -f "$marlett" ] && [ ! -f "$dir/template/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp "$marlett" "$dir/template/drive_c/windows/Fonts/" || return 1
+  fi
   # Without a window manager Wine waits about 2 s whenever a managed top-level window is
   # hidden; unmanaged windows make window tests about ten times faster.
   if ! grep -q '"Managed"="N"' "$dir/template/user.reg" 2>/dev/null; then

@@ -248,7 +248,10 @@ TEST_F(MainWindowTest, HelpShowsTheBoxThenOpensHelpTxtAndTheStatusBarOpensThePag
   auto about = BoxesCaptioned("关于");
   ASSERT_EQ(about.size(), 1u);
   EXPECT_EQ(about[0].text.rfind("点击列表框的计算机名字段即可进行表格排序！\r\n", 0), 0u);
-  EXPECT_EQ(std::count(about[0].text.begin(), about[0].text.end(), '\n'), 3);
+  // The maker, the version and a contact that is no telephone number.
+  EXPECT_EQ(about[0].text.substr(about[0].text.find('\n') + 1),
+            "版本：" LR_VERSION "\r\n作者：Lanroster 开发组\r\n"
+            "主页：https://lanroster.example.com/\r\n联系方式：见程序目录下的 Help.txt");
   EXPECT_EQ(about[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
   ASSERT_EQ(shell_.size(), 1u);
   EXPECT_EQ(shell_[0], ui::ExecutableFolder() + L"Help.txt");
@@ -260,7 +263,7 @@ TEST_F(MainWindowTest, HelpShowsTheBoxThenOpensHelpTxtAndTheStatusBarOpensThePag
   SendMessageW(form_->hwnd(), WM_NOTIFY, TForm1::kStatusBar1, reinterpret_cast<LPARAM>(&click));
   ASSERT_EQ(shell_.size(), 2u);
   EXPECT_EQ(shell_[1], TForm1::WebPage());
-  EXPECT_NE(form_->StatusText(2).size(), 0u);
+  EXPECT_EQ(form_->StatusText(2), "\tLanroster 开发组");
 }
 
 TEST_F(MainWindowTest, AMenuItemRunsWhateverItsButtonsStateButAShortcutDoesNot) {
