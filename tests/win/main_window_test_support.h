@@ -9,12 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hostlist/win32/Add.h"
@@ -61,6 +65,58 @@ class LaterRunner {
     return DefWindowProcW(h, m, w, l);
   }
   HWND hwnd_ = nullptr;
+};
+
+// Answers the real message boxes of the calling thread from a second thread, as a person
+// would: each box that comes up is handed to `answer` with its caption (GBK), which may post
+// messages first (a close to the main window) and returns the button to press.
+class RealBoxes {
+ public:
+  explicit RealBoxes(std::function<int(const std::string&)> answer)
+      : answer_(std::move(answer)), ui_thread_(GetCurrentThreadId()), worker_([this] { Run(); }) {}
+  ~RealBoxes() {
+    stop_ = true;
+    worker_.join();
+  }
+  std::vector<std::string> Captions() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return captions_;
+  }
+
+ private:
+  void Run() {
+    std::vector<HWND> answered;
+    while (!stop_) {
+      std::vector<HWND> boxes;
+      EnumThreadWindows(ui_thread_, &AddBox, reinterpret_cast<LPARAM>(&boxes));
+      for (HWND box : boxes) {
+        if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
+        answered.push_back(box);
+        wchar_t caption[128] = {};
+        GetWindowTextW(box, caption, 128);
+        const std::string text = ui::Gbk(caption);
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          captions_.push_back(text);
+        }
+        PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_(text)), 0);
+      }
+      Sleep(10);
+    }
+  }
+  static BOOL CALLBACK AddBox(HWND h, LPARAM boxes) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    if (IsWindowVisible(h) && std::wstring(cls) == L"#32770")
+      reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(h);
+    return TRUE;
+  }
+  std::function<int(const std::string&)> answer_;
+  DWORD ui_thread_;
+  std::mutex mutex_;
+  std::vector<std::string> captions_;
+  std::atomic<bool> stop_{false};
+  std::thread worker_;
 };
 
 // Handles every message waiting in the thread's queue.
