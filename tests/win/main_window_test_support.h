@@ -16,7 +16,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,53 +66,35 @@ class LaterRunner {
   HWND hwnd_ = nullptr;
 };
 
-// Answers the real message boxes of the calling thread from a second thread, as a person
-// would: each box that comes up is handed to `answer` with its caption (GBK), which may post
-// messages first (a close to the main window) and returns the button to press.
+// Answers the real message boxes of the process from a second thread, as a person
+// would: `answer` gets each new box's caption (GBK), may post messages first (a close to
+// the main window) and returns the button to press.
 class RealBoxes {
  public:
   explicit RealBoxes(std::function<int(const std::string&)> answer)
-      : answer_(std::move(answer)), ui_thread_(GetCurrentThreadId()), worker_([this] { Run(); }) {}
-  ~RealBoxes() {
+      : answer_(std::move(answer)), worker_([this] { Run(); }) {}
+  ~RealBoxes() { Stop(); }
+  // Stops answering; returns the captions of the boxes answered, in order.
+  std::vector<std::string> Stop() {
     stop_ = true;
-    worker_.join();
-  }
-  std::vector<std::string> Captions() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    if (worker_.joinable()) worker_.join();
     return captions_;
   }
 
  private:
   void Run() {
-    std::vector<HWND> answered;
-    while (!stop_) {
-      std::vector<HWND> boxes;
-      EnumThreadWindows(ui_thread_, &AddBox, reinterpret_cast<LPARAM>(&boxes));
-      for (HWND box : boxes) {
-        if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
-        answered.push_back(box);
-        wchar_t caption[128] = {};
-        GetWindowTextW(box, caption, 128);
-        const std::string text = ui::Gbk(caption);
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          captions_.push_back(text);
-        }
-        PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_(text)), 0);
-      }
-      Sleep(10);
+    for (std::vector<HWND> answered; !stop_; Sleep(10)) {
+      HWND box = FindWindowW(L"#32770", nullptr);  // the one box up at a time
+      if (!box || !IsWindowVisible(box) || std::count(answered.begin(), answered.end(), box))
+        continue;
+      answered.push_back(box);
+      wchar_t caption[128] = {};
+      GetWindowTextW(box, caption, 128);
+      captions_.push_back(ui::Gbk(caption));
+      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_(captions_.back())), 0);
     }
   }
-  static BOOL CALLBACK AddBox(HWND h, LPARAM boxes) {
-    wchar_t cls[16] = {};
-    GetClassNameW(h, cls, 16);
-    if (IsWindowVisible(h) && std::wstring(cls) == L"#32770")
-      reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(h);
-    return TRUE;
-  }
   std::function<int(const std::string&)> answer_;
-  DWORD ui_thread_;
-  std::mutex mutex_;
   std::vector<std::string> captions_;
   std::atomic<bool> stop_{false};
   std::thread worker_;
