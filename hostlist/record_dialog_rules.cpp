@@ -18,10 +18,10 @@ std::optional<HostRecord> RecordToAdd(const RecordInputs& in) {
   return HostRecord{in.ip, in.mac, kUnknownField, in.name, ""};
 }
 
-void ApplyEdit(HostRecord& record, const RecordInputs& in) {
+void ApplyEdit(HostRecord& record, const RecordInputs& opened, const RecordInputs& in) {
   record.ip = in.ip;
-  record.mac = in.mac;
-  record.name = in.name;
+  if (in.mac != opened.mac) record.mac = in.mac;
+  if (in.name != opened.name) record.name = in.name;
 }
 
 RecordInputs InputsFor(const HostRecord& record) {

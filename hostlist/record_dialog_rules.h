@@ -42,9 +42,12 @@ RecordInputs EmptyRecordInputs();
 // the name is empty. The record carries the inputs as typed, workgroup "-", empty remark.
 std::optional<HostRecord> RecordToAdd(const RecordInputs& in);
 
-// Edit mode: IP, MAC and computer name take the inputs without any check; the workgroup
-// and the remark stay.
-void ApplyEdit(HostRecord& record, const RecordInputs& in);
+// Edit mode: the IP takes its input without any check, and so do the MAC and the computer
+// name when the user changed them (`in` differs from `opened`, the inputs the dialog showed
+// at first). A MAC or name left as it was keeps the record's bytes, also those the edits
+// could not show (text that is not GBK, a name cut within a character). The workgroup and
+// the remark stay.
+void ApplyEdit(HostRecord& record, const RecordInputs& opened, const RecordInputs& in);
 
 // The inputs that edit mode opens with for a record.
 RecordInputs InputsFor(const HostRecord& record);

@@ -16,8 +16,8 @@ void NbtSendEvent(ScanView& view, const std::string& status_text) {
   view.SetStatus(0, status_text);
 }
 
-void NbtEndEvent(ScanView& view) {
-  view.SetStatus(0, NbtEndText());
+void NbtEndEvent(ScanView& view, unsigned dropped) {
+  view.SetStatus(0, dropped ? NbtEndText() + " " + NbtDroppedText(dropped) : NbtEndText());
   view.SetStatus(1, NbtEndCountText(view.Hosts().Count()));
 }
 

@@ -12,7 +12,9 @@ namespace lr {
 void NbtScanStarting(ScanView& view);
 // NbtSendEvent: panel 0 := the scanner's StatusText.
 void NbtSendEvent(ScanView& view, const std::string& status_text);
-// NbtEndEvent: the end texts with the number of records now in the list.
-void NbtEndEvent(ScanView& view);
+// NbtEndEvent: the end texts with the number of records now in the list; queries of the
+// sweep that were dropped unsent are counted after the panel 0 text, so no host is missed
+// without a sign.
+void NbtEndEvent(ScanView& view, unsigned dropped = 0);
 
 }  // namespace lr

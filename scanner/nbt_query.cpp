@@ -1,6 +1,8 @@
 // The node-status request and the reading of node-status answers.
 #include "scanner/nbt_query.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 
 namespace lr {
@@ -23,6 +25,17 @@ constexpr std::array<std::uint8_t, kNodeStatusQuerySize> MakeQuery() {
 
 constexpr size_t kNameEntrySize = 18;
 constexpr size_t kMacSize = 6;
+constexpr char kZeroMacText[] = "00.00.00.00.00.00";
+
+// "00.0C.29.AB.01.FF": the bytes in upper-case hexadecimal pairs joined by ".".
+std::string MacText(const std::uint8_t* mac, size_t n) {
+  std::string text;
+  for (size_t i = 0; i < n; ++i) {
+    if (i > 0) text += '.';
+    text += StrFormat("%02X", mac[i]);
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -68,13 +81,14 @@ HostRecord ParseReply(const std::uint8_t* d, size_t n, const std::string& ip) {
   }
 
   const size_t mac = m + 10 + kNameEntrySize * count;
-  std::string text;
-  for (size_t i = 0; i < kMacSize && mac + i < n; ++i) {
-    if (i > 0) text += '.';
-    text += StrFormat("%02X", d[mac + i]);
-  }
-  record.mac = text;
+  record.mac = mac < n ? MacText(d + mac, std::min(kMacSize, n - mac)) : std::string();
   return record;
+}
+
+void FillZeroMac(HostRecord& record, NeighbourTable& table) {
+  if (record.mac != kZeroMacText) return;
+  const auto found = table.Lookup(record.ip);
+  if (found) record.mac = MacText(found->data(), found->size());
 }
 
 }  // namespace lr

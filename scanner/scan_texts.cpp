@@ -17,6 +17,10 @@ std::string NbtEndCountText(size_t records) {
   return "扫描成功完成！共发现主机数：" + std::to_string(records) + " 台!";
 }
 
+std::string NbtDroppedText(unsigned dropped) {
+  return std::to_string(dropped) + " 个地址未能发送";
+}
+
 std::string IcmpEchoText(const std::string& host, std::int32_t count, bool carry) {
   return "正在扫描 " + host + (carry ? " 共计要扫描IP地址" : " 共计要扫描IP地址 ") +
          std::to_string(count) + " 个";

@@ -12,6 +12,8 @@ std::string NbtStatusText(const std::string& ip);
 // NetBIOS end, panel 0 and panel 1.
 std::string NbtEndText();
 std::string NbtEndCountText(size_t records);
+// NetBIOS end, after the panel 0 text: queries dropped on a full send buffer.
+std::string NbtDroppedText(unsigned dropped);
 
 // ICMP: panel 0 after an echo; at a carry into the next third octet there is no blank
 // between 地址 and the count.

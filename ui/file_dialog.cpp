@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/modal_scope.h"
 #include "ui/text.h"
 
 namespace lr::ui {
@@ -29,6 +30,7 @@ std::wstring FilterText(const std::string& gbk) {
 }  // namespace
 
 FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
+  ModalScope modal;
   if (Seam()) return Seam()(request);
 
   std::vector<wchar_t> name(32768, L'\0');

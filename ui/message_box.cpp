@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ui/modal_scope.h"
 #include "ui/text.h"
 
 namespace lr::ui {
@@ -14,6 +15,7 @@ MessageBoxSeam& Seam() {
 }  // namespace
 
 int ShowMessage(const std::string& caption, const std::string& text, unsigned type) {
+  ModalScope modal;
   if (Seam()) return Seam()(caption, text, type);
   return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), type);
 }

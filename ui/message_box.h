@@ -1,4 +1,5 @@
-// Plain message boxes without an owner window, GBK caption and text.
+// Plain message boxes without an owner window, GBK caption and text, shown under the
+// re-entrancy rule of modal_scope.h.
 //
 // Every box of the programs goes through a MessageBoxSeam, so that tests can answer boxes
 // without a person: a test installs its own seam and sees each caption and text.

@@ -1,5 +1,9 @@
 #include "ui/modal.h"
 
+#include <optional>
+
+#include "ui/modal_scope.h"
+
 namespace lr::ui {
 
 namespace {
@@ -28,6 +32,7 @@ int RunMessageLoop(HWND main, HACCEL accelerators) {
 void RunModal(HWND dialog, HWND owner, const bool& done) {
   const bool owner_was_enabled = owner && IsWindowEnabled(owner);
   if (owner) EnableWindow(owner, FALSE);
+  std::optional<ModalScope> modal(std::in_place, dialog);
   ShowWindow(dialog, SW_SHOW);
   SetForegroundWindow(dialog);
   MSG msg;
@@ -42,6 +47,7 @@ void RunModal(HWND dialog, HWND owner, const bool& done) {
     DispatchMessageW(&msg);
   }
   // Enable the owner before hiding the dialog, so that activation returns to it.
+  modal.reset();
   if (owner && owner_was_enabled) EnableWindow(owner, TRUE);
   if (IsWindow(dialog)) ShowWindow(dialog, SW_HIDE);
   if (owner && owner_was_enabled) SetActiveWindow(owner);

@@ -1,8 +1,10 @@
 #include "ui/window.h"
 
 #include <exception>
+#include <optional>
 
 #include "ui/message_box.h"
+#include "ui/modal_scope.h"
 
 namespace lr::ui {
 
@@ -53,6 +55,11 @@ LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  std::optional<ClosingMark> closing;
+  if (msg == WM_CLOSE) {
+    if (DecideClose(hwnd) != CloseDecision::kRun) return 0;
+    closing.emplace(hwnd);
+  }
   LRESULT result = 0;
   try {
     result = self->OnMessage(msg, wp, lp);

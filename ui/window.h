@@ -2,6 +2,9 @@
 // window from WM_NCCREATE on, and hands each message to the object's OnMessage, which only
 // dispatches to small handlers.
 //
+// A WM_CLOSE follows the re-entrancy rule of modal_scope.h: held while a box is up, dropped
+// while the window's own closing runs.
+//
 // No exception leaves a window procedure: one that reaches the base is shown in an error
 // box (the programs' general error handling) and the message counts as handled.
 #pragma once

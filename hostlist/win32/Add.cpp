@@ -55,6 +55,7 @@ void TFrmAdd::PrepareEdit(const HostRecord& record) {
   add_ip_.SetIPString(record.ip);
   ui::SetText(edt_mac_, record.mac);
   ui::SetText(edt_name_, record.name);
+  opened_ = Inputs();
 }
 
 RecordInputs TFrmAdd::Inputs() const {
@@ -81,7 +82,7 @@ void TFrmAdd::BitBtn1Click() {
     // to correct and the dialog just closes.
     if (auto pos = owner_.SelectedRecord(); pos && *pos < owner_.Hosts().Count()) {
       HostRecord record = owner_.Hosts().At(*pos);
-      ApplyEdit(record, Inputs());
+      ApplyEdit(record, opened_, Inputs());
       owner_.Hosts().Replace(*pos, std::move(record));
       owner_.HostsChanged();
     }

@@ -69,6 +69,7 @@ class TFrmAdd : public ui::Window {
   AddressBox add_ip_;
   HWND edt_mac_ = nullptr;
   HWND edt_name_ = nullptr;
+  RecordInputs opened_;  // what edit mode showed at first
   bool showing_ = false;
   bool closed_ = true;
 };

@@ -131,6 +131,7 @@ bool TNbt::Start() {
     WaitSweepEnd();
   }
   send_thread_.reset();
+  dropped_ = 0;
   stop_flag_ = false;
   ResetEvent(stop_event_);
   send_thread_ = std::make_unique<TSendDataThread>(*this);
@@ -237,6 +238,7 @@ void TNbt::OnSocketRead(LPARAM lparam) {
     try {
       HostRecord record =
           ParseReply(buffer, static_cast<size_t>(n), DottedQuad(a[0], a[1], a[2], a[3]));
+      FillZeroMac(record, neighbours_);
       if (list_) {
         list_->InsertTop(std::move(record));
         if (list_changed_) list_changed_();

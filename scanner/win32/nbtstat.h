@@ -1,6 +1,7 @@
 // The NetBIOS scanner: one UDP socket bound to port 6767, kept open while the scanner
 // lives, that sends the node-status request to port 137 of each address of a range and
-// turns every datagram that comes back into a host record at the top of the list.
+// turns every datagram that comes back into a host record at the top of the list (an
+// all-zero MAC taken from the neighbour table).
 //
 // The socket, the sends, the receives and the list updates all run on the thread that
 // created the scanner (the window thread); read notifications arrive there as message 1025
@@ -20,6 +21,7 @@
 
 #include "hostlist/host_list.h"
 #include "scanner/nbt_query.h"
+#include "scanner/win32/ip_net_table.h"
 #include "scanner/win32/window_thread_call.h"
 
 namespace lr {
@@ -74,7 +76,7 @@ class TNbt {
   // True while one of the scanner's own steps or message boxes runs on the window thread;
   // a caller there must not wait for the sweep.
   bool InNotification() const { return in_window_steps_ > 0; }
-  // Queries dropped because the socket stayed full.
+  // Queries of the current or last sweep dropped because the socket stayed full.
   unsigned DroppedQueries() const { return dropped_; }
   // The port the socket is bound to (0 when unknown).
   std::uint16_t BoundPort() const;
@@ -96,6 +98,7 @@ class TNbt {
   std::atomic<bool> stop_flag_{false};
   HostList* list_ = nullptr;
   Notify list_changed_;
+  IpNetTable neighbours_;  // fills the MAC of answers with an all-zero unit ID
   WindowThreadCall window_call_;
   int in_window_steps_ = 0;  // depth of sweep steps and boxes running on the window thread
   unsigned dropped_ = 0;

@@ -61,13 +61,17 @@ TEST(HostList, IdsFollowRecordsThroughSortsInsertsAndRemovals) {
 }
 
 TEST(HostList, SortIsStableForEqualKeys) {
-  HostList list;
-  list.Append(Rec("1", "first"));
-  list.Append(Rec("0"));
-  list.Append(Rec("1", "second"));
-  list.Sort([](const HostRecord& x, const HostRecord& y) { return x.ip.compare(y.ip); });
-  EXPECT_EQ(list.At(1).name, "first");
-  EXPECT_EQ(list.At(2).name, "second");
+  // Small lists and lists past the size where a sort stops inserting one by one.
+  for (int n : {3, 17, 40}) {
+    HostList list;
+    for (int i = 0; i < n; ++i) list.Append(Rec(i % 3 == 1 ? "0" : "1", std::to_string(100 + i)));
+    list.Sort([](const HostRecord& x, const HostRecord& y) { return x.ip.compare(y.ip); });
+    for (size_t i = 1; i < list.Count(); ++i) {
+      if (list.At(i - 1).ip == list.At(i).ip) {
+        EXPECT_LT(list.At(i - 1).name, list.At(i).name) << n;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -62,14 +62,18 @@ TEST(EchoRequest, LayoutChecksumAndPayload) {
   EXPECT_EQ(IcmpChecksum(req, sizeof req), 0);
 }
 
-TEST(EchoRequest, ChecksumMatchesRfc1071Example) {
+TEST(EchoRequest, ChecksumMatchesRfc1071ExampleAndFoldsItsCarryTwice) {
   // RFC 1071's example bytes 00 01 f2 03 f4 f5 f6 f7 sum to ddf2 (big-endian words); read
   // low byte first the words are swapped, so the checksum bytes stored low first are the
-  // complement of f2 dd, i.e. 0d 22.
-  const std::uint8_t data[] = {0x00, 0x01, 0xf2, 0x03, 0xf4, 0xf5, 0xf6, 0xf7};
-  const std::uint16_t c = IcmpChecksum(data, sizeof data);
-  EXPECT_EQ(c & 0xFF, 0x22);
-  EXPECT_EQ(c >> 8, 0x0D);
+  // complement of f2 dd, i.e. 0d 22. FFFF + FFFF + 0001 folds to 1 0000 and again to 0001.
+  const struct {
+    std::vector<std::uint8_t> data;
+    std::uint16_t checksum;
+  } cases[] = {
+      {{0x00, 0x01, 0xf2, 0x03, 0xf4, 0xf5, 0xf6, 0xf7}, 0x0D22},
+      {{0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00}, 0xFFFE},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IcmpChecksum(c.data.data(), c.data.size()), c.checksum);
 }
 
 TEST(DecodeEchoReply, KindsAndMatching) {

@@ -141,5 +141,22 @@ TEST(ParseReply, NameCountFarBeyondTheDatagram) {
   EXPECT_EQ(r.mac, "");
 }
 
+TEST(FillZeroMac, OnlyAnAllZeroUnitIdTakesTheNeighbourTablesAddress) {
+  struct : NeighbourTable {
+    std::optional<std::array<std::uint8_t, 6>> Lookup(const std::string& ip) override {
+      if (ip != "10.0.0.7") return std::nullopt;
+      return std::array<std::uint8_t, 6>{0x00, 0x0C, 0x29, 0xAB, 0x01, 0xFF};
+    }
+  } table;
+  const char* cases[][3] = {{"10.0.0.7", "00.00.00.00.00.00", "00.0C.29.AB.01.FF"},
+                            {"10.0.0.9", "00.00.00.00.00.00", "00.00.00.00.00.00"},
+                            {"10.0.0.7", "02.00.00.00.00.07", "02.00.00.00.00.07"}};
+  for (const auto& c : cases) {
+    HostRecord r{c[0], c[1], "-", "PC", ""};
+    FillZeroMac(r, table);
+    EXPECT_EQ(r.mac, c[2]) << c[0];
+  }
+}
+
 }  // namespace
 }  // namespace lr

@@ -19,6 +19,8 @@ TEST(NbtWalk, EndIsNotQueriedUnlessItIsTheStart) {
             (std::vector<std::string>{"192.168.0.5"}));
   EXPECT_EQ(NbtQueryTargets("192.168.0.10", "192.168.0.5"),
             (std::vector<std::string>{"192.168.0.10"}));
+  EXPECT_EQ(NbtQueryTargets("192.168.3.5", "192.168.1.9"),
+            (std::vector<std::string>{"192.168.3.5"}));
 }
 
 TEST(NbtWalk, CarryQueriesDot255AndSkipsDot0) {

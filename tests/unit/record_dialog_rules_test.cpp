@@ -40,8 +40,13 @@ TEST(RecordDialogRules, AddTakesTheInputsAsTyped) {
 TEST(RecordDialogRules, EditWritesWithoutCheckAndKeepsWorkgroupAndRemark) {
   HostRecord r{"10.0.0.1", "00.11.22.33.44.55", "WORKGROUP      ", "PC1", "note"};
   EXPECT_EQ(InputsFor(r), (RecordInputs{"10.0.0.1", "00.11.22.33.44.55", "PC1"}));
-  ApplyEdit(r, {"0.0.0.0", "", ""});
+  const RecordInputs opened = InputsFor(r);
+  ApplyEdit(r, opened, {"0.0.0.0", "", ""});
   EXPECT_EQ(r, (HostRecord{"0.0.0.0", "", "WORKGROUP      ", "", "note"}));
+  // What the edits could not show (here as "?") and the user left stays as it was.
+  HostRecord cut{"10.0.0.2", "\xFF\xFE", "-", "PC\xB5", ""};
+  ApplyEdit(cut, {"10.0.0.2", "?", "PC?"}, {"10.0.0.3", "?", "PC1"});
+  EXPECT_EQ(cut, (HostRecord{"10.0.0.3", "\xFF\xFE", "-", "PC1", ""}));
 }
 
 TEST(RecordDialogRules, AClosedDialogHoldsNoAddressAndEmptyEdits) {

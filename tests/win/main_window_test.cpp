@@ -417,3 +417,65 @@ TEST_F(MainWindowTest, ClosingDuringAnIcmpSweepWaitsForTheSweepToReturn) {
 
 }  // namespace
 }  // namespace lr::test
+
+namespace lr::test {
+namespace {
+
+// A close that arrives while a real box or the record dialog is up (boxes answered from a
+// second thread, so each runs its own nested loop): the window takes no input meanwhile, the
+// close waits until the box is gone, and one that arrives during the closing's own question
+// or save is dropped, so the closing runs once and the program always ends.
+enum class Up { kCloseQuestion, kExportDone, kScannerBox, kRecordDialog };
+struct CloseCase {
+  Up up;
+  const char* close_at;            // the box caption at which a close is posted
+  std::vector<std::string> boxes;  // every box shown, in order
+};
+
+class CloseDuringBoxTest : public MainWindowTest, public ::testing::WithParamInterface<CloseCase> {
+  // Every NetBIOS query fails to send (port 0 on loopback), so the scanner shows its boxes.
+  void AdjustOptions(TForm1Options& o) override { o.scan.nbt_remote_port = 0; }
+};
+
+TEST_P(CloseDuringBoxTest, IsHeldUntilTheBoxIsGoneAndRunsOnce) {
+  const CloseCase& c = GetParam();
+  HWND main = form_->hwnd();
+  ui::SetMessageBoxSeam({});
+  if (c.up < Up::kScannerBox) AddRecords({Rec("1", "a", "-", "x")});
+  dialog_answers_ = {Chosen(dir_ / L"a.txt")};
+  std::atomic<int> enabled_at_box{0};
+  RealBoxes boxes([&](const std::string& caption) {
+    enabled_at_box += IsWindowEnabled(main) ? 1 : 0;
+    if (caption == c.close_at || caption == "提示") PostMessageW(main, WM_CLOSE, 0, 0);
+    return caption == "询问" && c.up == Up::kExportDone ? IDCANCEL : IDOK;
+  });
+  if (c.up == Up::kCloseQuestion) SendMessageW(main, WM_CLOSE, 0, 0);
+  if (c.up == Up::kExportDone) form_->btnExportClick();
+  if (c.up == Up::kScannerBox) {
+    form_->edtStart().SetIPString("127.0.0.1");
+    form_->edtEnd().SetIPString("127.0.0.1");
+    Toolbar(TForm1::kBtnScan);
+  }
+  if (c.up == Up::kRecordDialog) {
+    later_.Post([&] {
+      PostMessageW(main, WM_CLOSE, 0, 0);
+      PostMessageW(frm_add_->hwnd(), WM_CLOSE, 0, 0);
+    });
+    form_->SpeedButton1Click();
+  }
+  EXPECT_EQ(IsWindow(main) != FALSE, c.up != Up::kCloseQuestion);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(main); }, 10000));
+  EXPECT_EQ(quits_, 1);
+  EXPECT_EQ(boxes.Stop(), c.boxes);
+  EXPECT_EQ(enabled_at_box, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, CloseDuringBoxTest,
+    ::testing::Values(CloseCase{Up::kCloseQuestion, "询问", {"询问", "提示"}},
+                      CloseCase{Up::kExportDone, "", {"提示", "询问"}},
+                      CloseCase{Up::kScannerBox, "Lanroster", {"Lanroster", "Lanroster"}},
+                      CloseCase{Up::kRecordDialog, "", {}}));
+
+}  // namespace
+}  // namespace lr::test

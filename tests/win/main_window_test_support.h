@@ -9,12 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hostlist/win32/Add.h"
@@ -61,6 +64,40 @@ class LaterRunner {
     return DefWindowProcW(h, m, w, l);
   }
   HWND hwnd_ = nullptr;
+};
+
+// Answers the real message boxes of the process from a second thread, as a person
+// would: `answer` gets each new box's caption (GBK), may post messages first (a close to
+// the main window) and returns the button to press.
+class RealBoxes {
+ public:
+  explicit RealBoxes(std::function<int(const std::string&)> answer)
+      : answer_(std::move(answer)), worker_([this] { Run(); }) {}
+  ~RealBoxes() { Stop(); }
+  // Stops answering; returns the captions of the boxes answered, in order.
+  std::vector<std::string> Stop() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+    return captions_;
+  }
+
+ private:
+  void Run() {
+    for (std::vector<HWND> answered; !stop_; Sleep(10)) {
+      HWND box = FindWindowW(L"#32770", nullptr);  // the one box up at a time
+      if (!box || !IsWindowVisible(box) || std::count(answered.begin(), answered.end(), box))
+        continue;
+      answered.push_back(box);
+      wchar_t caption[128] = {};
+      GetWindowTextW(box, caption, 128);
+      captions_.push_back(ui::Gbk(caption));
+      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_(captions_.back())), 0);
+    }
+  }
+  std::function<int(const std::string&)> answer_;
+  std::vector<std::string> captions_;
+  std::atomic<bool> stop_{false};
+  std::thread worker_;
 };
 
 // Handles every message waiting in the thread's queue.

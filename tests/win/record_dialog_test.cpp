@@ -147,15 +147,15 @@ TEST_F(RecordDialogTest, EditWithoutSelectionWarnsEvenOnAnEmptyList) {
   EXPECT_FALSE(frm_add_->Showing());
 }
 
-TEST_F(RecordDialogTest, EditOfARecordWhoseAddressIsNotDottedWritesNoAddress) {
-  AddRecords({Rec("host-a", "m", "-", "n")});
+TEST_F(RecordDialogTest, EditOfWhatTheDialogCantShowWritesNoAddressButKeepsMacAndName) {
+  AddRecords({Rec("host-a", "\xFF\xFEm", "-", "NAME-CUT-IN-A-\xB5")});
   Select(0);
   later_.Post([&] {
     EXPECT_EQ(frm_add_->AddIP().IPString(), "0.0.0.0");
     Click(frm_add_->hwnd(), TFrmAdd::kBitBtn1);
   });
   form_->SpeedButton2Click();
-  EXPECT_EQ(form_->Hosts().At(0).ip, "0.0.0.0");
+  EXPECT_EQ(form_->Hosts().At(0), Rec("0.0.0.0", "\xFF\xFEm", "-", "NAME-CUT-IN-A-\xB5"));
 }
 
 TEST_F(RecordDialogTest, FixedSizeAndTabOrder) {

@@ -97,7 +97,7 @@ std::string Pad15(const std::string& name) {
 }
 
 std::string NbtMacText(const LabPc& pc) {
-  return pc.kind == "nmbd" ? "00.00.00.00.00.00" : Upper(Replace(pc.mac, ':', '.'));
+  return Upper(Replace(pc.mac, ':', '.'));
 }
 
 std::string ArpMacText(const LabPc& pc) {

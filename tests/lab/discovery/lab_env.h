@@ -33,7 +33,8 @@ std::string DecodeEscapes(const std::string& text);
 
 // The record fields a NetBIOS sweep must show for a PC.
 std::string Pad15(const std::string& name);
-std::string NbtMacText(const LabPc& pc);  // 00.0C.29.AB.01.02; all zeros for nmbd
+// 00.0C.29.AB.01.02; for nmbd (unit ID all zeros) the scanner's neighbour table gives it.
+std::string NbtMacText(const LabPc& pc);
 std::string ArpMacText(const LabPc& pc);  // 00-0C-29-AB-01-02
 lr::HostRecord ExpectedNbtRecord(const LabPc& pc);
 
