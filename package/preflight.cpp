@@ -47,8 +47,7 @@ std::string NameFault(std::string_view name) {
       continue;
     }
     if (c <= ' ' || c == 0x7F) return "计算机名含空格或控制字符";
-    if (std::string_view("\"/\\[]:|<>+=;,?*.").find(static_cast<char>(c)) !=
-        std::string_view::npos)
+    if (std::string_view("\"/\\[]:|<>+=;,?*.").find(static_cast<char>(c)) != std::string_view::npos)
       return StrFormat("计算机名含Windows不接受的字符“%c”", c);
   }
   return {};
@@ -76,6 +75,10 @@ NameCheck CheckName(std::string_view name) {
     out.fixed = std::string(t);
   }
   return out;
+}
+
+unsigned RowNumber(size_t index) {
+  return static_cast<unsigned>(index + 1);
 }
 
 bool ContiguousMask(std::uint32_t mask) {
@@ -109,8 +112,9 @@ class Checker {
       const HostRecord& r = hosts_.At(i);
       CheckMac(i, r, macs[i]);
       if (!macs[i].empty() && last_mac[macs[i]] != i)
-        Add(i, StrFormat("与第%zu行MAC相同，客户机只会使用第%zu行（下面的一行）",
-                         last_mac[macs[i]] + 1, last_mac[macs[i]] + 1),
+        Add(i,
+            StrFormat("与第%u行MAC相同，客户机只会使用第%u行（下面的一行）",
+                      RowNumber(last_mac[macs[i]]), RowNumber(last_mac[macs[i]])),
             "无法修正");
       const NameCheck n = CheckName(r.name);
       if (!n.fault.empty())
@@ -118,19 +122,18 @@ class Checker {
             n.fixed.empty() ? -1 : kFieldName, n.fixed);
       if (!names[i].empty() && NameFault(names[i]).empty()) {
         auto [it, fresh] = first_name.emplace(GbkFoldCase(names[i]), i);
-        if (!fresh) Add(i, StrFormat("与第%zu行计算机名相同", it->second + 1), "无法修正");
+        if (!fresh) Add(i, StrFormat("与第%u行计算机名相同", RowNumber(it->second)), "无法修正");
       }
       if (CheckIp(i, r)) {
         auto [it, fresh] = first_ip.emplace(r.ip, i);
-        if (!fresh) Add(i, StrFormat("与第%zu行IP地址相同", it->second + 1), "无法修正");
+        if (!fresh) Add(i, StrFormat("与第%u行IP地址相同", RowNumber(it->second)), "无法修正");
       }
     }
     return std::move(problems_);
   }
 
  private:
-  void Add(size_t i, std::string problem, std::string fix, int field = -1,
-           std::string fixed = {}) {
+  void Add(size_t i, std::string problem, std::string fix, int field = -1, std::string fixed = {}) {
     PreflightProblem p;
     p.row = i + 1;
     const HostRecord& r = hosts_.At(i);
@@ -176,7 +179,7 @@ class Checker {
     }
     for (const std::string& m : master_) {
       if (!form.empty() && m == form) {
-        Add(i, "这是本机（母机）的网卡MAC，Hostprep在这台电脑上不做任何修改", "无法修正");
+        Add(i, "母机自己的网卡MAC：Hostprep不配置这台电脑", "无法修正");
         break;
       }
     }

@@ -17,9 +17,9 @@
 namespace lr {
 
 struct PreflightProblem {
-  size_t row = 0;   // counts from 1; 0 is a problem of the options
+  size_t row = 0;       // counts from 1; 0 is a problem of the options
   HostList::Id id = 0;  // the row's record, which the fix changes
-  std::string ip;   // the row as it stands
+  std::string ip;       // the row as it stands
   std::string mac;
   std::string name;
   std::string problem;  // GBK, plain Chinese
