@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "clientprep/win32/get_own_mac_text.h"
 #include "clientprep/win32/win_client_machine.h"
 #include "clientprep/win32/win_keyboard.h"
+#include "package/win32/adapters.h"
 #include "ui/message_box.h"
 
 namespace lr::clientprep {
@@ -174,6 +177,16 @@ TEST(HostprepWinTest, OwnMacTextIsStable) {
   const std::string first = GetOwnMacText();
   EXPECT_EQ(GetOwnMacText(), first);
   EXPECT_TRUE(first.empty() || first.size() == 17u) << first;
+}
+
+TEST(HostprepWinTest, AdaptersListTheirMacTextsInTheClientsForm) {
+  // The lab prints what Wine gives for a clone's namespace; here only the form is known.
+  for (const NetAdapter& adapter : ListNetAdapters()) {
+    ASSERT_EQ(adapter.mac.size(), 17u);
+    for (std::size_t i = 0; i < 17; ++i)
+      EXPECT_TRUE(i % 3 == 2 ? adapter.mac[i] == '-' : std::isxdigit(adapter.mac[i]) && !std::islower(adapter.mac[i])) << adapter.mac;
+    std::printf("adapter %s \"%s\"\n", adapter.mac.c_str(), adapter.connection.c_str());
+  }
 }
 
 }  // namespace
