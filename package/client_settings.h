@@ -26,7 +26,7 @@ inline constexpr const char* kKeyCanReboot = "CanReboot";
 inline constexpr const char* kKeyCanModifyRA2 = "CanModifyRA2";
 inline constexpr const char* kKeyExecutePath = "ExecutePath";
 inline constexpr const char* kKeyFormStat = "FormStat";
-// The master's own adapter MACs, "-" form, joined by ","; the last key the generator writes.
+// The master's own adapter MACs, comma-separated: a clone holding one of them is the master.
 inline constexpr const char* kKeyMasterMAC = "MasterMAC";
 
 inline constexpr const char* kYes = "Yes";
