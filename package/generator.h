@@ -2,9 +2,8 @@
 // the Run value that starts Hostprep at logon, and Hostprep.exe written out of Lanroster's
 // own resource.
 //
-// The checks come first (gateway, mask, the password pair, then the rows and options as
-// CheckBeforeGenerating sees them), so a refused click touches nothing and the previous
-// package stays whole. Then the old settings file is removed and
+// The checks come first (gateway, mask, the password pair), so a refused click touches
+// nothing and the previous package stays whole. Then the old settings file is removed and
 // the package written in its fixed order; a failed settings or registry write ends the click
 // there, keeping what was written before. The success message comes after the last key.
 #pragma once
