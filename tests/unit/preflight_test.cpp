@@ -65,16 +65,5 @@ TEST(Preflight, EveryRule) {
   EXPECT_EQ(Check({ok + "PC10"}, "255.0.255.0"), "0:x");
 }
 
-TEST(Preflight, FixesChangeTheRowsThemselves) {
-  HostList hosts;
-  hosts.Append(HostRecord{"192.168.0.21", "00.0c.29.ab.01.21", "WG", "pc21.cafe.test", ""});
-  hosts.Append(HostRecord{"192.168.0.22", "00.00.00.00.00.00", "WG", "-", ""});
-  const auto problems = CheckBeforeGenerating(hosts, {"192.168.0.1", "255.255.255.0", {}});
-  ApplyPreflightFixes(hosts, problems);
-  EXPECT_EQ(hosts.At(0), (HostRecord{"192.168.0.21", "00-0C-29-AB-01-21", "WG", "pc21", ""}));
-  EXPECT_EQ(hosts.At(1), (HostRecord{"192.168.0.22", "00.00.00.00.00.00", "WG", "-", ""}));
-  EXPECT_TRUE(CheckBeforeGenerating(hosts, {"192.168.0.1", "255.255.255.0", {}}).size() == 2u);
-}
-
 }  // namespace
 }  // namespace lr
