@@ -1,5 +1,7 @@
 #include "package/generator.h"
 
+#include <algorithm>
+
 #include "package/client_settings.h"
 #include "package/unlock_password.h"
 
@@ -9,7 +11,19 @@ namespace {
 
 constexpr const char* kNoAddress = "0.0.0.0";
 
-void WritePackage(const GeneratorInputs& in, const HostList& hosts, PackageTarget& t) {
+// This machine's adapters in the client's form, each once, all-zero addresses left out.
+std::vector<std::string> OwnMacTexts(PackageTarget& t) {
+  std::vector<std::string> out;
+  for (const std::string& m : t.OwnMacs()) {
+    const std::string form = ClientMacForm(m);
+    if (form.empty() || form == "00-00-00-00-00-00") continue;
+    if (std::find(out.begin(), out.end(), form) == out.end()) out.push_back(form);
+  }
+  return out;
+}
+
+void WritePackage(const GeneratorInputs& in, const HostList& hosts,
+                  const std::vector<std::string>& own_macs, PackageTarget& t) {
   t.WriteSetting(kSectionAutoSet, kKeyGateway, in.gateway);
   t.WriteSetting(kSectionAutoSet, kKeyMask, in.mask);
   for (size_t i = 0; i < hosts.Count(); ++i) {
@@ -30,12 +44,14 @@ void WritePackage(const GeneratorInputs& in, const HostList& hosts, PackageTarge
     t.WriteSetting(kSectionAutoSet, kKeyFormStat,
                    in.window_mode == GeneratorInputs::WindowMode::kNormal ? "1" : "0");
   }
+  std::string master;
+  for (const std::string& m : own_macs) master += (master.empty() ? "" : ",") + m;
+  t.WriteSetting(kSectionAutoSet, kKeyMasterMAC, master);
 }
 
-}  // namespace
-
-GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts,
-                                PackageTarget& t) {
+// The generation; with a review, the rows are checked first and `fixable` takes the fixes.
+GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostList* fixable,
+                         PackageTarget& t, const PreflightReview* review) {
   if (in.gateway == kNoAddress || in.mask == kNoAddress) {
     t.ShowMessage("警告", "内网网关IP及子网掩码不能为空！", MessageKind::kWarning);
     return GenerateOutcome::kRefused;
@@ -44,9 +60,18 @@ GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts
     t.ShowMessage("提示", "前后两次输入的密码不一致！", MessageKind::kWarning);
     return GenerateOutcome::kRefused;
   }
+  const std::vector<std::string> own_macs = OwnMacTexts(t);
+  if (review) {
+    const std::vector<PreflightProblem> problems =
+        CheckBeforeGenerating(hosts, PreflightOptions{in.gateway, in.mask, own_macs});
+    const PreflightChoice choice =
+        problems.empty() ? PreflightChoice::kAsIs : (*review)(problems);
+    if (choice == PreflightChoice::kBack) return GenerateOutcome::kBack;
+    if (choice == PreflightChoice::kFixThenGenerate) ApplyPreflightFixes(*fixable, problems);
+  }
   try {
     t.DeleteSettingsFile();  // a file that stays would merge the old package into the new
-    WritePackage(in, hosts, t);
+    WritePackage(in, hosts, own_macs, t);
   } catch (const std::exception& e) {
     t.ShowError(e.what());
     return GenerateOutcome::kFailed;
@@ -56,6 +81,18 @@ GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts
                 "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！",
                 MessageKind::kInformation);
   return GenerateOutcome::kGenerated;
+}
+
+}  // namespace
+
+GenerateOutcome GeneratePackage(const GeneratorInputs& in, HostList& hosts, PackageTarget& t,
+                                const PreflightReview& review) {
+  return Generate(in, hosts, &hosts, t, &review);
+}
+
+GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts,
+                                PackageTarget& t) {
+  return Generate(in, hosts, nullptr, t, nullptr);
 }
 
 }  // namespace lr

@@ -9,9 +9,12 @@
 // The success message comes after the last key.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "hostlist/host_list.h"
+#include "package/preflight.h"
 #include "package/profile.h"
 
 namespace lr {
@@ -48,18 +51,35 @@ class PackageTarget {
                            MessageKind kind) = 0;
   // A failed write, shown by the program's general error handling.
   virtual void ShowError(const std::string& text) = 0;
+  // The MAC texts of this machine's own network adapters; none by default.
+  virtual std::vector<std::string> OwnMacs() { return {}; }
 };
 
 enum class GenerateOutcome {
   kRefused,    // an input was refused; nothing was touched, the dialog stays open
   kFailed,     // a write failed and was reported; what was written before stays
   kGenerated,  // the package is complete; the dialog closes
+  kBack,       // the administrator went back from the check; nothing was touched
 };
+
+// The administrator's answer to the problems the check found.
+enum class PreflightChoice {
+  kFixThenGenerate,  // apply every fixable change to the rows, then generate
+  kAsIs,             // generate from the rows as they stand
+  kBack,             // write nothing, back to the options
+};
+using PreflightReview = std::function<PreflightChoice(const std::vector<PreflightProblem>&)>;
 
 inline constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValueName = "hostprep";
 inline constexpr const char* kHostprepPath = "C:\\Windows\\Hostprep.exe";
 
+// The generation behind the dialog's button: after the input checks, the rows and options
+// are checked; when anything is found, `review` chooses, and a fix changes `hosts` itself.
+GenerateOutcome GeneratePackage(const GeneratorInputs& in, HostList& hosts, PackageTarget& target,
+                                const PreflightReview& review);
+
+// The generation from the rows as they stand, with nobody to ask about them.
 GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts,
                                 PackageTarget& target);
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "package/win32/Preflight.h"
 #include "package/win32/package_target.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
@@ -34,7 +35,7 @@ HFONT MakeFont(int height, int weight, bool underline) {
 
 }  // namespace
 
-TForm2::TForm2(const HostList& hosts, TargetFactory make_target)
+TForm2::TForm2(HostList& hosts, TargetFactory make_target)
     : hosts_(hosts), make_target_(std::move(make_target)) {
   if (!make_target_) make_target_ = [] { return std::make_unique<WinPackageTarget>(); };
 }
@@ -149,7 +150,17 @@ GeneratorInputs TForm2::Inputs() const {
 
 void TForm2::btnCreateFileClick() {
   std::unique_ptr<PackageTarget> target = make_target_();
-  if (GeneratePackage(Inputs(), hosts_, *target) == GenerateOutcome::kGenerated) Close();
+  bool fixed = false;
+  const GenerateOutcome outcome =
+      GeneratePackage(Inputs(), hosts_, *target, [&](const std::vector<PreflightProblem>& found) {
+        const PreflightChoice choice = TPreflightDialog::Ask(hwnd(), found);
+        fixed = choice == PreflightChoice::kFixThenGenerate;
+        return choice;
+      });
+  // The main window's list shows the fixed rows.
+  if (fixed && owner_window_)
+    RedrawWindow(owner_window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  if (outcome == GenerateOutcome::kGenerated) Close();
 }
 
 void TForm2::Button2Click() {

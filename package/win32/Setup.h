@@ -43,9 +43,10 @@ class TForm2 : public ui::Window {
 
   using TargetFactory = std::function<std::unique_ptr<PackageTarget>()>;
 
-  // `hosts` is the main window's host list, read at each generation. The package goes to
-  // the real machine unless a test gives another target.
-  explicit TForm2(const HostList& hosts, TargetFactory make_target = {});
+  // `hosts` is the main window's host list, read at each generation and changed by the
+  // fixes of the check. The package goes to the real machine unless a test gives another
+  // target.
+  explicit TForm2(HostList& hosts, TargetFactory make_target = {});
   ~TForm2() override;
 
   bool Create(HWND owner_window);
@@ -73,7 +74,7 @@ class TForm2 : public ui::Window {
   void Close();
   bool IsLink(HWND control) const;
 
-  const HostList& hosts_;
+  HostList& hosts_;
   TargetFactory make_target_;
   HWND owner_window_ = nullptr;
   AddressBox gateway_;

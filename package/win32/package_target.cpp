@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "package/win32/write_faults.h"
+#include "package/win32/adapters.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "ui/window.h"
@@ -176,6 +177,12 @@ void WinPackageTarget::ShowMessage(const std::string& caption, const std::string
 
 void WinPackageTarget::ShowError(const std::string& text) {
   ui::ShowErrorBox(text);
+}
+
+std::vector<std::string> WinPackageTarget::OwnMacs() {
+  std::vector<std::string> macs;
+  for (const NetAdapter& a : ListNetAdapters()) macs.push_back(a.mac);
+  return macs;
 }
 
 }  // namespace lr

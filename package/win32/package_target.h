@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "package/generator.h"
 #include "package/profile.h"
@@ -61,6 +62,7 @@ class WinPackageTarget : public PackageTarget {
   bool SaveHostprep() override;
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override;
   void ShowError(const std::string& text) override;
+  std::vector<std::string> OwnMacs() override;
 
  private:
   Paths paths_;

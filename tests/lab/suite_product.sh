@@ -6,8 +6,10 @@
 #    range by NetBIOS, corrects one record in the record dialog (the MAC of 192.168.0.21 in
 #    the "-" form a client builds, a new name), and generates the client package from the
 #    generator dialog through the real master-machine target, after a refused click that
-#    must leave no part of a package. It carries the built Hostprep.exe as its resource, as
-#    Lanroster.exe does, and checks the settings file byte for byte.
+#    must leave no part of a package, the check's dialog answered "按原样生成". It carries the
+#    built Hostprep.exe as its resource, as Lanroster.exe does, and checks the settings file
+#    byte for byte. Then, with no row corrected by hand, a NetBIOS scan and an ICMP scan with
+#    the reverse names, each generated with "修正后生成"; every package is kept.
 # 2. Here: the Run value (reg query), C:\Windows\Hostprep.exe identical to the built one,
 #    and the settings file printed into the log.
 # 3. Two clones, each a namespace of its own whose only interface carries the clone's MAC
@@ -15,7 +17,10 @@
 #    value), with netsh.exe and shutdown.exe replaced by a recorder and, for the first, a
 #    focused window logging keys. The corrected PC's clone takes its name and address and
 #    drops its Run value; the clone of a PC that the list holds only in the NetBIOS "." form
-#    changes nothing and keeps it. Hostprep's pauses are real: the first clone takes ~22 s.
+#    changes nothing and keeps it. From the fixed packages: that same PC's clone, its adapter
+#    named "以太网", takes its name and address with netsh on "以太网"; a clone holding the
+#    master's MAC changes nothing; the clone of a PC found by ICMP takes the first label of
+#    its reverse name. Hostprep's pauses are real: each applying clone takes ~22 s.
 #
 #   LR_WIN64_BUILD   x86-64 build folder (default build/win64; the targets are built here)
 #   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefixes (default build/wine)
@@ -84,6 +89,12 @@ CORRECTED_IP=192.168.0.21
 CORRECTED_MAC=00:0c:29:ab:01:21
 CORRECTED_NAME='网吧-21'
 UNLISTED_MAC=00:0c:29:ab:01:22  # PC 192.168.0.22: in the list only as 00.0C.29.AB.01.22
+UNLISTED_IP=192.168.0.22
+UNLISTED_NAME=PC22
+REVERSE_MAC=52:54:00:12:34:56  # PC 192.168.0.20, reverse name pc20.netbar.lan
+REVERSE_IP=192.168.0.20
+NMBD_ENTRY=02-00-00-00-00-07=192.168.0.7~CAFE-NMBD  # nmbd answers with a zero unit ID
+CLONE_IF=本地连接  # the clone's interface; Wine gives its name as the connection name
 
 # ---------------------------------------------------------------------------------------
 echo "== lab $LRLAB_TAG"
@@ -107,12 +118,12 @@ grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n
 suite_count_gtest "$log" "$rc"
 
 MASTER_C=$MASTER_PREFIX/drive_c
-SETTINGS=$MASTER_C/windows/Myset.ini
+SETTINGS=$LRLAB_STATE/package-asis.ini  # C:\Windows\Myset.ini after "按原样生成", kept
 if [ ! -f "$SETTINGS" ]; then
   fail "master: C:\\Windows\\Myset.ini written"
   finish
 fi
-echo "--- C:\\Windows\\Myset.ini as generated (GBK shown as UTF-8, CR LF line ends)"
+echo "--- C:\\Windows\\Myset.ini as generated \"按原样生成\" (GBK shown as UTF-8, CR LF line ends)"
 iconv -f GBK -t UTF-8 "$SETTINGS" | sed 's/\r$//; s/^/    /'
 echo "---"
 if [ -f "$LRLAB_STATE/expected_myset.ini" ]; then
@@ -140,7 +151,22 @@ else
 fi
 # What the master wrote, kept for the clones; then the master is shut down.
 PACKAGE=$(mktemp -d /tmp/lrpr-package.XXXXXX)
-cp "$SETTINGS" "$PACKAGE/Myset.ini"
+for p in asis nbt icmp; do
+  cp "$LRLAB_STATE/package-$p.ini" "$PACKAGE/$p.ini" 2>/dev/null ||
+    fail "master: the \"$p\" package kept"
+done
+MASTER_MAC=$(ip -n "$LRLAB_SCAN_NS" link show eth0 | awk '/link\/ether/ { print $2 }')
+MASTER_TEXT=$(printf '%s' "$MASTER_MAC" | tr 'a-f:' 'A-F-')
+last_autoset=$(tr -d '\r' <"$PACKAGE/asis.ini" 2>/dev/null | grep -a -B1 '^\[InfoList\]' | head -1)
+case "$last_autoset" in
+  MasterMAC=*"$MASTER_TEXT"*) pass "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" ;;
+  *) fail "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" "got [$last_autoset]" ;;
+esac
+if grep -aq "^$NMBD_ENTRY"$'\r$' "$PACKAGE/nbt.ini" 2>/dev/null; then
+  pass "master: the nmbd PC's row has its real MAC after the NetBIOS scan"
+else
+  fail "master: the nmbd PC's row has its real MAC after the NetBIOS scan"
+fi
 cp "$MASTER_C/windows/Hostprep.exe" "$PACKAGE/Hostprep.exe" 2>/dev/null
 stop_prefix "$MASTER_PREFIX"
 MASTER_PREFIX=
@@ -151,9 +177,9 @@ cafe_down
 ip netns del "$CLONE_NS" 2>/dev/null
 ip netns del "$PEER_NS" 2>/dev/null
 ip netns add "$CLONE_NS" && ip netns add "$PEER_NS" &&
-  ip link add lrpr0 netns "$CLONE_NS" type veth peer name lrpr1 netns "$PEER_NS" &&
+  ip link add "$CLONE_IF" netns "$CLONE_NS" type veth peer name lrpr1 netns "$PEER_NS" &&
   ip -n "$CLONE_NS" link set lo up && ip -n "$PEER_NS" link set lo up &&
-  ip -n "$CLONE_NS" addr add 10.232.0.2/24 dev lrpr0 &&
+  ip -n "$CLONE_NS" addr add 10.232.0.2/24 dev "$CLONE_IF" &&
   ip -n "$PEER_NS" addr add 10.232.0.1/24 dev lrpr1 &&
   ip -n "$PEER_NS" link set lrpr1 up ||
   { fail "clone namespaces"; finish; }
@@ -173,20 +199,27 @@ wait_for() {  # FILE PATTERN: up to 15 s for a line of FILE matching PATTERN
   return 1
 }
 
-# boot_clone NAME MAC [keys]: a fresh prefix with the master's package, the recorder and
-# its server in the clone namespace; with "keys", a focused key-logging window.
+# boot_clone NAME MAC [keys]: a fresh prefix with the master's package ($CLONE_PACKAGE, the
+# "按原样生成" one unless set), the recorder and its server in the clone namespace, the
+# clone's interface named $2 of IFNAME (default "本地连接"); with "keys", a focused
+# key-logging window.
 KEYLOG_PID=
+CLONE_PACKAGE=asis
+IFNAME=本地连接
 boot_clone() {
   echo "== clone $1 ($2)"
   export LR_EXTRA_OVERRIDES="netsh.exe=n;shutdown.exe=n"
   lr_wine_prefix "$WINE_DIR" "product-$1-$LRLAB_TAG" >/dev/null 2>&1 || { fail "$1: prefix"; return 1; }
   lr_wine_env
   CLONE_PREFIX=$WINEPREFIX
-  ip -n "$CLONE_NS" link set lrpr0 down
-  ip -n "$CLONE_NS" link set lrpr0 address "$2"
-  ip -n "$CLONE_NS" link set lrpr0 up
+  ip -n "$CLONE_NS" link set "$CLONE_IF" down
+  if [ "$IFNAME" != "$CLONE_IF" ]; then
+    ip -n "$CLONE_NS" link set "$CLONE_IF" name "$IFNAME" && CLONE_IF=$IFNAME
+  fi
+  ip -n "$CLONE_NS" link set "$CLONE_IF" address "$2"
+  ip -n "$CLONE_NS" link set "$CLONE_IF" up
   local c=$CLONE_PREFIX/drive_c
-  cp "$PACKAGE/Myset.ini" "$c/windows/Myset.ini"
+  cp "$PACKAGE/$CLONE_PACKAGE.ini" "$c/windows/Myset.ini"
   cp "$PACKAGE/Hostprep.exe" "$c/windows/Hostprep.exe" || { fail "$1: no executable to copy"; return 1; }
   cp "$RECORDER" "$c/windows/system32/netsh.exe"
   cp "$RECORDER" "$c/windows/system32/shutdown.exe"
@@ -275,6 +308,44 @@ if boot_clone unlisted "$UNLISTED_MAC"; then
   check_eq "unlisted clone: nothing started" "" "$(calls)"
 fi
 shutdown_clone
+
+# applied_clone NAME MAC IP COMPUTERNAME: the clone took that name and address, with netsh
+# on the connection $IFNAME.
+applied_clone() {
+  if boot_clone "$1" "$2" keys; then
+    run_hostprep
+    check_eq "$1 clone: exit code 0" 0 "$RC"
+    log=$CLONE_PREFIX/drive_c/lrhp/calls.log
+    wait_for "$log" "$(gbk 'netsh' | hex)" || true
+    check_eq "$1 clone: ComputerName" "$(gbk "$4" | hex)" \
+      "$(regval "$CNAME" ComputerName | tr -d '\n' | hex)"
+    check_eq "$1 clone: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+    netsh_hex=$(gbk "netsh interface ip set address $IFNAME static $3 $MASK $GATEWAY 1" | hex)
+    check_eq "$1 clone: netsh on \"$IFNAME\"" "0 $netsh_hex" \
+      "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
+  fi
+  shutdown_clone
+}
+
+# --- From the NetBIOS scan's fixed package: the PC that was unlisted, its adapter named as
+# on Windows 10; a clone holding the master's MAC.
+CLONE_PACKAGE=nbt
+IFNAME=以太网
+applied_clone fixed-nbt "$UNLISTED_MAC" "$UNLISTED_IP" "$UNLISTED_NAME"
+IFNAME=本地连接
+if boot_clone master "$MASTER_MAC"; then
+  before=$(regdump)
+  run_hostprep
+  check_eq "master clone: exit code 9 (this is the master)" 9 "$RC"
+  sleep 1
+  check_eq "master clone: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "master clone: nothing started" "" "$(calls)"
+fi
+shutdown_clone
+
+# --- From the ICMP scan's fixed package: the reverse name cut to its first label.
+CLONE_PACKAGE=icmp
+applied_clone fixed-icmp "$REVERSE_MAC" "$REVERSE_IP" pc20
 
 echo "figures: corrected clone ${CORRECTED_TAKEN:-?} s (fixed pauses 21.5 s), unlisted clone" \
   "${UNLISTED_TAKEN:-?} s (no pauses); Wine start-up included"

@@ -39,8 +39,10 @@ class FakeTarget : public PackageTarget {
                   (kind == MessageKind::kWarning ? " (warning)" : ""));
   }
   void ShowError(const std::string& text) override { log.push_back("error: " + text); }
+  std::vector<std::string> OwnMacs() override { return own_macs; }
 
   std::vector<std::string> log;
+  std::vector<std::string> own_macs;
   int fail_setting_at = -1;
   bool refuse_registry = false;
 
@@ -76,17 +78,18 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   in.reboot = true;
   in.execute_path = "C:\\Program Files\\x.exe";
   in.window_mode = GeneratorInputs::WindowMode::kHidden;
+  t.own_macs = {"00:0c:29:00:00:99", "00-00-00-00-00-00", "00-0c-29-00-00-98"};
   ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
   EXPECT_EQ(t.log, (std::vector<std::string>{
                        "delete", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
                        "InfoList/00.0C.29.AB.01.FF", "InfoList/00-1A-2B-3C-4D-5E",
                        "run hostprep=C:\\Windows\\Hostprep.exe", "exe", "AutoSet/UnlockPW",
                        "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
-                       "AutoSet/FormStat", kSuccess}));
+                       "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
   EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"),
             "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\nUnlockPW=64786D61\r\n"
             "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
-            "FormStat=0\r\n"
+            "FormStat=0\r\nMasterMAC=00-0C-29-00-00-99,00-0C-29-00-00-98\r\n"
             "[InfoList]\r\n00-1A-2B-3C-4D-5E=192.168.0.23~PC23\r\n"
             "00.0C.29.AB.01.FF=192.168.0.22~-\r\n");
 }
@@ -151,6 +154,45 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
   EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
   EXPECT_EQ(r.log.back(), "error: Failed to set data for 'hostprep'");
   EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+}
+
+TEST(Generator, TheCheckAsksOnlyAboutProblemsAndItsAnswerHolds) {
+  for (PreflightChoice choice :
+       {PreflightChoice::kBack, PreflightChoice::kAsIs, PreflightChoice::kFixThenGenerate}) {
+    lr::testing::ScratchDir dir;
+    lr::testing::WriteBytes(dir / "Myset.ini", "previous package");
+    FakeTarget t(dir / "Myset.ini");
+    HostList hosts = TwoHostsSameMac();
+    int asked = 0;
+    const GenerateOutcome outcome =
+        GeneratePackage(GoodInputs(), hosts, t, [&](const std::vector<PreflightProblem>&) {
+          ++asked;
+          return choice;
+        });
+    EXPECT_EQ(asked, 1);
+    const auto keys = ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList);
+    if (choice == PreflightChoice::kBack) {
+      EXPECT_EQ(outcome, GenerateOutcome::kBack);
+      EXPECT_TRUE(t.log.empty());
+      EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"), "previous package");
+    } else {
+      const bool fixed = choice == PreflightChoice::kFixThenGenerate;
+      EXPECT_EQ(outcome, GenerateOutcome::kGenerated);
+      EXPECT_EQ(hosts.At(1).mac, fixed ? "00-0C-29-AB-01-FF" : "00.0C.29.AB.01.FF");
+      ASSERT_GE(keys.size(), 2u);
+      EXPECT_EQ(keys[1], hosts.At(1).mac);
+    }
+  }
+  lr::testing::ScratchDir dir;
+  FakeTarget t(dir / "Myset.ini");
+  HostList sound;
+  sound.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+  EXPECT_EQ(GeneratePackage(GoodInputs(), sound, t,
+                            [](const std::vector<PreflightProblem>&) {
+                              ADD_FAILURE() << "asked about a sound list";
+                              return PreflightChoice::kBack;
+                            }),
+            GenerateOutcome::kGenerated);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 // ip_edit_screenshot.png beside the test program.
 #include "hostlist/win32/ip_edit.h"
 
+#include "tests/win/screenshot.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,54 +17,7 @@
 namespace lr {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void PutBE32(Bytes& out, std::uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
-}
-
-void PutChunk(Bytes& out, const char* type, const Bytes& data) {
-  PutBE32(out, static_cast<std::uint32_t>(data.size()));
-  Bytes body(type, type + 4);
-  body.insert(body.end(), data.begin(), data.end());
-  std::uint32_t crc = ~0u;
-  for (std::uint8_t byte : body) {
-    crc ^= byte;
-    for (int b = 0; b < 8; ++b) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  out.insert(out.end(), body.begin(), body.end());
-  PutBE32(out, ~crc);
-}
-
-// An 8-bit RGB PNG of `rgb` (rows top first) in stored, uncompressed deflate blocks.
-Bytes EncodePng(int width, int height, const Bytes& rgb) {
-  Bytes raw;
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // filter: none
-    raw.insert(raw.end(), rgb.begin() + y * width * 3, rgb.begin() + (y + 1) * width * 3);
-  }
-  Bytes z = {0x78, 0x01};
-  for (size_t pos = 0; pos < raw.size();) {
-    const size_t n = std::min<size_t>(65535, raw.size() - pos);
-    z.push_back(pos + n == raw.size() ? 1 : 0);
-    z.insert(z.end(),
-             {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n), std::uint8_t(~n >> 8)});
-    z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
-    pos += n;
-  }
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
-  PutBE32(z, (b << 16) | a);
-  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  Bytes ihdr;
-  PutBE32(ihdr, static_cast<std::uint32_t>(width));
-  PutBE32(ihdr, static_cast<std::uint32_t>(height));
-  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
-  PutChunk(png, "IHDR", ihdr);
-  PutChunk(png, "IDAT", z);
-  PutChunk(png, "IEND", {});
-  return png;
-}
+using testing::Bytes;
 
 TEST(IPEditScreenshot, FiveControlsShowDotsAndDigits) {
   constexpr int kW = 300, kH = 150;
@@ -85,33 +40,9 @@ TEST(IPEditScreenshot, FiveControlsShowDotsAndDigits) {
   RedrawWindow(host, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 
-  // The window's pixels, through a top-down 32-bit bitmap, as RGB.
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof bi.bmiHeader, kW, -kH, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HDC wdc = GetDC(host);
-  const HDC mdc = CreateCompatibleDC(wdc);
-  const HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(mdc, dib);
-  EXPECT_TRUE(BitBlt(mdc, 0, 0, kW, kH, wdc, 0, 0, SRCCOPY));
-  GdiFlush();
-  Bytes rgb(kW * kH * 3);
-  for (int i = 0; i < kW * kH; ++i) {
-    for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = static_cast<std::uint8_t*>(bits)[i * 4 + 2 - c];
-  }
-  SelectObject(mdc, old);
-  DeleteObject(dib);
-  DeleteDC(mdc);
-  ReleaseDC(host, wdc);
+  const Bytes rgb = testing::Capture(host, kW, kH);
   DestroyWindow(host);
-
-  wchar_t path[MAX_PATH] = {};
-  std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"ip_edit_screenshot.png";
-  const Bytes png = EncodePng(kW, kH, rgb);
-  std::ofstream(file.c_str(), std::ios::binary)
-      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-
+  testing::SavePngBesideTest(L"ip_edit_screenshot.png", kW, kH, rgb);
   // Pixels of a rectangle of a control's client area (inside its 2-pixel sunken edge) that
   // are dark (ink) or exactly the window colour (background).
   const COLORREF window = GetSysColor(COLOR_WINDOW);

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "package/win32/Preflight.h"
+#include "tests/win/main_window_test_support.h"
+#include "tests/win/screenshot.h"
+
 #include <vector>
 
 #include "ui/controls.h"
@@ -27,6 +31,7 @@ struct RecordingTarget : PackageTarget {
     log.push_back("box " + caption);
   }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
+  std::vector<std::string> OwnMacs() override { return {"00-0C-29-00-00-99"}; }
   std::vector<std::string>& log;
 };
 
@@ -132,6 +137,57 @@ TEST_F(SetupDialog, CancelWritesNothing) {
   Click(TForm2::kButton2);
   SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(log_.empty());
+}
+
+TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
+  hosts_.Append(HostRecord{"192.168.0.22", "00.0c.29.ab.01.22", "WG", "pc22.cafe.test", ""});
+  hosts_.Append(HostRecord{"192.168.0.23", "00.00.00.00.00.00", "WG", "-", ""});
+  hosts_.Append(HostRecord{"192.168.0.21", "00-0C-29-00-00-99", "-", "PC24", ""});
+  hosts_.Append(HostRecord{"10.0.0.25", "00-0C-29-AB-01-25", "-", "PC25     ", ""});
+  form_->edtGateway().SetIPString("192.168.0.1");
+  form_->edtMask().SetIPString("255.255.255.0");
+  auto item = [](HWND d, int id) { return GetDlgItem(d, id); };
+  const struct {
+    void (*answer)(HWND);
+    bool writes, fixes;
+  } answers[] = {
+      {[](HWND d) { PostMessageW(GetDlgItem(d, TPreflightDialog::kList), WM_KEYDOWN, VK_ESCAPE, 0); },
+       false, false},
+      {[](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, false, false},
+      {[](HWND d) { SendMessageW(GetDlgItem(d, TPreflightDialog::kBtnAsIs), BM_CLICK, 0, 0); },
+       true, false},
+      {[](HWND d) { SendMessageW(GetDlgItem(d, TPreflightDialog::kBtnFix), BM_CLICK, 0, 0); },
+       true, true},
+  };
+  test::LaterRunner later;
+  for (const auto& a : answers) {
+    log_.clear();
+    HWND seen = nullptr;
+    std::string caption;
+    int lines = 0;
+    later.Post([&] {
+      seen = FindWindowW(TPreflightDialog::kClassName, nullptr);
+      caption = ui::GetText(seen);
+      lines = ListView_GetItemCount(item(seen, TPreflightDialog::kList));
+      if (&a == &answers[0]) {  // the picture of the dialog, frame included
+        RedrawWindow(seen, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT r;
+        GetWindowRect(seen, &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        testing::SavePngBesideTest(L"preflight.png", w, h, testing::Capture(seen, w, h, true));
+      }
+      a.answer(seen);
+    });
+    Click(TForm2::kBtnCreateFile);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(caption, "生成前检查");
+    EXPECT_EQ(lines, 8);
+    EXPECT_EQ(log_.empty(), !a.writes);
+    EXPECT_EQ(Has("InfoList/00-0C-29-AB-01-22=192.168.0.22~pc22"), a.fixes);
+    EXPECT_EQ(Has("InfoList/00.0c.29.ab.01.22=192.168.0.22~pc22.cafe.test"), a.writes && !a.fixes);
+  }
+  EXPECT_EQ(hosts_.At(1), (HostRecord{"192.168.0.22", "00-0C-29-AB-01-22", "WG", "pc22", ""}));
+  EXPECT_EQ(hosts_.At(4).name, "PC25");
 }
 
 }  // namespace

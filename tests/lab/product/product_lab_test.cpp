@@ -2,9 +2,12 @@
 // window sweeps the default range by NetBIOS, one scanned record is corrected by hand in the
 // record dialog (its MAC in the form a client builds, and a new name), and the generator
 // dialog, opened from the main window's button, writes the client package onto this Wine
-// prefix through the real master-machine target. The settings file is compared byte for
-// byte with the text the scanned list must give; the suite script checks the Run value and
-// the executable and boots the clones. Runs only inside the lab's scanner namespace.
+// prefix through the real master-machine target, the check's dialog answered "按原样生成".
+// The settings file is compared byte for byte with the text the scanned list must give.
+// Then the same without any hand correction, answered "修正后生成": after a NetBIOS scan,
+// and after an ICMP scan with the names from the reverse lookup. Each package is kept in the
+// lab folder; the suite script checks the Run value and the executable and boots the
+// clones. Runs only inside the lab's scanner namespace.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -14,7 +17,9 @@
 #include <vector>
 
 #include "base/file.h"
+#include "package/win32/Preflight.h"
 #include "package/win32/Setup.h"
+#include "package/win32/adapters.h"
 #include "tests/lab/discovery/lab_env.h"
 #include "tests/win/main_window_test_support.h"
 
@@ -86,6 +91,7 @@ class ProductLab : public MainWindowTest {
  protected:
   void AdjustOptions(TForm1Options& options) override {
     options.scan = ScanRunOptions{};
+    options.scan.dump_pause_ms = 4000;  // cmd and the arp tool start slowly under Wine
     options.show_generator = [this] {
       ++generator_shown_;
       if (form2_) form2_->ShowModal();
@@ -124,8 +130,69 @@ class ProductLab : public MainWindowTest {
                  reinterpret_cast<LPARAM>(form2_->Control(TForm2::kBtnCreateFile)));
   }
 
+  // Answers the check's dialog, when it comes, with `button`; counts its lines.
+  void AnswerCheck(int button) {
+    later_.Post([this, button] {
+      HWND d = FindWindowW(TPreflightDialog::kClassName, nullptr);
+      if (!d) return;  // nothing found: no dialog
+      check_lines_ = ListView_GetItemCount(GetDlgItem(d, TPreflightDialog::kList));
+      SendMessageW(GetDlgItem(d, button), BM_CLICK, 0, 0);
+    });
+  }
+
+  // The generator from the main window's button with the suite's options; the check's
+  // dialog answered "修正后生成". The package is kept in the lab folder as `keep`.
+  void GenerateFixed(const char* keep) {
+    later_.Post([&] {
+      form2_->edtGateway().SetIPString(kGateway);
+      form2_->edtMask().SetIPString(kMask);
+      Type(TForm2::kEdtPW1, kPassword);
+      Type(TForm2::kEdtPW2, kPassword);
+      boxes_.clear();
+      AnswerCheck(TPreflightDialog::kBtnFix);
+      ClickCreate();
+      later_.Post([this] {  // runs inside the dialog's loop only if it stayed open
+        if (form2_->Showing()) {
+          ADD_FAILURE() << "the generation did not close the dialog";
+          form2_->Button2Click();
+        }
+      });
+    });
+    Toolbar(TForm1::kBtnInstall);
+    EXPECT_GT(check_lines_, 0);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].caption, "提示");
+    Keep(keep);
+  }
+
+  void Keep(const char* name) {
+    if (lab::LabDir().empty()) return;
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(kSettingsFile, bytes).ok);
+    OutFile out;
+    EXPECT_TRUE(out.Open(lab::LabFile(name)).ok);
+    out.Write(bytes);
+  }
+
+  // The row of `ip` as the list and the window show it.
+  HostRecord RowFor(const std::string& ip) {
+    const int row = RowOf(ip);
+    if (row < 0) return {};
+    EXPECT_EQ(Cell(row, 1), form_->Hosts().At(row).mac) << ip;
+    EXPECT_EQ(Cell(row, 3), form_->Hosts().At(row).name) << ip;
+    return form_->Hosts().At(row);
+  }
+
   std::unique_ptr<TForm2> form2_;
+  int check_lines_ = 0;
 };
+
+// The master's adapters as the MasterMAC value lists them.
+std::string MasterMacs() {
+  std::string out;
+  for (const NetAdapter& a : ListNetAdapters()) out += (out.empty() ? "" : ",") + a.mac;
+  return out;
+}
 
 TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
   // The master starts with no package.
@@ -208,6 +275,7 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
 
     Type(TForm2::kEdtPW2, password);
     boxes_.clear();
+    AnswerCheck(TPreflightDialog::kBtnAsIs);
     ClickCreate();
     // Runs inside the dialog's loop only if the generation left it open.
     later_.Post([this] {
@@ -243,11 +311,14 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
                                                  {"CanReboot", "Yes"},
                                                  {"CanModifyRA2", "Yes"},
                                                  {"ExecutePath", program},
-                                                 {"FormStat", "1"}},
+                                                 {"FormStat", "1"},
+                                                 {"MasterMAC", MasterMacs()}},
                                                 rows);
   std::string written;
   ASSERT_TRUE(ReadWholeFile(kSettingsFile, written).ok);
   EXPECT_EQ(written, expected);
+  EXPECT_EQ(Records(), rows);  // "按原样生成" leaves the rows as they were
+  Keep("package-asis.ini");
   EXPECT_TRUE(RunValueExists());
   EXPECT_TRUE(std::filesystem::exists(kHostprepFile));
 
@@ -256,6 +327,35 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
     OutFile out;
     EXPECT_TRUE(out.Open(lab::LabFile("expected_myset.ini")).ok);
     out.Write(expected);
+  }
+}
+
+TEST_F(ProductLab, NetBiosScanThenFixThenGenerate) {
+  Toolbar(TForm1::kBtnScan);
+  ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().NbtSweepRunning(); }, 300000));
+  Pump();
+  GenerateFixed("package-nbt.ini");
+  for (const auto& pc : lab::LoadLabPcs()) {
+    const HostRecord r = RowFor(pc.ip);
+    EXPECT_EQ(r.mac, lab::ArpMacText(pc)) << pc.ip;
+    if (pc.kind == "ours" && pc.computer.rfind("PC", 0) == 0) {
+      EXPECT_EQ(r.name, pc.computer) << pc.ip;  // the padding trimmed
+    }
+  }
+}
+
+TEST_F(ProductLab, IcmpScanAndReverseNamesThenFixThenGenerate) {
+  ui::SetText(form_->control(TForm1::kComboBox1), "ICMP");
+  Toolbar(TForm1::kBtnScan);
+  Menu(TForm1::kN10);
+  ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().ResolveRunning(); }, 120000));
+  Pump();
+  GenerateFixed("package-icmp.ini");
+  for (const auto& pc : lab::LoadLabPcs()) {
+    const HostRecord r = RowFor(pc.ip);
+    EXPECT_EQ(r.mac, lab::ArpMacText(pc)) << pc.ip;
+    const std::string first = pc.hosts_name.substr(0, pc.hosts_name.find('.'));
+    EXPECT_EQ(r.name, pc.hosts_name.empty() ? "---" : first) << pc.ip;
   }
 }
 

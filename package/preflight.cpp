@@ -1,0 +1,272 @@
+#include "package/preflight.h"
+
+#include <map>
+
+#include "base/format.h"
+#include "base/gbk.h"
+#include "package/client_settings.h"
+
+namespace lr {
+
+namespace {
+
+constexpr const char* kNoFix = "无法修正，按原样写入";
+constexpr size_t kMaxNameBytes = 15;
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// Why Windows refuses or changes `name` as a computer name; empty when it takes it.
+// Double-byte GBK characters pass whole: their trail bytes may look like "\" or "|".
+std::string NameFault(std::string_view name) {
+  if (name.empty()) return "计算机名为空";
+  if (name.find_first_not_of('-') == std::string_view::npos) return "计算机名未知（“-”）";
+  if (name.size() > kMaxNameBytes) return "计算机名超过15个字节，Windows会截短";
+  if (name.find_first_not_of("0123456789") == std::string_view::npos)
+    return "计算机名全是数字，Windows不接受";
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (IsGbkLeadByte(c)) {
+      if (i + 1 == name.size()) return "计算机名末尾有残缺的双字节字符";
+      ++i;
+      continue;
+    }
+    if (c <= ' ' || c == 0x7F) return "计算机名含空格或控制字符";
+    if (std::string_view("\"/\\[]:|<>+=;,?*.").find(static_cast<char>(c)) != std::string_view::npos)
+      return StrFormat("计算机名含Windows不接受的字符“%c”", c);
+  }
+  return {};
+}
+
+// What a name problem is and what its fix writes: trailing blanks trimmed, then a dotted
+// name cut to its first label. `fixed` stays empty when no fix gives a sound name.
+struct NameCheck {
+  std::string fault;
+  std::string fixed;
+};
+
+NameCheck CheckName(std::string_view name) {
+  NameCheck out{NameFault(name), {}};
+  if (out.fault.empty()) return out;
+  std::string_view t = TrimRight(name);
+  const size_t dot = t.find('.');
+  if (dot != std::string_view::npos) {
+    if (NameFault(t.substr(0, dot)).empty()) {
+      out.fault = "计算机名带域名后缀";
+      out.fixed = std::string(t.substr(0, dot));
+    }
+  } else if (t.size() != name.size() && NameFault(t).empty()) {
+    out.fault = "计算机名末尾有空格";
+    out.fixed = std::string(t);
+  }
+  return out;
+}
+
+unsigned RowNumber(size_t index) {
+  return static_cast<unsigned>(index + 1);
+}
+
+bool ContiguousMask(std::uint32_t mask) {
+  const std::uint32_t hosts = ~mask;
+  return (hosts & (hosts + 1)) == 0;
+}
+
+class Checker {
+ public:
+  Checker(const HostList& hosts, const PreflightOptions& options)
+      : hosts_(hosts), options_(options) {}
+
+  std::vector<PreflightProblem> Run() {
+    CheckOptions();
+    for (const std::string& m : options_.master_macs) {
+      const std::string form = ClientMacForm(m);
+      if (!form.empty()) master_.push_back(form);
+    }
+    // What each row will hold once its fixes are applied, for the duplicate checks.
+    std::map<std::string, size_t> last_mac, first_ip, first_name;
+    std::vector<std::string> macs(hosts_.Count()), names(hosts_.Count());
+    for (size_t i = 0; i < hosts_.Count(); ++i) {
+      const HostRecord& r = hosts_.At(i);
+      macs[i] = ClientMacForm(r.mac);
+      if (macs[i] == "00-00-00-00-00-00") macs[i].clear();
+      const NameCheck n = CheckName(r.name);
+      names[i] = n.fault.empty() ? r.name : n.fixed;
+      if (!macs[i].empty()) last_mac[macs[i]] = i;
+    }
+    for (size_t i = 0; i < hosts_.Count(); ++i) {
+      const HostRecord& r = hosts_.At(i);
+      CheckMac(i, r, macs[i]);
+      if (!macs[i].empty() && last_mac[macs[i]] != i)
+        Add(i,
+            StrFormat("与第%u行MAC相同，客户机只会使用第%u行（下面的一行）",
+                      RowNumber(last_mac[macs[i]]), RowNumber(last_mac[macs[i]])),
+            "无法修正");
+      const NameCheck n = CheckName(r.name);
+      if (!n.fault.empty())
+        Add(i, n.fault, n.fixed.empty() ? kNoFix : "改为“" + n.fixed + "”",
+            n.fixed.empty() ? -1 : kFieldName, n.fixed);
+      if (!names[i].empty() && NameFault(names[i]).empty()) {
+        auto [it, fresh] = first_name.emplace(GbkFoldCase(names[i]), i);
+        if (!fresh) Add(i, StrFormat("与第%u行计算机名相同", RowNumber(it->second)), "无法修正");
+      }
+      if (CheckIp(i, r)) {
+        auto [it, fresh] = first_ip.emplace(r.ip, i);
+        if (!fresh) Add(i, StrFormat("与第%u行IP地址相同", RowNumber(it->second)), "无法修正");
+      }
+    }
+    return std::move(problems_);
+  }
+
+ private:
+  void Add(size_t i, std::string problem, std::string fix, int field = -1, std::string fixed = {}) {
+    PreflightProblem p;
+    p.row = i + 1;
+    const HostRecord& r = hosts_.At(i);
+    p.id = hosts_.IdAt(i);
+    p.ip = r.ip;
+    p.mac = r.mac;
+    p.name = r.name;
+    p.problem = std::move(problem);
+    p.fix = std::move(fix);
+    p.field = field;
+    p.fixed = std::move(fixed);
+    problems_.push_back(std::move(p));
+  }
+
+  void AddOption(std::string problem) {
+    PreflightProblem p;
+    p.ip = options_.gateway + "/" + options_.mask;
+    p.problem = std::move(problem);
+    p.fix = "无法修正，请返回修改";
+    problems_.push_back(std::move(p));
+  }
+
+  void CheckOptions() {
+    subnet_ok_ = ParseDottedIPv4(options_.gateway, gateway_) &&
+                 ParseDottedIPv4(options_.mask, mask_) && ContiguousMask(mask_);
+    if (!subnet_ok_) {
+      AddOption("网关或子网掩码不是有效的IPv4地址或掩码");
+      return;
+    }
+    if (~mask_ >= 3 && ((gateway_ & ~mask_) == 0 || (gateway_ | mask_) == 0xFFFFFFFFu))
+      AddOption("网关是子网的网络地址或广播地址");
+  }
+
+  void CheckMac(size_t i, const HostRecord& r, const std::string& form) {
+    if (TrimBlanks(r.mac).empty()) {
+      Add(i, "MAC地址为空", kNoFix);
+    } else if (ClientMacForm(r.mac).empty()) {
+      Add(i, "MAC地址不是六组十六进制数", kNoFix);
+    } else if (form.empty()) {
+      Add(i, "MAC地址全为0（对方没有报告网卡地址）", kNoFix);
+    } else if (form != r.mac) {
+      Add(i, "MAC地址格式与客户机查找的格式不同", "改为“" + form + "”", kFieldMac, form);
+    }
+    for (const std::string& m : master_) {
+      if (!form.empty() && m == form) {
+        Add(i, "母机自己的网卡MAC：Hostprep不配置这台电脑", "无法修正");
+        break;
+      }
+    }
+  }
+
+  // True when the address is a usable host address of the gateway's subnet.
+  bool CheckIp(size_t i, const HostRecord& r) {
+    std::uint32_t ip = 0;
+    if (!ParseDottedIPv4(r.ip, ip)) {
+      Add(i, "IP地址不是点分的IPv4地址", kNoFix);
+      return false;
+    }
+    if (!subnet_ok_) return true;
+    const char* fault = nullptr;
+    if ((ip & mask_) != (gateway_ & mask_))
+      fault = "IP地址不在网关所在的子网内";
+    else if (ip == gateway_)
+      fault = "IP地址就是网关";
+    else if (~mask_ >= 3 && (ip & ~mask_) == 0)
+      fault = "IP地址是子网的网络地址";
+    else if (~mask_ >= 3 && (ip | mask_) == 0xFFFFFFFFu)
+      fault = "IP地址是子网的广播地址";
+    if (!fault) return true;
+    Add(i, fault, kNoFix);
+    return false;
+  }
+
+  const HostList& hosts_;
+  const PreflightOptions& options_;
+  std::vector<std::string> master_;
+  std::vector<PreflightProblem> problems_;
+  bool subnet_ok_ = false;
+  std::uint32_t gateway_ = 0;
+  std::uint32_t mask_ = 0;
+};
+
+}  // namespace
+
+std::string ClientMacForm(std::string_view text) {
+  text = TrimBlanks(text);
+  const bool joined = text.size() == 17;
+  if (!joined && text.size() != 12) return {};
+  const char sep = joined ? text[2] : 0;
+  if (joined && sep != '-' && sep != ':' && sep != '.') return {};
+  unsigned char mac[6];
+  for (size_t b = 0; b < 6; ++b) {
+    const size_t at = joined ? b * 3 : b * 2;
+    if (joined && b > 0 && text[at - 1] != sep) return {};
+    const int hi = HexValue(text[at]);
+    const int lo = HexValue(text[at + 1]);
+    if (hi < 0 || lo < 0) return {};
+    mac[b] = static_cast<unsigned char>(hi * 16 + lo);
+  }
+  return ClientMacText(mac);
+}
+
+bool ParseDottedIPv4(std::string_view text, std::uint32_t& address) {
+  std::uint32_t value = 0;
+  size_t i = 0;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0) {
+      if (i >= text.size() || text[i] != '.') return false;
+      ++i;
+    }
+    const size_t start = i;
+    unsigned octet = 0;
+    while (i < text.size() && i - start < 4 && text[i] >= '0' && text[i] <= '9')
+      octet = octet * 10 + static_cast<unsigned>(text[i++] - '0');
+    const size_t digits = i - start;
+    if (digits == 0 || digits > 3 || octet > 255 || (digits > 1 && text[start] == '0'))
+      return false;
+    value = (value << 8) | octet;
+  }
+  if (i != text.size()) return false;
+  address = value;
+  return true;
+}
+
+std::vector<PreflightProblem> CheckBeforeGenerating(const HostList& hosts,
+                                                    const PreflightOptions& options) {
+  return Checker(hosts, options).Run();
+}
+
+void ApplyPreflightFixes(HostList& hosts, const std::vector<PreflightProblem>& problems) {
+  for (const PreflightProblem& p : problems) {
+    if (p.Fixable()) hosts.SetFieldById(p.id, p.field, p.fixed);
+  }
+}
+
+}  // namespace lr

@@ -1,0 +1,126 @@
+#include "package/win32/Preflight.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "base/format.h"
+#include "ui/controls.h"
+#include "ui/modal.h"
+#include "ui/text.h"
+
+namespace lr {
+
+namespace {
+
+void AddColumn(HWND list, int index, const char* title, int width) {
+  std::wstring text = ui::Wide(title);
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  col.pszText = text.data();
+  col.cx = width;
+  col.iSubItem = index;
+  SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+}
+
+void SetCell(HWND list, int row, int column, const std::string& gbk) {
+  std::wstring text = ui::Wide(gbk);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = text.data();
+  if (column == 0)
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  else
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+PreflightChoice TPreflightDialog::Ask(HWND owner, const std::vector<PreflightProblem>& problems) {
+  TPreflightDialog dialog;
+  if (!dialog.Create(owner, problems)) return PreflightChoice::kBack;
+  ui::RunModal(dialog.hwnd(), owner, dialog.done_);
+  return dialog.choice_;
+}
+
+bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& problems) {
+  if (!CreateWindowOf(kClassName, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                      WS_POPUP | WS_CAPTION | WS_SYSMENU, ui::Wide("生成前检查"), 0, 0, 100, 100,
+                      owner))
+    return false;
+  HWND h = hwnd();
+  ui::SetClientSize(h, kClientWidth, kClientHeight);
+  ui::CenterOnScreen(h);
+
+  const size_t fixable = static_cast<size_t>(
+      std::count_if(problems.begin(), problems.end(), [](const auto& p) { return p.Fixable(); }));
+  ui::CreateChild(h, L"STATIC",
+                  StrFormat("生成前发现 %u 个问题，其中 %u 个可以自动修正。修正会改写列表中的行。",
+                            static_cast<unsigned>(problems.size()), static_cast<unsigned>(fixable)),
+                  SS_LEFT, 8, 10, kClientWidth - 16, 16, -1);
+  HWND list = ui::CreateChild(
+      h, WC_LISTVIEWW, "",
+      WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8,
+      32, kClientWidth - 16, 250, kList, WS_EX_CLIENTEDGE);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  const struct {
+    const char* title;
+    int width;
+  } columns[kColCount] = {{"行", 36},        {"IP地址", 100}, {"MAC地址", 120},
+                          {"计算机名", 110}, {"问题", 290},   {"修正", 170}};
+  for (int c = 0; c < kColCount; ++c) AddColumn(list, c, columns[c].title, columns[c].width);
+  for (size_t i = 0; i < problems.size(); ++i) {
+    const PreflightProblem& p = problems[i];
+    const int row = static_cast<int>(i);
+    SetCell(list, row, kColRow, p.row ? std::to_string(p.row) : "选项");
+    SetCell(list, row, kColIp, p.ip);
+    SetCell(list, row, kColMac, p.mac);
+    SetCell(list, row, kColName, p.name);
+    SetCell(list, row, kColProblem, p.problem);
+    SetCell(list, row, kColFix, p.fix);
+  }
+
+  HWND fix = ui::CreateChild(h, L"BUTTON", "修正后生成(&F)", WS_TABSTOP | BS_DEFPUSHBUTTON,
+                             kClientWidth - 360, 294, 112, 26, kBtnFix);
+  EnableWindow(fix, fixable > 0);
+  ui::CreateChild(h, L"BUTTON", "按原样生成(&A)", WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 240,
+                  294, 112, 26, kBtnAsIs);
+  ui::CreateChild(h, L"BUTTON", "返回修改(&B)", WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 120, 294,
+                  112, 26, kBtnBack);
+  SetFocus(fixable > 0 ? fix : GetDlgItem(h, kBtnBack));
+  return true;
+}
+
+void TPreflightDialog::Answer(PreflightChoice choice) {
+  choice_ = choice;
+  done_ = true;
+}
+
+LRESULT TPreflightDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      switch (LOWORD(wp)) {
+        case kBtnFix:
+          if (IsWindowEnabled(GetDlgItem(hwnd(), kBtnFix)))
+            Answer(PreflightChoice::kFixThenGenerate);
+          break;
+        case kBtnAsIs:
+          Answer(PreflightChoice::kAsIs);
+          break;
+        case kBtnBack:
+          Answer(PreflightChoice::kBack);
+          break;
+      }
+      return 0;
+    case DM_GETDEFID:
+      return MAKELONG(kBtnFix, DC_HASDEFID);
+    case WM_CLOSE:
+      Answer(PreflightChoice::kBack);
+      return 0;
+  }
+  return Default(msg, wp, lp);
+}
+
+}  // namespace lr

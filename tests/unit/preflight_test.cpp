@@ -1,0 +1,69 @@
+#include "package/preflight.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace lr {
+namespace {
+
+// Rows as "ip|mac|name"; the answer as "row:fixed" per problem, "row:x" when unfixable.
+std::string Check(std::vector<std::string> rows, std::string mask = "255.255.255.0") {
+  HostList hosts;
+  for (const std::string& row : rows) {
+    HostRecord r;
+    std::istringstream in(row);
+    std::getline(in, r.ip, '|');
+    std::getline(in, r.mac, '|');
+    std::getline(in, r.name);
+    hosts.Append(r);
+  }
+  std::string out;
+  for (const PreflightProblem& p :
+       CheckBeforeGenerating(hosts, {"192.168.0.1", mask, {"00:0c:29:00:00:99"}})) {
+    EXPECT_FALSE(p.problem.empty());
+    EXPECT_FALSE(p.fix.empty());
+    out += (out.empty() ? "" : " ") + std::to_string(p.row) + ":" + (p.Fixable() ? p.fixed : "x");
+  }
+  return out;
+}
+
+TEST(Preflight, EveryRule) {
+  const std::string ok = "192.168.0.10|00-0C-29-AB-01-10|";
+  const struct {
+    std::vector<std::string> rows;
+    std::string want;
+  } cases[] = {
+      {{ok + "PC10", "192.168.0.11|00-0c-29-ab-01-11|\xCD\xF8\xB5\x5C"}, "2:00-0C-29-AB-01-11"},
+      {{ok + "PC10", "192.168.0.11|00.0C.29.AB.01.11|PC11"}, "2:00-0C-29-AB-01-11"},
+      {{"192.168.0.11|00:0c:29:ab:01:11|PC11", "192.168.0.12|000C29AB0112|PC12"},
+       "1:00-0C-29-AB-01-11 2:00-0C-29-AB-01-12"},
+      {{"192.168.0.11|00.00.00.00.00.00|A", "192.168.0.12||B", "192.168.0.13|00-0C-29-AB-01|C",
+        "192.168.0.14|00-0C:29-AB-01-14|D", "192.168.0.15|00-0C-29-AB-01-1G|E"},
+       "1:x 2:x 3:x 4:x 5:x"},
+      {{ok + "PC10", "192.168.0.11|00.0C.29.AB.01.10|PC11", "192.168.0.12|00-0C-29-AB-01-10|PC12"},
+       "1:x 2:00-0C-29-AB-01-10 2:x"},
+      {{ok + "pc10", "192.168.0.10|00-0C-29-AB-01-11|PC10"}, "2:x 2:x"},
+      {{ok + "-", "192.168.0.11|00-0C-29-AB-01-11|---", "192.168.0.12|00-0C-29-AB-01-12|",
+        "192.168.0.13|00-0C-29-AB-01-13|PC-4567890123456", "192.168.0.14|00-0C-29-AB-01-14|2014",
+        "192.168.0.15|00-0C-29-AB-01-15|PC 15", "192.168.0.16|00-0C-29-AB-01-16|PC\x01"},
+       "1:x 2:x 3:x 4:x 5:x 6:x 7:x"},
+      {{ok + "A\"", "192.168.0.11|00-0C-29-AB-01-11|A/", "192.168.0.12|00-0C-29-AB-01-12|A[]",
+        "192.168.0.13|00-0C-29-AB-01-13|A:|", "192.168.0.14|00-0C-29-AB-01-14|A<>+=;,?*"},
+       "1:x 2:x 3:x 4:x 5:x"},
+      {{ok + "pc21.cafe.test", "192.168.0.11|00-0C-29-AB-01-11|PC11     ",
+        "192.168.0.12|00-0C-29-AB-01-12|21.cafe", "192.168.0.13|00-0C-29-AB-01-13|PC11"},
+       "1:pc21 2:PC11 3:x 4:x"},
+      {{"192.168.0|00-0C-29-AB-01-10|A", "192.168.0.010|00-0C-29-AB-01-11|B",
+        "192.168.1.5|00-0C-29-AB-01-12|C", "192.168.0.1|00-0C-29-AB-01-13|D",
+        "192.168.0.0|00-0C-29-AB-01-14|E", "192.168.0.255|00-0C-29-AB-01-15|F",
+        "192.168.0.256|00-0C-29-AB-01-16|G", "192.168.0.20 |00-0C-29-AB-01-17|H"},
+       "1:x 2:x 3:x 4:x 5:x 6:x 7:x 8:x"},
+      {{"192.168.0.11|00.0C.29.00.00.99|PC11"}, "1:00-0C-29-00-00-99 1:x"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Check(c.rows), c.want) << c.rows[0];
+  EXPECT_EQ(Check({ok + "PC10"}, "255.0.255.0"), "0:x");
+}
+
+}  // namespace
+}  // namespace lr
