@@ -152,7 +152,7 @@ class ProductLab : public MainWindowTest {
       AnswerCheck(TPreflightDialog::kBtnFix);
       ClickCreate();
       later_.Post([this] {  // runs inside the dialog's loop only if it stayed open
-        if (form2_->Showing()) {
+        if (form2_ && form2_->Showing()) {
           ADD_FAILURE() << "the generation did not close the dialog";
           form2_->Button2Click();
         }
