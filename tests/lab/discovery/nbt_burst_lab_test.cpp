@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "scanner/scan_texts.h"
 #include "scanner/win32/nbtstat.h"
 #include "scanner/win32/scan_run.h"
 #include "tests/lab/discovery/lab_env.h"
@@ -27,7 +28,9 @@ TEST(NbtBurstLab, FastSweepThroughUnresolvedAddressesFindsEveryPcWithoutFullBuff
   lr::ScanRun run(view);
   const DWORD start = GetTickCount();
   run.ScanClick("192.168.0.1", "192.168.1.200", "NetBios", "0");
-  ASSERT_TRUE(lab::PumpUntil([&] { return view.SawStatus(0, "扫描成功完成！"); }, 240000));
+  // The end text names the queries the full buffer dropped, when there were any.
+  auto ended = [&] { return view.status[0].rfind(lr::NbtEndText(), 0) == 0; };
+  ASSERT_TRUE(lab::PumpUntil(ended, 240000));
   const DWORD wall = GetTickCount() - start;
   lab::PumpFor(500);
 
@@ -44,8 +47,11 @@ TEST(NbtBurstLab, FastSweepThroughUnresolvedAddressesFindsEveryPcWithoutFullBuff
   std::set<std::string> found;
   for (const lr::HostRecord& r : view.Records()) found.insert(r.ip);
   for (const lab::LabPc& pc : lab::LoadLabPcs()) EXPECT_TRUE(found.count(pc.ip)) << pc.ip;
+  const unsigned dropped = run.Nbt().DroppedQueries();
+  EXPECT_EQ(view.status[0], dropped ? lr::NbtEndText() + " " + lr::NbtDroppedText(dropped)
+                                    : lr::NbtEndText());
   std::printf("FIGURE nbt_burst_queries %zu\n", queries);
-  std::printf("FIGURE nbt_burst_dropped %u\n", run.Nbt().DroppedQueries());
+  std::printf("FIGURE nbt_burst_dropped %u\n", dropped);
   std::printf("FIGURE nbt_burst_ms %lu\n", static_cast<unsigned long>(wall));
 }
 
