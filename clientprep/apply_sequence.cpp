@@ -140,7 +140,15 @@ std::string AddressCommand(const std::string& connection, const std::string& ip,
 
 ApplyResult RunApplySequence(ClientMachine& machine) {
   const std::optional<std::string> bytes = machine.ReadSettingsFile();
-  if (!bytes) return kNoSettingsFile;
+  if (!bytes) {
+    // The settings file is readable by Administrators and SYSTEM only: without the rights
+    // it can't be read either, and saying so helps more than a silent exit.
+    if (!machine.HasAdminRights()) {
+      machine.ShowError(kNoRightsMessage);
+      return kNoAdminRights;
+    }
+    return kNoSettingsFile;
+  }
   const Profile profile = Profile::Parse(*bytes);
   const ClientSettings settings = ReadClientSettings(profile);
 

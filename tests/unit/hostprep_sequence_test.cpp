@@ -191,7 +191,8 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
     EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
     for (const std::string& line : m.log)
-      EXPECT_TRUE(line == "read settings" || line == "mac") << c.what << ": " << line;
+      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights")
+          << c.what << ": " << line;
     EXPECT_EQ(m.values.size(), 1u) << c.what;
     EXPECT_NE(c.result, kDone);
   }
@@ -234,12 +235,18 @@ TEST(ApplySequenceTest, RunValueThatCantBeDeletedPreventsTheRestart) {
 }
 
 TEST(ApplySequenceTest, WithoutRightsNothingIsChanged) {
-  FakeMachine m;
-  m.settings = Settings("CanReboot=Yes\r\n", kEntry);
-  m.rights = false;
-  EXPECT_EQ(RunApplySequence(m), kNoAdminRights);
-  EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights",
-                                 "error " + std::string(kNoRightsMessage)));
+  // Also when the settings file, readable by administrators only, can't be read.
+  for (const bool readable : {true, false}) {
+    FakeMachine m;
+    if (readable) m.settings = Settings("CanReboot=Yes\r\n", kEntry);
+    m.rights = false;
+    EXPECT_EQ(RunApplySequence(m), kNoAdminRights);
+    const std::string error = "error " + std::string(kNoRightsMessage);
+    if (readable)
+      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", error));
+    else
+      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", error));
+  }
 }
 
 TEST(ApplySequenceTest, TheFirstMacWithAnEntryGivesItsAdaptersConnection) {
