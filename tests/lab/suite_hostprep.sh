@@ -266,7 +266,7 @@ if start_case plain "$MAC_B"; then
   end_case
 fi
 
-# --- Case C: a MAC without an entry, then no settings file --------------------------------
+# --- Case C: a MAC without an entry, no settings file, then a clone holding a master MAC ---
 if start_case unknown "$MAC_UNKNOWN"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
     "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'CanModifyRA2=Yes' \
