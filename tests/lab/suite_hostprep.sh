@@ -266,7 +266,7 @@ if start_case plain "$MAC_B"; then
   end_case
 fi
 
-# --- Case C: a MAC without an entry, then no settings file --------------------------------
+# --- Case C: a MAC without an entry, no settings file, then a clone holding a master MAC ---
 if start_case unknown "$MAC_UNKNOWN"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
     "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'CanModifyRA2=Yes' \
@@ -287,6 +287,18 @@ if start_case unknown "$MAC_UNKNOWN"; then
   check_eq "no settings file: exit code 2" 2 "$RC"
   check_eq "no settings file: registry unchanged, Run value kept" "$before" "$(regdump)"
   check_eq "no settings file: nothing started" "" "$(calls)"
+
+  # A sound entry, but the second adapter holds one of the master's MACs.
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' \
+    'MasterMAC=00-1A-2B-3C-4D-99,00-1a-2b-3c-4d-62' '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60'
+  before_settings=$(settings_hex)
+  run_hostprep
+  check_eq "master: exit code 9" 9 "$RC"
+  sleep 1
+  check_eq "master: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "master: Myset.ini unchanged" "$before_settings" "$(settings_hex)"
+  check_eq "master: nothing started, no keys" "" "$(calls)$(keys)"
   end_case
 fi
 
@@ -301,23 +313,6 @@ if start_case second "$MAC_UNKNOWN"; then
   check_eq "second adapter: netsh with its connection name" \
     "0 netsh interface ip set address $IF_B static 10.231.0.62 255.255.255.0 10.231.0.1 1" \
     "$(calls | iconv -f GBK -t UTF-8 | head -1)"
-  end_case
-fi
-
-# --- Case E: a clone holding one of the master's MACs changes nothing ---------------------
-if start_case master "$MAC_A"; then
-  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
-    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' \
-    'MasterMAC=00-1A-2B-3C-4D-99,00-1a-2b-3c-4d-62' \
-    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
-  before=$(regdump)
-  before_settings=$(settings_hex)
-  run_hostprep
-  check_eq "master: exit code 9" 9 "$RC"
-  sleep 1
-  check_eq "master: registry unchanged, Run value kept" "$before" "$(regdump)"
-  check_eq "master: Myset.ini unchanged" "$before_settings" "$(settings_hex)"
-  check_eq "master: nothing started, no keys" "" "$(calls)$(keys)"
   end_case
 fi
 

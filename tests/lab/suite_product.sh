@@ -158,15 +158,10 @@ done
 MASTER_MAC=$(ip -n "$LRLAB_SCAN_NS" link show eth0 | awk '/link\/ether/ { print $2 }')
 MASTER_TEXT=$(printf '%s' "$MASTER_MAC" | tr 'a-f:' 'A-F-')
 last_autoset=$(tr -d '\r' <"$PACKAGE/asis.ini" 2>/dev/null | grep -a -B1 '^\[InfoList\]' | head -1)
-case "$last_autoset" in
-  MasterMAC=*"$MASTER_TEXT"*) pass "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" ;;
-  *) fail "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" "got [$last_autoset]" ;;
-esac
-if grep -aq "^$NMBD_ENTRY"$'\r$' "$PACKAGE/nbt.ini" 2>/dev/null; then
-  pass "master: the nmbd PC's row has its real MAC after the NetBIOS scan"
-else
-  fail "master: the nmbd PC's row has its real MAC after the NetBIOS scan"
-fi
+[[ $last_autoset == MasterMAC=*"$MASTER_TEXT"* ]] && last_autoset=ok
+check_eq "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" ok "$last_autoset"
+check_eq "master: the nmbd PC's row has its real MAC after the NetBIOS scan" 1 \
+  "$(grep -ac "^$NMBD_ENTRY"$'\r$' "$PACKAGE/nbt.ini" 2>/dev/null)"
 cp "$MASTER_C/windows/Hostprep.exe" "$PACKAGE/Hostprep.exe" 2>/dev/null
 stop_prefix "$MASTER_PREFIX"
 MASTER_PREFIX=

@@ -415,12 +415,6 @@ TEST_F(MainWindowTest, ClosingDuringAnIcmpSweepWaitsForTheSweepToReturn) {
   EXPECT_EQ(quits_, 1);
 }
 
-}  // namespace
-}  // namespace lr::test
-
-namespace lr::test {
-namespace {
-
 // A close that arrives while a real box or the record dialog is up (boxes answered from a
 // second thread, so each runs its own nested loop): the window takes no input meanwhile, the
 // close waits until the box is gone, and one that arrives during the closing's own question

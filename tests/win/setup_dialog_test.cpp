@@ -146,18 +146,16 @@ TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
   hosts_.Append(HostRecord{"10.0.0.25", "00-0C-29-AB-01-25", "-", "PC25     ", ""});
   form_->edtGateway().SetIPString("192.168.0.1");
   form_->edtMask().SetIPString("255.255.255.0");
-  auto item = [](HWND d, int id) { return GetDlgItem(d, id); };
   const struct {
-    void (*answer)(HWND);
+    int id;  // the control that gets `msg`; 0 for the dialog
+    UINT msg;
+    WPARAM wparam;
     bool writes, fixes;
   } answers[] = {
-      {[](HWND d) { PostMessageW(GetDlgItem(d, TPreflightDialog::kList), WM_KEYDOWN, VK_ESCAPE, 0); },
-       false, false},
-      {[](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, false, false},
-      {[](HWND d) { SendMessageW(GetDlgItem(d, TPreflightDialog::kBtnAsIs), BM_CLICK, 0, 0); },
-       true, false},
-      {[](HWND d) { SendMessageW(GetDlgItem(d, TPreflightDialog::kBtnFix), BM_CLICK, 0, 0); },
-       true, true},
+      {TPreflightDialog::kList, WM_KEYDOWN, VK_ESCAPE, false, false},
+      {0, WM_SYSCOMMAND, SC_CLOSE, false, false},
+      {TPreflightDialog::kBtnAsIs, BM_CLICK, 0, true, false},
+      {TPreflightDialog::kBtnFix, BM_CLICK, 0, true, true},
   };
   test::LaterRunner later;
   for (const auto& a : answers) {
@@ -168,7 +166,7 @@ TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
     later.Post([&] {
       seen = FindWindowW(TPreflightDialog::kClassName, nullptr);
       caption = ui::GetText(seen);
-      lines = ListView_GetItemCount(item(seen, TPreflightDialog::kList));
+      lines = ListView_GetItemCount(GetDlgItem(seen, TPreflightDialog::kList));
       if (&a == &answers[0]) {  // the picture of the dialog, frame included
         RedrawWindow(seen, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         RECT r;
@@ -176,7 +174,7 @@ TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
         const int w = r.right - r.left, h = r.bottom - r.top;
         testing::SavePngBesideTest(L"preflight.png", w, h, testing::Capture(seen, w, h, true));
       }
-      a.answer(seen);
+      PostMessageW(a.id ? GetDlgItem(seen, a.id) : seen, a.msg, a.wparam, 0);
     });
     Click(TForm2::kBtnCreateFile);
     ASSERT_NE(seen, nullptr);

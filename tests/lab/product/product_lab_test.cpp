@@ -4,10 +4,8 @@
 // dialog, opened from the main window's button, writes the client package onto this Wine
 // prefix through the real master-machine target, the check's dialog answered "按原样生成".
 // The settings file is compared byte for byte with the text the scanned list must give.
-// Then the same without any hand correction, answered "修正后生成": after a NetBIOS scan,
-// and after an ICMP scan with the names from the reverse lookup. Each package is kept in the
-// lab folder; the suite script checks the Run value and the executable and boots the
-// clones. Runs only inside the lab's scanner namespace.
+// Then, uncorrected, a NetBIOS and an ICMP scan answered "修正后生成". The suite script
+// checks the kept packages and boots the clones. Runs only in the lab's scanner namespace.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -130,39 +128,48 @@ class ProductLab : public MainWindowTest {
                  reinterpret_cast<LPARAM>(form2_->Control(TForm2::kBtnCreateFile)));
   }
 
-  // Answers the check's dialog, when it comes, with `button`; counts its lines.
-  void AnswerCheck(int button) {
+  // Clicks the create button with the check's dialog, when it comes, answered `button`
+  // (its lines counted); fails and closes the generator dialog if that stays open.
+  void CreateAnswering(int button) {
+    boxes_.clear();
     later_.Post([this, button] {
       HWND d = FindWindowW(TPreflightDialog::kClassName, nullptr);
-      if (!d) return;  // nothing found: no dialog
+      if (!d) return;
       check_lines_ = ListView_GetItemCount(GetDlgItem(d, TPreflightDialog::kList));
       SendMessageW(GetDlgItem(d, button), BM_CLICK, 0, 0);
     });
+    ClickCreate();
+    later_.Post([this] {  // runs inside the dialog's loop only if it stayed open
+      if (form2_ && form2_->Showing()) {
+        ADD_FAILURE() << "the generation did not close the dialog";
+        form2_->Button2Click();
+      }
+    });
   }
 
-  // The generator from the main window's button with the suite's options; the check's
-  // dialog answered "修正后生成". The package is kept in the lab folder as `keep`.
-  void GenerateFixed(const char* keep) {
+  // After a scan: the generator with the suite's options, answered "修正后生成", the package
+  // kept as `keep`; then each lab PC's row, in the list and the window, holds the MAC the
+  // ARP table gives and, unless `name` gives "", that name.
+  void GenerateFixed(const char* keep, std::string (*name)(const lab::LabPc&)) {
     later_.Post([&] {
       form2_->edtGateway().SetIPString(kGateway);
       form2_->edtMask().SetIPString(kMask);
       Type(TForm2::kEdtPW1, kPassword);
       Type(TForm2::kEdtPW2, kPassword);
-      boxes_.clear();
-      AnswerCheck(TPreflightDialog::kBtnFix);
-      ClickCreate();
-      later_.Post([this] {  // runs inside the dialog's loop only if it stayed open
-        if (form2_ && form2_->Showing()) {
-          ADD_FAILURE() << "the generation did not close the dialog";
-          form2_->Button2Click();
-        }
-      });
+      CreateAnswering(TPreflightDialog::kBtnFix);
     });
     Toolbar(TForm1::kBtnInstall);
     EXPECT_GT(check_lines_, 0);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].caption, "提示");
     Keep(keep);
+    for (const auto& pc : lab::LoadLabPcs()) {
+      const int row = RowOf(pc.ip);
+      const HostRecord r = row < 0 ? HostRecord{} : form_->Hosts().At(row);
+      EXPECT_TRUE(row < 0 || (Cell(row, 1) == r.mac && Cell(row, 3) == r.name)) << pc.ip;
+      EXPECT_EQ(r.mac, lab::ArpMacText(pc)) << pc.ip;
+      EXPECT_TRUE(name(pc).empty() || r.name == name(pc)) << pc.ip << ": " << r.name;
+    }
   }
 
   void Keep(const char* name) {
@@ -172,15 +179,6 @@ class ProductLab : public MainWindowTest {
     OutFile out;
     EXPECT_TRUE(out.Open(lab::LabFile(name)).ok);
     out.Write(bytes);
-  }
-
-  // The row of `ip` as the list and the window show it.
-  HostRecord RowFor(const std::string& ip) {
-    const int row = RowOf(ip);
-    if (row < 0) return {};
-    EXPECT_EQ(Cell(row, 1), form_->Hosts().At(row).mac) << ip;
-    EXPECT_EQ(Cell(row, 3), form_->Hosts().At(row).name) << ip;
-    return form_->Hosts().At(row);
   }
 
   std::unique_ptr<TForm2> form2_;
@@ -274,16 +272,7 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
     refused_checked = true;
 
     Type(TForm2::kEdtPW2, password);
-    boxes_.clear();
-    AnswerCheck(TPreflightDialog::kBtnAsIs);
-    ClickCreate();
-    // Runs inside the dialog's loop only if the generation left it open.
-    later_.Post([this] {
-      if (form2_ && form2_->Showing()) {
-        ADD_FAILURE() << "the generation did not close the dialog";
-        form2_->Button2Click();
-      }
-    });
+    CreateAnswering(TPreflightDialog::kBtnAsIs);
   });
   Toolbar(TForm1::kBtnInstall);
   EXPECT_TRUE(refused_checked);
@@ -334,14 +323,9 @@ TEST_F(ProductLab, NetBiosScanThenFixThenGenerate) {
   Toolbar(TForm1::kBtnScan);
   ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().NbtSweepRunning(); }, 300000));
   Pump();
-  GenerateFixed("package-nbt.ini");
-  for (const auto& pc : lab::LoadLabPcs()) {
-    const HostRecord r = RowFor(pc.ip);
-    EXPECT_EQ(r.mac, lab::ArpMacText(pc)) << pc.ip;
-    if (pc.kind == "ours" && pc.computer.rfind("PC", 0) == 0) {
-      EXPECT_EQ(r.name, pc.computer) << pc.ip;  // the padding trimmed
-    }
-  }
+  GenerateFixed("package-nbt.ini", [](const lab::LabPc& pc) {  // the padding trimmed
+    return pc.kind == "ours" && pc.computer.rfind("PC", 0) == 0 ? pc.computer : "";
+  });
 }
 
 TEST_F(ProductLab, IcmpScanAndReverseNamesThenFixThenGenerate) {
@@ -350,13 +334,10 @@ TEST_F(ProductLab, IcmpScanAndReverseNamesThenFixThenGenerate) {
   Menu(TForm1::kN10);
   ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().ResolveRunning(); }, 120000));
   Pump();
-  GenerateFixed("package-icmp.ini");
-  for (const auto& pc : lab::LoadLabPcs()) {
-    const HostRecord r = RowFor(pc.ip);
-    EXPECT_EQ(r.mac, lab::ArpMacText(pc)) << pc.ip;
-    const std::string first = pc.hosts_name.substr(0, pc.hosts_name.find('.'));
-    EXPECT_EQ(r.name, pc.hosts_name.empty() ? "---" : first) << pc.ip;
-  }
+  GenerateFixed("package-icmp.ini", [](const lab::LabPc& pc) {
+    return pc.hosts_name.empty() ? std::string("---")
+                                 : pc.hosts_name.substr(0, pc.hosts_name.find('.'));
+  });
 }
 
 }  // namespace
