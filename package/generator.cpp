@@ -64,8 +64,7 @@ GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostL
   if (review) {
     const std::vector<PreflightProblem> problems =
         CheckBeforeGenerating(hosts, PreflightOptions{in.gateway, in.mask, own_macs});
-    const PreflightChoice choice =
-        problems.empty() ? PreflightChoice::kAsIs : (*review)(problems);
+    const PreflightChoice choice = problems.empty() ? PreflightChoice::kAsIs : (*review)(problems);
     if (choice == PreflightChoice::kBack) return GenerateOutcome::kBack;
     if (choice == PreflightChoice::kFixThenGenerate) ApplyPreflightFixes(*fixable, problems);
   }

@@ -118,7 +118,8 @@ TForm1::~TForm1() {
 
 std::string TForm1::HelpText() {
   return "点击列表框的计算机名字段即可进行表格排序！\r\n"
-         "版本：" LR_VERSION "\r\n"
+         "版本：" LR_VERSION
+         "\r\n"
          "作者：Lanroster 开发组\r\n"
          "主页：https://lanroster.example.com/\r\n"
          "联系方式：见程序目录下的 Help.txt";

@@ -332,8 +332,8 @@ TEST(NbtEvents, StartQueryAndEndTexts) {
                                 "\xB9\xB2\xB7\xA2\xCF\xD6\xD6\xF7\xBB\xFA\xCA\xFD\xA3\xBA"
                                 "2 \xCC\xA8!");
   NbtEndEvent(view, 3);
-  EXPECT_EQ(view.status[0], NbtEndText() +
-                                " 3 \xB8\xF6\xB5\xD8\xD6\xB7\xCE\xB4\xC4\xDC\xB7\xA2\xCB\xCD");
+  EXPECT_EQ(view.status[0],
+            NbtEndText() + " 3 \xB8\xF6\xB5\xD8\xD6\xB7\xCE\xB4\xC4\xDC\xB7\xA2\xCB\xCD");
 }
 
 TEST(ResolveAllNames, EachNameGoesToTheRecordItWasLookedUpFor) {

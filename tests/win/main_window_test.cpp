@@ -250,7 +250,8 @@ TEST_F(MainWindowTest, HelpShowsTheBoxThenOpensHelpTxtAndTheStatusBarOpensThePag
   EXPECT_EQ(about[0].text.rfind("点击列表框的计算机名字段即可进行表格排序！\r\n", 0), 0u);
   // The maker, the version and a contact that is no telephone number.
   EXPECT_EQ(about[0].text.substr(about[0].text.find('\n') + 1),
-            "版本：" LR_VERSION "\r\n作者：Lanroster 开发组\r\n"
+            "版本：" LR_VERSION
+            "\r\n作者：Lanroster 开发组\r\n"
             "主页：https://lanroster.example.com/\r\n联系方式：见程序目录下的 Help.txt");
   EXPECT_EQ(about[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
   ASSERT_EQ(shell_.size(), 1u);

@@ -48,8 +48,8 @@ TEST(NbtBurstLab, FastSweepThroughUnresolvedAddressesFindsEveryPcWithoutFullBuff
   for (const lr::HostRecord& r : view.Records()) found.insert(r.ip);
   for (const lab::LabPc& pc : lab::LoadLabPcs()) EXPECT_TRUE(found.count(pc.ip)) << pc.ip;
   const unsigned dropped = run.Nbt().DroppedQueries();
-  EXPECT_EQ(view.status[0], dropped ? lr::NbtEndText() + " " + lr::NbtDroppedText(dropped)
-                                    : lr::NbtEndText());
+  EXPECT_EQ(view.status[0],
+            dropped ? lr::NbtEndText() + " " + lr::NbtDroppedText(dropped) : lr::NbtEndText());
   std::printf("FIGURE nbt_burst_queries %zu\n", queries);
   std::printf("FIGURE nbt_burst_dropped %u\n", dropped);
   std::printf("FIGURE nbt_burst_ms %lu\n", static_cast<unsigned long>(wall));
