@@ -11,6 +11,8 @@ packages=(
   wine64 fonts-wine xvfb x11-apps imagemagick fonts-wqy-microhei locales
   samba samba-common-bin nbtscan iproute2 iputils-ping
   python3
+  # The shipped programs are 32-bit: they run under Wine's WoW64 with the i386 Wine.
+  wine32:i386
 )
 
 missing=()
@@ -25,6 +27,7 @@ if ((${#missing[@]})); then
   lr_as_root "$0" "$@"
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   # Samba's packages start daemons on install; the tests run their own nmbd.
