@@ -46,8 +46,4 @@ std::string JoinHostEntry(std::string_view ip, std::string_view name) {
   return v;
 }
 
-std::string ClientMacText(const unsigned char mac[6]) {
-  return StrFormat("%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}
-
 }  // namespace lr

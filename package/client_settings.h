@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "hostlist/field_texts.h"
 #include "package/profile.h"
 
 namespace lr {
@@ -75,9 +76,5 @@ HostEntry LookupHostEntry(const Profile& profile, std::string_view mac);
 
 // "IP~name", the InfoList value of a host.
 std::string JoinHostEntry(std::string_view ip, std::string_view name);
-
-// The MAC text a client builds from its adapter address: six upper-case hexadecimal pairs
-// joined by "-".
-std::string ClientMacText(const unsigned char mac[6]);
 
 }  // namespace lr

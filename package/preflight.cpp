@@ -4,6 +4,7 @@
 
 #include "base/format.h"
 #include "base/gbk.h"
+#include "hostlist/field_texts.h"
 #include "package/client_settings.h"
 
 namespace lr {
@@ -11,15 +12,6 @@ namespace lr {
 namespace {
 
 constexpr const char* kNoFix = "无法修正，按原样写入";
-constexpr size_t kMaxNameBytes = 15;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -31,28 +23,6 @@ std::string_view TrimRight(std::string_view s) {
   return s;
 }
 
-// Why Windows refuses or changes `name` as a computer name; empty when it takes it.
-// Double-byte GBK characters pass whole: their trail bytes may look like "\" or "|".
-std::string NameFault(std::string_view name) {
-  if (name.empty()) return "计算机名为空";
-  if (name.find_first_not_of('-') == std::string_view::npos) return "计算机名未知（“-”）";
-  if (name.size() > kMaxNameBytes) return "计算机名超过15个字节，Windows会截短";
-  if (name.find_first_not_of("0123456789") == std::string_view::npos)
-    return "计算机名全是数字，Windows不接受";
-  for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (IsGbkLeadByte(c)) {
-      if (i + 1 == name.size()) return "计算机名末尾有残缺的双字节字符";
-      ++i;
-      continue;
-    }
-    if (c <= ' ' || c == 0x7F) return "计算机名含空格或控制字符";
-    if (std::string_view("\"/\\[]:|<>+=;,?*.").find(static_cast<char>(c)) != std::string_view::npos)
-      return StrFormat("计算机名含Windows不接受的字符“%c”", c);
-  }
-  return {};
-}
-
 // What a name problem is and what its fix writes: trailing blanks trimmed, then a dotted
 // name cut to its first label. `fixed` stays empty when no fix gives a sound name.
 struct NameCheck {
@@ -61,16 +31,16 @@ struct NameCheck {
 };
 
 NameCheck CheckName(std::string_view name) {
-  NameCheck out{NameFault(name), {}};
+  NameCheck out{ComputerNameFault(name), {}};
   if (out.fault.empty()) return out;
   std::string_view t = TrimRight(name);
   const size_t dot = t.find('.');
   if (dot != std::string_view::npos) {
-    if (NameFault(t.substr(0, dot)).empty()) {
+    if (ComputerNameFault(t.substr(0, dot)).empty()) {
       out.fault = "计算机名带域名后缀";
       out.fixed = std::string(t.substr(0, dot));
     }
-  } else if (t.size() != name.size() && NameFault(t).empty()) {
+  } else if (t.size() != name.size() && ComputerNameFault(t).empty()) {
     out.fault = "计算机名末尾有空格";
     out.fixed = std::string(t);
   }
@@ -120,7 +90,7 @@ class Checker {
       if (!n.fault.empty())
         Add(i, n.fault, n.fixed.empty() ? kNoFix : "改为“" + n.fixed + "”",
             n.fixed.empty() ? -1 : kFieldName, n.fixed);
-      if (!names[i].empty() && NameFault(names[i]).empty()) {
+      if (!names[i].empty() && ComputerNameFault(names[i]).empty()) {
         auto [it, fresh] = first_name.emplace(GbkFoldCase(names[i]), i);
         if (!fresh) Add(i, StrFormat("与第%u行计算机名相同", RowNumber(it->second)), "无法修正");
       }
@@ -217,46 +187,6 @@ class Checker {
 };
 
 }  // namespace
-
-std::string ClientMacForm(std::string_view text) {
-  text = TrimBlanks(text);
-  const bool joined = text.size() == 17;
-  if (!joined && text.size() != 12) return {};
-  const char sep = joined ? text[2] : 0;
-  if (joined && sep != '-' && sep != ':' && sep != '.') return {};
-  unsigned char mac[6];
-  for (size_t b = 0; b < 6; ++b) {
-    const size_t at = joined ? b * 3 : b * 2;
-    if (joined && b > 0 && text[at - 1] != sep) return {};
-    const int hi = HexValue(text[at]);
-    const int lo = HexValue(text[at + 1]);
-    if (hi < 0 || lo < 0) return {};
-    mac[b] = static_cast<unsigned char>(hi * 16 + lo);
-  }
-  return ClientMacText(mac);
-}
-
-bool ParseDottedIPv4(std::string_view text, std::uint32_t& address) {
-  std::uint32_t value = 0;
-  size_t i = 0;
-  for (int part = 0; part < 4; ++part) {
-    if (part > 0) {
-      if (i >= text.size() || text[i] != '.') return false;
-      ++i;
-    }
-    const size_t start = i;
-    unsigned octet = 0;
-    while (i < text.size() && i - start < 4 && text[i] >= '0' && text[i] <= '9')
-      octet = octet * 10 + static_cast<unsigned>(text[i++] - '0');
-    const size_t digits = i - start;
-    if (digits == 0 || digits > 3 || octet > 255 || (digits > 1 && text[start] == '0'))
-      return false;
-    value = (value << 8) | octet;
-  }
-  if (i != text.size()) return false;
-  address = value;
-  return true;
-}
 
 std::vector<PreflightProblem> CheckBeforeGenerating(const HostList& hosts,
                                                     const PreflightOptions& options) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hostlist/field_texts.h"
 #include "hostlist/host_list.h"
 
 namespace lr {
@@ -42,13 +43,5 @@ std::vector<PreflightProblem> CheckBeforeGenerating(const HostList& hosts,
 
 // Writes each fixable problem's change into its row.
 void ApplyPreflightFixes(HostList& hosts, const std::vector<PreflightProblem>& problems);
-
-// The client's form of a MAC text that holds six hexadecimal pairs, joined by "-", ":", "."
-// or nothing, in any letter case, blanks around it ignored: "00-0C-29-AB-01-FF". Empty for
-// any other text.
-std::string ClientMacForm(std::string_view text);
-
-// Strict dotted IPv4: four decimal parts 0..255 without leading zeros. Host order.
-bool ParseDottedIPv4(std::string_view text, std::uint32_t& address);
 
 }  // namespace lr
