@@ -21,4 +21,18 @@ std::string GbkFoldCase(std::string_view text);
 // Equal without regard to ASCII letter case, in the sense of GbkFoldCase.
 bool GbkIEquals(std::string_view a, std::string_view b);
 
+// Turns UTF-8 text into GBK. The conversion tables are the operating system's, so the
+// Windows shell provides the one the programs use; portable code takes it as a parameter.
+class Utf8ToGbk {
+ public:
+  virtual ~Utf8ToGbk() = default;
+  // The GBK text of `utf8`. A character GBK lacks, or a byte that is not part of a UTF-8
+  // character, becomes "?" and sets `replaced`; `replaced` is left alone otherwise.
+  virtual std::string Convert(std::string_view utf8, bool& replaced) const = 0;
+};
+
+// The conversion for code without the system's tables: ASCII passes, every other character
+// becomes "?".
+const Utf8ToGbk& AsciiOnlyUtf8ToGbk();
+
 }  // namespace lr

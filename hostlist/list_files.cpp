@@ -1,5 +1,9 @@
 #include "hostlist/list_files.h"
 
+#include <algorithm>
+
+#include "hostlist/csv_list.h"
+
 namespace lr {
 
 namespace {
@@ -19,15 +23,47 @@ void SplitAtFirstSpace(std::string_view text, std::string_view& head, std::strin
   }
 }
 
+std::string_view TrimTrailingSpaces(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// The length of a scanned workgroup name text (Windows pads them with spaces to 15 bytes).
+constexpr size_t kNameTextBytes = 15;
+
+// A save-on-exit line after its IP and MAC: workgroup, space, computer name, space.
+HostRecord SaveOnExitRecord(std::string_view ip, std::string_view mac, std::string_view rest) {
+  std::string_view workgroup, name;
+  const size_t space = rest.find(' ');
+  const bool padded = space != std::string_view::npos && space <= kNameTextBytes &&
+                      rest.size() > kNameTextBytes && rest[kNameTextBytes] == ' ' &&
+                      rest.find_first_not_of(' ', space) >= kNameTextBytes;
+  if (padded) {
+    workgroup = rest.substr(0, kNameTextBytes);
+    name = rest.substr(kNameTextBytes + 1);
+  } else if (space == std::string_view::npos) {
+    workgroup = kUnknownField;
+    name = rest;
+  } else {
+    workgroup = rest.substr(0, space);
+    name = rest.substr(space + 1);
+  }
+  if (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return HostRecord{std::string(ip), std::string(mac), std::string(workgroup), std::string(name),
+                    std::string()};
+}
+
 }  // namespace
 
 std::string_view ListHeader(ListLayout layout) {
   static const std::string kExport = "   IP地址        MAC地址       计算机名  ";
   static const std::string kSave = "   IP地址        MAC地址              工作组     计算机名   ";
+  if (layout == ListLayout::kCsv) return CsvHeader();
   return layout == ListLayout::kExport ? kExport : kSave;
 }
 
 std::string FormatListLine(ListLayout layout, const HostRecord& r) {
+  if (layout == ListLayout::kCsv) return FormatCsvLine(r);
   std::string line;
   line.reserve(r.ip.size() + r.mac.size() + r.workgroup.size() + r.name.size() + 6);
   line += r.ip;
@@ -74,6 +110,7 @@ std::vector<HostRecord> ParseImport(std::string_view bytes) {
 
   std::vector<HostRecord> records;
   bool first = true;
+  bool save_layout = false;
   size_t pos = 0;
   while (pos < bytes.size()) {
     size_t end = bytes.find_first_of("\r\n", pos);
@@ -86,22 +123,80 @@ std::vector<HostRecord> ParseImport(std::string_view bytes) {
     }
     if (first) {
       first = false;
+      save_layout =
+          TrimTrailingSpaces(line) == TrimTrailingSpaces(ListHeader(ListLayout::kSaveOnExit));
       continue;
     }
     std::string_view ip, rest, mac, name;
     SplitAtFirstSpace(line, ip, rest);
     SplitAtFirstSpace(rest, mac, name);
+    if (save_layout) {
+      records.push_back(SaveOnExitRecord(ip, mac, name));
+      continue;
+    }
     records.push_back(HostRecord{std::string(ip), std::string(mac), kUnknownField,
                                  std::string(name), std::string()});
   }
   return records;
 }
 
-FileStatus ImportListFile(const std::filesystem::path& path, HostList& list) {
+ListFileKind ListFileKindOf(const std::filesystem::path& path) {
+  const std::filesystem::path::string_type ext = path.extension().native();
+  constexpr std::string_view kCsvExt = ".csv";
+  if (ext.size() != kCsvExt.size()) return ListFileKind::kText;
+  for (size_t i = 0; i < ext.size(); ++i) {
+    const auto c = ext[i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kCsvExt[i]) return ListFileKind::kText;
+  }
+  return ListFileKind::kCsv;
+}
+
+ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind, const Utf8ToGbk& utf8) {
+  ListFileContents contents;
+  if (kind == ListFileKind::kCsv)
+    ParseCsvList(bytes, utf8, contents);
+  else
+    contents.records = ParseImport(bytes);
+  return contents;
+}
+
+FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind,
+                        ListFileContents& out, const Utf8ToGbk& utf8) {
   std::string bytes;
   FileStatus status = ReadWholeFile(path, bytes);
+  if (status) out = ParseListFile(bytes, kind, utf8);
+  return status;
+}
+
+std::string ListFileReport(const ListFileContents& c) {
+  constexpr size_t kListed = 20;
+  if (c.unread.empty() && c.replaced.empty()) return {};
+  using std::to_string;
+  std::string text = "已读入 " + to_string(c.records.size()) + " 条记录。";
+  if (!c.unread.empty()) {
+    text += "\n以下 " + to_string(c.unread.size()) + " 行无法读取，已跳过：";
+    for (size_t i = 0; i < std::min(kListed, c.unread.size()); ++i)
+      text += "\n第 " + to_string(c.unread[i].line) + " 行：" + c.unread[i].reason;
+    if (c.unread.size() > kListed)
+      text += "\n另有 " + to_string(c.unread.size() - kListed) + " 行未列出。";
+  }
+  if (!c.replaced.empty()) {
+    text += "\n以下行中有 GBK 无法表示的字符，已换成“?”：";
+    for (size_t i = 0; i < std::min(kListed, c.replaced.size()); ++i)
+      text += (i ? "、" : "第 ") + to_string(c.replaced[i]);
+    text += " 行";
+    if (c.replaced.size() > kListed)
+      text += "，另有 " + to_string(c.replaced.size() - kListed) + " 行";
+    text += "。";
+  }
+  return text;
+}
+
+FileStatus ImportListFile(const std::filesystem::path& path, HostList& list) {
+  ListFileContents contents;
+  FileStatus status = ReadListFile(path, ListFileKind::kText, contents);
   if (!status) return status;
-  for (HostRecord& r : ParseImport(bytes)) list.Append(std::move(r));
+  for (HostRecord& r : contents.records) list.Append(std::move(r));
   return status;
 }
 

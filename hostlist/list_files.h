@@ -1,8 +1,10 @@
-// The host list's text files: the export layout (IP, MAC, computer name), the
-// save-on-exit layout (IP, MAC, workgroup, computer name) and the import reader.
+// The host list's files: the export layout (IP, MAC, computer name), the save-on-exit
+// layout (IP, MAC, workgroup, computer name), the CSV layout (csv_list.h) and the reader
+// that takes any of them back.
 //
-// All text is GBK bytes, every line ends in CR LF, fields are joined by one space and
-// written unchanged (no padding, quoting or escaping); the first line is a fixed header.
+// All text is GBK bytes and every line ends in CR LF. In the two text layouts fields are
+// joined by one space and written unchanged (no padding, quoting or escaping); the first
+// line is a fixed header.
 #pragma once
 
 #include <filesystem>
@@ -11,11 +13,12 @@
 #include <vector>
 
 #include "base/file.h"
+#include "base/gbk.h"
 #include "hostlist/host_list.h"
 
 namespace lr {
 
-enum class ListLayout { kExport, kSaveOnExit };
+enum class ListLayout { kExport, kSaveOnExit, kCsv };
 
 // The header line of a layout, without its CR LF.
 std::string_view ListHeader(ListLayout layout);
@@ -34,13 +37,54 @@ struct ListWriteResult {
 ListWriteResult WriteListFile(const std::filesystem::path& path, const HostList& list,
                               ListLayout layout);
 
-// Cuts import text into records: lines end at CR LF, lone CR or lone LF; a NUL byte ends
-// the text; the first line is skipped; every further line (empty ones too) is one record
-// of IP (before the first space), MAC (between the first and second space) and computer
-// name (the rest), with workgroup "-".
+// Cuts the text of an export or save-on-exit file into records: lines end at CR LF, lone
+// CR or lone LF; a NUL byte ends the text; the first line is the header; every further line
+// (empty ones too) is one record, in file order.
+// - After any header but the save-on-exit one (the export layout): IP (before the first
+//   space), MAC (between the first and second space) and computer name (the rest), with
+//   workgroup "-".
+// - After the save-on-exit header: IP, MAC, then the workgroup and the computer name, and
+//   the one space that ends the line is dropped. The workgroup ends at the next space,
+//   unless that space only pads a scanned 15-byte name text ("WORKGROUP" and six spaces):
+//   then the workgroup is those 15 bytes. A workgroup that holds a space of its own and
+//   is not 15 bytes long can't be told from the name.
 std::vector<HostRecord> ParseImport(std::string_view bytes);
 
-// Reads the whole file, then appends its records to `list`. When the file can't be read
+// Which reader a list file takes: CSV, or the text layouts told apart by their header.
+enum class ListFileKind { kText, kCsv };
+
+// kCsv for a name that ends in ".csv" in any letter case, kText otherwise.
+ListFileKind ListFileKindOf(const std::filesystem::path& path);
+
+// A line that could not be read: where it starts in the file (from 1) and why, in GBK.
+struct UnreadLine {
+  size_t line = 0;
+  std::string reason;
+  friend bool operator==(const UnreadLine&, const UnreadLine&) = default;
+};
+
+struct ListFileContents {
+  std::vector<HostRecord> records;  // in file order
+  std::vector<UnreadLine> unread;   // lines skipped, in file order (only CSV has any)
+  std::vector<size_t> replaced;     // lines read with characters GBK lacks turned into "?"
+};
+
+// Reads a list file of any layout: the text layouts as ParseImport does, CSV as
+// ParseCsvList does; `utf8` converts a CSV file saved as UTF-8.
+ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind,
+                               const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
+
+// Reads the whole file and then parses it as ParseListFile does. When the file can't be
+// read `out` is unchanged and the status names the reason.
+FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind,
+                        ListFileContents& out, const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
+
+// What to tell the administrator after reading `contents` (GBK, lines joined by "\n"): how
+// many records were read, the first 20 unread lines as "第 12 行：…" and how many more, and
+// the lines where characters were replaced. Empty when every line was read whole.
+std::string ListFileReport(const ListFileContents& contents);
+
+// Reads a text-layout file, then appends its records to `list`. When the file can't be read
 // the list is unchanged and the status names the reason.
 FileStatus ImportListFile(const std::filesystem::path& path, HostList& list);
 

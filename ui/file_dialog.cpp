@@ -52,6 +52,7 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   if (!ok) return result;
   result.chosen = true;
   result.path = std::filesystem::path(std::wstring(name.data()));
+  result.filter_index = static_cast<int>(ofn.nFilterIndex);
   return result;
 }
 

@@ -22,6 +22,7 @@ struct FileDialogRequest {
 struct FileDialogResult {
   bool chosen = false;  // false: cancelled
   std::filesystem::path path;
+  int filter_index = 1;  // the filter pair chosen last, from 1
 };
 
 // Shows the dialog: no default extension is added, and the save dialog asks nothing when

@@ -5,11 +5,17 @@
 #include <string>
 #include <string_view>
 
+#include "base/gbk.h"
+
 namespace lr::ui {
 
 inline constexpr unsigned kCodePageGbk = 936;
 
 std::wstring Wide(std::string_view gbk);
 std::string Gbk(std::wstring_view wide);
+
+// UTF-8 to GBK through UTF-16 with the system's tables: what GBK lacks, and bytes that are
+// not UTF-8, become "?".
+const Utf8ToGbk& SystemUtf8ToGbk();
 
 }  // namespace lr::ui

@@ -19,7 +19,9 @@ constexpr const char* kCaption = "Lanroster 网吧客户机批量命名与地址
 constexpr const char* kAuthorLine = "Lanroster 开发组";
 constexpr const wchar_t* kWebPage = L"https://lanroster.example.com/";
 constexpr const char* kListFilter = "文本文件(*.txt)|*.txt";
-constexpr const char* kImportFilter = "文本文件|*.txt";
+constexpr const char* kImportFilter = "文本文件|*.txt|CSV 文件(*.csv)|*.csv";
+constexpr const char* kExportFilter = "文本文件(*.txt)|*.txt|CSV 文件(*.csv)|*.csv";
+constexpr int kCsvFilterIndex = 2;  // in the import and export filters
 constexpr const char* kDefaultListName = "NetInfo.txt";
 
 struct ColumnSpec {
@@ -423,11 +425,13 @@ void TForm1::SpeedButton3Click() {
 bool TForm1::SaveListAs(ListLayout layout, const char* success_text) {
   ui::FileDialogRequest request;
   request.kind = ui::FileDialogRequest::Kind::kSave;
-  request.filter = kListFilter;
+  request.filter = layout == ListLayout::kExport ? kExportFilter : kListFilter;
   request.file_name = kDefaultListName;
   request.owner = hwnd();
   const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
   if (!chosen.chosen) return true;
+  if (layout == ListLayout::kExport && chosen.filter_index == kCsvFilterIndex)
+    layout = ListLayout::kCsv;
   const ListWriteResult written = WriteListFile(chosen.path, hosts_, layout);
   if (!written.status) {
     ui::ShowErrorBox("无法写入文件 \"" + ui::Gbk(chosen.path.wstring()) + "\"：" +
@@ -457,12 +461,18 @@ void TForm1::SpeedButton4Click() {
     ui::ShowMessage("警告", "您没有选择任何文件，程序无法执行打开操作！", MB_OK | MB_ICONWARNING);
     return;
   }
-  const FileStatus status = ImportListFile(chosen.path, hosts_);
+  const ListFileKind kind = chosen.filter_index == kCsvFilterIndex ? ListFileKind::kCsv
+                                                                    : ListFileKindOf(chosen.path);
+  ListFileContents contents;
+  const FileStatus status = ReadListFile(chosen.path, kind, contents, ui::SystemUtf8ToGbk());
   if (!status) {
     ui::ShowErrorBox("无法读取文件 \"" + ui::Gbk(chosen.path.wstring()) + "\"：" + status.reason);
     return;
   }
+  for (HostRecord& r : contents.records) hosts_.Append(std::move(r));
   HostsChanged();
+  const std::string report = ListFileReport(contents);
+  if (!report.empty()) ui::ShowMessage("导入列表", report, MB_OK | MB_ICONWARNING);
 }
 
 void TForm1::btnInstallClick() {

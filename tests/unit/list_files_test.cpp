@@ -117,11 +117,82 @@ TEST(ListFiles, ExportThenImportGivesTheRecordsBack) {
   EXPECT_EQ(back.At(2), (HostRecord{"192.168.0.2", "", "-", "", ""}));
 }
 
-TEST(ListFiles, SaveOnExitFileImportsWorkgroupIntoTheName) {
-  auto recs =
-      Parse(std::string(kSaveHeader) + "\r\n192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
-  ASSERT_EQ(recs.size(), 1u);
-  EXPECT_EQ(recs[0].name, "WORKGROUP PC5 ");
+// Rows as a NetBIOS scan, an ICMP scan, the record dialog and a CSV file leave them.
+const std::vector<HostRecord> kRoundTripRows = {
+    {"192.168.0.5", "00.0C.29.AB.01.FF", "WORKGROUP      ", "PC01           ", ""},
+    {"192.168.0.6", "00.0C.29.AB.01.FE", "\xCD\xF8\xB0\xC9           ", "\xBC\xC6 1          ", ""},
+    {"192.168.0.7", "00.0C.29.AB.01.FD", "ABCDEFGHIJKLMNO", "PC3", ""},
+    {"192.168.0.8", "00.0C.29.AB.01.FC", "", "PC04           ", ""},
+    {"10.0.0.1", "00-14-78-AA-BB-CC", "-", "-", ""},
+    {"10.0.0.2", "", "-", "name with  spaces ", ""},
+    {"10.0.0.3", "m", "MSHOME", "", ""},
+};
+
+TEST(ListFiles, SaveOnExitAndCsvFilesReadBackEveryRow) {
+  ScratchDir dir;
+  HostList list;
+  for (const HostRecord& r : kRoundTripRows) list.Append(r);
+  for (ListLayout layout : {ListLayout::kSaveOnExit, ListLayout::kCsv}) {
+    ASSERT_TRUE(WriteListFile(dir / "list", list, layout).status.ok);
+    const ListFileKind kind = layout == ListLayout::kCsv ? ListFileKind::kCsv : ListFileKind::kText;
+    ListFileContents back;
+    ASSERT_TRUE(ReadListFile(dir / "list", kind, back).ok);
+    EXPECT_EQ(back.records, kRoundTripRows) << static_cast<int>(layout);
+    EXPECT_TRUE(back.unread.empty());
+  }
+}
+
+TEST(ListFiles, CsvExportQuotesOnlyWhatNeedsIt) {
+  EXPECT_EQ(ListHeader(ListLayout::kCsv), Hex("49 50 B5 D8 D6 B7 2C 4D 41 43 B5 D8 D6 B7 2C"
+                                               "B9 A4 D7 F7 D7 E9 2C BC C6 CB E3 BB FA C3 FB"));
+  EXPECT_EQ(FormatListLine(ListLayout::kCsv, {"1.2.3.4", "a b", "-", "x,\"y\"\r\nz", ""}),
+            "1.2.3.4,a b,-,\"x,\"\"y\"\"\r\nz\"\r\n");
+  EXPECT_EQ(ListFileKindOf("a/NetInfo.CSV"), ListFileKind::kCsv);
+  EXPECT_EQ(ListFileKindOf("a.csv.txt"), ListFileKind::kText);
+}
+
+// Records as "ip|mac|workgroup|name", unread lines as "line:reason".
+std::string Rows(const ListFileContents& c) {
+  std::string out;
+  for (const HostRecord& r : c.records) out += r.ip + "|" + r.mac + "|" + r.workgroup + "|" + r.name + ";";
+  for (const UnreadLine& u : c.unread) out += std::to_string(u.line) + ":" + u.reason + ";";
+  for (size_t line : c.replaced) out += "~" + std::to_string(line) + ";";
+  return out;
+}
+
+TEST(ListFiles, CsvImportReadsWhatSpreadsheetsWrite) {
+  struct Case {
+    std::string_view text;
+    std::string rows;
+  } cases[] = {
+      {"\xEF\xBB\xBFName;ip;Seat\r\nPC1;10.0.0.1;3\r\n\"P;C\"\"2\";10.0.0.2\r\n\xC3\xA9;3\r\n",
+       "10.0.0.1||-|PC1;10.0.0.2||-|P;C\"2;3||-|?;~4;"},
+      {"10.0.0.1\tm\tw\tn\n\n\t\t\t\n10.0.0.2\r", "10.0.0.1|m|w|n;10.0.0.2||-|-;"},
+      {"sep=;\nIP;MAC\n1,2;3\n", "1,2|3|-|-;"},
+      {"IP,,mac,\n1,x,2,,\n\"a\r\nb\",c,\"d\"e\n5,6,7,8,9\n\"1,2\n3,4\n",
+       "1|2|-|-;a\r\nb|de|-|-;3||-|-;5:字段多于表头的列数;6:引号没有闭合;"},
+      {"Name,IP\nPC1\nPC2,10.0.0.2\n", "10.0.0.2||-|PC2;2:缺少 IP 地址一栏;"},
+      {"Name,MAC\nPC1,m\n", "1:表头中没有“IP地址”一栏，文件没有导入;"},
+      {"\xFF\xFE" "I\0P\0", "1:文件是 UTF-16 编码，请另存为 CSV 或 CSV UTF-8 后再导入;"},
+      {"\"", "1:引号没有闭合;"},
+  };
+  for (const Case& c : cases) {
+    ListFileContents got = ParseListFile(c.text, ListFileKind::kCsv);
+    EXPECT_EQ(Rows(got), c.rows) << c.text;
+  }
+}
+
+TEST(ListFiles, ReportListsTwentyUnreadLinesAndTheReplacedOnes) {
+  ListFileContents c;
+  c.records.resize(3);
+  for (size_t i = 1; i <= 22; ++i) c.unread.push_back({i * 2, "x"});
+  c.replaced = {5, 7};
+  const std::string text = ListFileReport(c);
+  EXPECT_NE(text.find("已读入 3 条记录。\n以下 22 行无法读取，已跳过：\n第 2 行：x\n"), std::string::npos);
+  EXPECT_NE(text.find("第 40 行：x\n另有 2 行未列出。"), std::string::npos);
+  EXPECT_EQ(text.find("第 42 行"), std::string::npos);
+  EXPECT_NE(text.find("已换成“?”：第 5、7 行。"), std::string::npos);
+  EXPECT_EQ(ListFileReport(ListFileContents{}), "");
 }
 
 TEST(ListFiles, UnreadableImportAddsNothing) {
