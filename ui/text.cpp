@@ -34,11 +34,12 @@ class SystemConversion : public Utf8ToGbk {
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
     // Bytes that are not UTF-8 arrive as U+FFFD, which GBK lacks, so they are counted below.
-    const int m = WideCharToMultiByte(kCodePageGbk, 0, wide.data(), n, nullptr, 0, nullptr,
-                                      nullptr);
+    const int m = WideCharToMultiByte(kCodePageGbk, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr,
+                                      0, nullptr, nullptr);
     std::string out(static_cast<size_t>(m), '\0');
     BOOL used_default = FALSE;
-    WideCharToMultiByte(kCodePageGbk, 0, wide.data(), n, out.data(), m, "?", &used_default);
+    WideCharToMultiByte(kCodePageGbk, WC_NO_BEST_FIT_CHARS, wide.data(), n, out.data(), m, "?",
+                        &used_default);
     if (used_default) replaced = true;
     return out;
   }

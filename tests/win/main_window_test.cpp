@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, ExportThenImportGivesTheRecordsBack) {
   ASSERT_EQ(dialogs_.size(), 1u);
   EXPECT_EQ(dialogs_[0].kind, ui::FileDialogRequest::Kind::kSave);
   EXPECT_EQ(dialogs_[0].file_name, "NetInfo.txt");
-  EXPECT_EQ(dialogs_[0].filter, "文本文件(*.txt)|*.txt");
+  EXPECT_EQ(dialogs_[0].filter, "文本文件(*.txt)|*.txt|CSV 文件(*.csv)|*.csv");
   EXPECT_EQ(ReadFile(path),
             "   IP\xB5\xD8\xD6\xB7        MAC\xB5\xD8\xD6\xB7       "
             "\xBC\xC6\xCB\xE3\xBB\xFA\xC3\xFB  \r\n"
@@ -185,13 +185,59 @@ TEST_F(MainWindowTest, ExportThenImportGivesTheRecordsBack) {
   dialog_answers_.push_back(Chosen(path));
   form_->SpeedButton4Click();
   EXPECT_EQ(dialogs_.back().kind, ui::FileDialogRequest::Kind::kOpen);
-  EXPECT_EQ(dialogs_.back().filter, "文本文件|*.txt");
+  EXPECT_EQ(dialogs_.back().filter, "文本文件|*.txt|CSV 文件(*.csv)|*.csv");
   ASSERT_EQ(Rows(), 6);
   EXPECT_EQ(form_->Hosts().At(3), Rec("192.168.0.5", "00-11-22-33-44-55", "-", "PC5"));
   EXPECT_EQ(form_->Hosts().At(4), Rec("10.0.0.1", "", "-", "name with spaces"));
   EXPECT_EQ(form_->Hosts().At(5), Rec("10.0.0.2", "m", "-", ""));
   EXPECT_EQ(Cell(5, 2), "-");
   EXPECT_EQ(BoxesCaptioned("提示").size(), 1u);  // the import shows nothing
+}
+
+std::string Utf8(const char8_t* text) {
+  return reinterpret_cast<const char*>(text);
+}
+
+TEST_F(MainWindowTest, CsvExportAndImportFollowTheChosenFilterOrTheName) {
+  const HostRecord scanned = Rec("192.168.0.5", "00.0C.29.AB.01.FF", "WORKGROUP      ", "PC01  ");
+  const HostRecord typed = Rec("10.0.0.1", "", "-", "网吧,\"A\"");
+  AddRecords({scanned, typed});
+  const auto path = dir_ / L"名单";
+  dialog_answers_.push_back(Chosen(path, 2));
+  form_->btnExportClick();
+  EXPECT_EQ(ReadFile(path),
+            "IP\xB5\xD8\xD6\xB7,MAC\xB5\xD8\xD6\xB7,\xB9\xA4\xD7\xF7\xD7\xE9,"
+            "\xBC\xC6\xCB\xE3\xBB\xFA\xC3\xFB\r\n"
+            "192.168.0.5,00.0C.29.AB.01.FF,WORKGROUP      ,PC01  \r\n"
+            "10.0.0.1,,-,\"\xCD\xF8\xB0\xC9,\"\"A\"\"\"\r\n");
+  dialog_answers_.push_back(Chosen(path, 2));
+  form_->SpeedButton4Click();
+  ASSERT_EQ(Rows(), 4);
+  EXPECT_EQ(form_->Hosts().At(2), scanned);
+  EXPECT_EQ(form_->Hosts().At(3), typed);
+  EXPECT_TRUE(BoxesCaptioned("导入列表").empty());
+
+  // A spreadsheet's UTF-8 file with semicolons and its own column order, found by its name.
+  WriteFile(dir_ / L"utf8.CSV", Utf8(u8"\uFEFF计算机名;IP地址;座位\r\nPC-甲;192.168.0.9;A1\r\n"
+                                     u8"网吧한;192.168.0.10;A2\r\n"));
+  // Two bad lines among good ones: an unclosed quote and a field beyond the last column.
+  WriteFile(dir_ / L"bad.csv", "IP,Name\r\n10.0.0.20,A\r\n\"10.0.0.21,B\r\n10.0.0.22,C,x\r\n"
+                               "10.0.0.23,D\r\n");
+  dialog_answers_ = {Chosen(dir_ / L"utf8.CSV"), Chosen(dir_ / L"bad.csv")};
+  form_->SpeedButton4Click();
+  form_->SpeedButton4Click();
+  ASSERT_EQ(Rows(), 8);
+  EXPECT_EQ(form_->Hosts().At(4), Rec("192.168.0.9", "", "-", "PC-\xBC\xD7"));
+  EXPECT_EQ(form_->Hosts().At(5), Rec("192.168.0.10", "", "-", "\xCD\xF8\xB0\xC9?"));
+  EXPECT_EQ(form_->Hosts().At(6), Rec("10.0.0.20", "", "-", "A"));
+  EXPECT_EQ(form_->Hosts().At(7), Rec("10.0.0.23", "", "-", "D"));
+  auto told = BoxesCaptioned("导入列表");
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[0].text, "已读入 2 条记录。\n以下行中有 GBK 无法表示的字符，已换成“?”：第 3 行。");
+  EXPECT_EQ(told[1].text,
+            "已读入 2 条记录。\n以下 2 行无法读取，已跳过：\n第 3 行：引号没有闭合\n"
+            "第 4 行：字段多于表头的列数");
+  EXPECT_EQ(told[1].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONWARNING));
 }
 
 TEST_F(MainWindowTest, ExportRefusesAnEmptyListAndReportsAFileThatCantBeWritten) {

@@ -234,6 +234,11 @@ class MainWindowTest : public ::testing::Test {
     return out;
   }
 
+  void WriteFile(const std::filesystem::path& p, std::string_view bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
   static inline int counter_ = 0;
   std::filesystem::path dir_;
   std::unique_ptr<TForm1> form_;
@@ -296,8 +301,8 @@ inline bool SaveWindowPicture(HWND hwnd, const std::filesystem::path& path) {
   return out.good();
 }
 
-inline ui::FileDialogResult Chosen(const std::filesystem::path& p) {
-  return {true, p};
+inline ui::FileDialogResult Chosen(const std::filesystem::path& p, int filter_index = 1) {
+  return {true, p, filter_index};
 }
 
 inline HostRecord Rec(std::string ip, std::string mac, std::string wg, std::string name) {
