@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-
 namespace lr {
 
 namespace {
@@ -209,8 +208,9 @@ const char* ReadRecord(const std::vector<std::string>& fields, const Columns& co
     const size_t column = columns.ColumnOf(field);
     return column < fields.size() ? fields[column] : std::string(absent);
   };
-  record = HostRecord{fields[ip_column], value(kFieldMac, ""), value(kFieldWorkgroup, kUnknownField),
-                      value(kFieldName, kUnknownField), std::string()};
+  record =
+      HostRecord{fields[ip_column], value(kFieldMac, ""), value(kFieldWorkgroup, kUnknownField),
+                 value(kFieldName, kUnknownField), std::string()};
   return nullptr;
 }
 
@@ -276,8 +276,7 @@ void ParseCsvList(std::string_view text, const Utf8ToGbk& utf8, ListFileContents
         continue;
       }
     }
-    if (std::all_of(r.fields.begin(), r.fields.end(), [](auto& f) { return f.empty(); }))
-      continue;
+    if (std::all_of(r.fields.begin(), r.fields.end(), [](auto& f) { return f.empty(); })) continue;
     HostRecord record;
     if (const char* fault = ReadRecord(r.fields, columns, record)) {
       out.unread.push_back({r.line, fault});

@@ -160,8 +160,8 @@ ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind, const 
   return contents;
 }
 
-FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind,
-                        ListFileContents& out, const Utf8ToGbk& utf8) {
+FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind, ListFileContents& out,
+                        const Utf8ToGbk& utf8) {
   std::string bytes;
   FileStatus status = ReadWholeFile(path, bytes);
   if (status) out = ParseListFile(bytes, kind, utf8);

@@ -76,8 +76,8 @@ ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind,
 
 // Reads the whole file and then parses it as ParseListFile does. When the file can't be
 // read `out` is unchanged and the status names the reason.
-FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind,
-                        ListFileContents& out, const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
+FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind, ListFileContents& out,
+                        const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
 
 // What to tell the administrator after reading `contents` (GBK, lines joined by "\n"): how
 // many records were read, the first 20 unread lines as "第 12 行：…" and how many more, and

@@ -461,8 +461,8 @@ void TForm1::SpeedButton4Click() {
     ui::ShowMessage("警告", "您没有选择任何文件，程序无法执行打开操作！", MB_OK | MB_ICONWARNING);
     return;
   }
-  const ListFileKind kind = chosen.filter_index == kCsvFilterIndex ? ListFileKind::kCsv
-                                                                    : ListFileKindOf(chosen.path);
+  const ListFileKind kind =
+      chosen.filter_index == kCsvFilterIndex ? ListFileKind::kCsv : ListFileKindOf(chosen.path);
   ListFileContents contents;
   const FileStatus status = ReadListFile(chosen.path, kind, contents, ui::SystemUtf8ToGbk());
   if (!status) {

@@ -144,7 +144,7 @@ TEST(ListFiles, SaveOnExitAndCsvFilesReadBackEveryRow) {
 
 TEST(ListFiles, CsvExportQuotesOnlyWhatNeedsIt) {
   EXPECT_EQ(ListHeader(ListLayout::kCsv), Hex("49 50 B5 D8 D6 B7 2C 4D 41 43 B5 D8 D6 B7 2C"
-                                               "B9 A4 D7 F7 D7 E9 2C BC C6 CB E3 BB FA C3 FB"));
+                                              "B9 A4 D7 F7 D7 E9 2C BC C6 CB E3 BB FA C3 FB"));
   EXPECT_EQ(FormatListLine(ListLayout::kCsv, {"1.2.3.4", "a b", "-", "x,\"y\"\r\nz", ""}),
             "1.2.3.4,a b,-,\"x,\"\"y\"\"\r\nz\"\r\n");
   EXPECT_EQ(ListFileKindOf("a/NetInfo.CSV"), ListFileKind::kCsv);
@@ -154,7 +154,8 @@ TEST(ListFiles, CsvExportQuotesOnlyWhatNeedsIt) {
 // Records as "ip|mac|workgroup|name", unread lines as "line:reason".
 std::string Rows(const ListFileContents& c) {
   std::string out;
-  for (const HostRecord& r : c.records) out += r.ip + "|" + r.mac + "|" + r.workgroup + "|" + r.name + ";";
+  for (const HostRecord& r : c.records)
+    out += r.ip + "|" + r.mac + "|" + r.workgroup + "|" + r.name + ";";
   for (const UnreadLine& u : c.unread) out += std::to_string(u.line) + ":" + u.reason + ";";
   for (size_t line : c.replaced) out += "~" + std::to_string(line) + ";";
   return out;
@@ -173,7 +174,9 @@ TEST(ListFiles, CsvImportReadsWhatSpreadsheetsWrite) {
        "1|2|-|-;a\r\nb|de|-|-;3||-|-;5:字段多于表头的列数;6:引号没有闭合;"},
       {"Name,IP\nPC1\nPC2,10.0.0.2\n", "10.0.0.2||-|PC2;2:缺少 IP 地址一栏;"},
       {"Name,MAC\nPC1,m\n", "1:表头中没有“IP地址”一栏，文件没有导入;"},
-      {"\xFF\xFE" "I\0P\0", "1:文件是 UTF-16 编码，请另存为 CSV 或 CSV UTF-8 后再导入;"},
+      {"\xFF\xFE"
+       "I\0P\0",
+       "1:文件是 UTF-16 编码，请另存为 CSV 或 CSV UTF-8 后再导入;"},
       {"\"", "1:引号没有闭合;"},
   };
   for (const Case& c : cases) {
@@ -188,7 +191,8 @@ TEST(ListFiles, ReportListsTwentyUnreadLinesAndTheReplacedOnes) {
   for (size_t i = 1; i <= 22; ++i) c.unread.push_back({i * 2, "x"});
   c.replaced = {5, 7};
   const std::string text = ListFileReport(c);
-  EXPECT_NE(text.find("已读入 3 条记录。\n以下 22 行无法读取，已跳过：\n第 2 行：x\n"), std::string::npos);
+  EXPECT_NE(text.find("已读入 3 条记录。\n以下 22 行无法读取，已跳过：\n第 2 行：x\n"),
+            std::string::npos);
   EXPECT_NE(text.find("第 40 行：x\n另有 2 行未列出。"), std::string::npos);
   EXPECT_EQ(text.find("第 42 行"), std::string::npos);
   EXPECT_NE(text.find("已换成“?”：第 5、7 行。"), std::string::npos);

@@ -221,8 +221,9 @@ TEST_F(MainWindowTest, CsvExportAndImportFollowTheChosenFilterOrTheName) {
   WriteFile(dir_ / L"utf8.CSV", Utf8(u8"\uFEFF计算机名;IP地址;座位\r\nPC-甲;192.168.0.9;A1\r\n"
                                      u8"网吧한;192.168.0.10;A2\r\n"));
   // Two bad lines among good ones: an unclosed quote and a field beyond the last column.
-  WriteFile(dir_ / L"bad.csv", "IP,Name\r\n10.0.0.20,A\r\n\"10.0.0.21,B\r\n10.0.0.22,C,x\r\n"
-                               "10.0.0.23,D\r\n");
+  WriteFile(dir_ / L"bad.csv",
+            "IP,Name\r\n10.0.0.20,A\r\n\"10.0.0.21,B\r\n10.0.0.22,C,x\r\n"
+            "10.0.0.23,D\r\n");
   dialog_answers_ = {Chosen(dir_ / L"utf8.CSV"), Chosen(dir_ / L"bad.csv")};
   form_->SpeedButton4Click();
   form_->SpeedButton4Click();

@@ -80,6 +80,22 @@ TEST_F(MainWindowLab, NetBiosScanListsEveryPcOfTheRangeWithItsNames) {
         SaveWindowPicture(form_->hwnd(), std::filesystem::path(dir) / L"main_window_scan.bmp"));
   }
 
+  // Saved on exit (the window's close query, without the close) and as CSV, then imported:
+  // every row comes back with its padded workgroup and name.
+  const auto saved = dir_ / L"NetInfo.txt";
+  const auto sheet = dir_ / L"NetInfo.csv";
+  dialog_answers_ = {Chosen(saved), Chosen(saved), Chosen(sheet, 2), Chosen(sheet)};
+  ASSERT_TRUE(form_->FormCloseQuery());
+  form_->SpeedButton4Click();
+  form_->btnExportClick();  // the list and its copy
+  form_->SpeedButton4Click();
+  const auto all = Records();
+  ASSERT_EQ(all.size(), 4 * records.size());
+  for (size_t copy = 1; copy < 4; ++copy)
+    EXPECT_TRUE(std::equal(records.begin(), records.end(), all.begin() + copy * records.size()));
+  while (form_->Hosts().Count() > records.size()) form_->Hosts().RemoveAt(records.size());
+  form_->HostsChanged();
+
   // The batch name resolution from the popup menu: every name from the hosts file or "---".
   Menu(TForm1::kN10);
   ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().ResolveRunning(); }, 120000));
