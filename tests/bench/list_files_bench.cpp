@@ -48,4 +48,19 @@ void BM_Import(benchmark::State& state) {
 }
 BENCHMARK(BM_Import)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same list written as CSV and read back.
+void BM_ReadCsv(benchmark::State& state) {
+  const auto path = BenchFile("lr-bench-import.csv");
+  lr::WriteListFile(path, MakeList(static_cast<int>(state.range(0))), lr::ListLayout::kCsv);
+  for (auto _ : state) {
+    lr::ListFileContents contents;
+    auto s = lr::ReadListFile(path, lr::ListFileKind::kCsv, contents);
+    if (!s || contents.records.size() != static_cast<size_t>(state.range(0)))
+      state.SkipWithError("csv");
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ReadCsv)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
