@@ -36,8 +36,10 @@ void AppendField(std::string& line, std::string_view field) {
   line += '"';
 }
 
-// The separator the first line uses most outside quotes; a comma on a tie or when none.
+// The separator the first line that isn't empty uses most outside quotes; a comma on a tie
+// or when none.
 char DetectSeparator(std::string_view text) {
+  text.remove_prefix(std::min(text.find_first_not_of("\r\n"), text.size()));
   size_t comma = 0, semicolon = 0, tab = 0;
   bool quoted = false;
   for (char c : text) {
@@ -266,6 +268,7 @@ void ParseCsvList(std::string_view text, const Utf8ToGbk& utf8, ListFileContents
     bool replaced = false;
     if (is_utf8)
       for (std::string& f : r.fields) f = utf8.Convert(f, replaced);
+    if (std::all_of(r.fields.begin(), r.fields.end(), [](auto& f) { return f.empty(); })) continue;
     if (first) {
       first = false;
       if (ReadHeader(r.fields, columns)) {
@@ -276,7 +279,6 @@ void ParseCsvList(std::string_view text, const Utf8ToGbk& utf8, ListFileContents
         continue;
       }
     }
-    if (std::all_of(r.fields.begin(), r.fields.end(), [](auto& f) { return f.empty(); })) continue;
     HostRecord record;
     if (const char* fault = ReadRecord(r.fields, columns, record)) {
       out.unread.push_back({r.line, fault});

@@ -25,17 +25,19 @@ std::string FormatCsvLine(const HostRecord& record);
 // - GBK; or UTF-8 when the text starts with its byte-order mark, each field converted by
 //   `utf8` (characters GBK lacks become "?", and the line is listed in `out.replaced`). A
 //   UTF-16 text is refused as a whole.
-// - The separator is a comma, a semicolon or a tab, whichever the first line holds most of
-//   outside quotes (a comma when it holds none); a first line "sep=;" names it.
+// - The separator is a comma, a semicolon or a tab, whichever the first line that isn't
+//   empty holds most of outside quotes (a comma when it holds none); a first line "sep=;"
+//   names it.
 // - Lines end at CR LF, CR or LF. A field that starts with a quote runs to the lone quote
 //   that closes it, doubled quotes standing for one and line breaks kept; any bytes after
 //   the closing quote up to the separator are kept as well. No field is trimmed.
+// - Lines whose fields are all empty are passed over.
 // - A first line that names one of the columns "IP地址"/"IP", "MAC地址"/"MAC",
 //   "工作组"/"Workgroup", "计算机名"/"Name" (blanks around them and letter case ignored) is the
 //   header: columns are taken by those names in any order, other columns are ignored. Without
 //   such a line the columns are IP, MAC, workgroup, computer name.
 // - A column the file lacks, or a field a line lacks, gives MAC "" and workgroup and computer
-//   name "-". Lines whose fields are all empty are passed over.
+//   name "-".
 // - Skipped and listed in `out.unread`: a quote that no quote closes (reading goes on at the
 //   next line), a line with fewer fields than the IP column needs, a line with a non-empty
 //   field beyond the last column. A header without an IP column stops the reading there.
