@@ -105,4 +105,11 @@ FileStatus ImportListFile(const std::filesystem::path& path, HostList& list) {
   return status;
 }
 
+FileStatus ReadListFile(const std::filesystem::path& path, std::vector<HostRecord>& records) {
+  std::string bytes;
+  FileStatus status = ReadWholeFile(path, bytes);
+  if (status) records = ParseImport(bytes);
+  return status;
+}
+
 }  // namespace lr

@@ -44,4 +44,8 @@ std::vector<HostRecord> ParseImport(std::string_view bytes);
 // the list is unchanged and the status names the reason.
 FileStatus ImportListFile(const std::filesystem::path& path, HostList& list);
 
+// Reads a list file into records, as the import would append them. When the file can't be
+// read `records` is unchanged and the status names the reason.
+FileStatus ReadListFile(const std::filesystem::path& path, std::vector<HostRecord>& records);
+
 }  // namespace lr
