@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "hostlist/win32/RosterCompare.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
@@ -64,6 +65,7 @@ constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY | FCONTROL, 'G', TForm1::kBtnInstall},
     {FVIRTKEY, VK_F1, TForm1::kBtnHelp},
     {FVIRTKEY | FCONTROL, 'R', TForm1::kN10},
+    {FVIRTKEY | FCONTROL, 'K', TForm1::kRosterItem},
 };
 
 int ButtonCommand(ScanButton button) {
@@ -196,6 +198,7 @@ void TForm1::CreateControls() {
   item(kBtnExport, "导出记录\tCtrl+S");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kN10, "批量解析计算机名\tCtrl+R");
+  item(kRosterItem, "对比花名册...\tCtrl+K");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -489,6 +492,22 @@ void TForm1::N8Click() {
   if (options_.quit) options_.quit();
 }
 
+// Compares the list with a roster file of the administrator's choosing, and may replace it
+// by the roster brought up to date.
+void TForm1::RosterItemClick() {
+  ui::FileDialogRequest request;
+  request.kind = ui::FileDialogRequest::Kind::kOpen;
+  request.filter = kImportFilter;
+  request.owner = hwnd();
+  const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
+  if (!chosen.chosen) return;
+  if (chosen.path.empty()) {
+    ui::ShowMessage("警告", "您没有选择任何文件，程序无法执行打开操作！", MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (TRosterCompareDialog::CompareFile(hwnd(), chosen.path, hosts_)) HostsChanged();
+}
+
 void TForm1::StatusBar1Click() {
   ui::ShellOpen(kWebPage);
 }
@@ -559,6 +578,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kN8:
       N8Click();
+      break;
+    case kRosterItem:
+      RosterItemClick();
       break;
   }
 }
