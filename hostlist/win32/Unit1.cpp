@@ -449,20 +449,27 @@ void TForm1::btnExportClick() {
   SaveListAs(ListLayout::kExport, "全部记录已成功导出!");
 }
 
-void TForm1::SpeedButton4Click() {
+bool TForm1::ChooseListToRead(std::filesystem::path& path) {
   ui::FileDialogRequest request;
   request.kind = ui::FileDialogRequest::Kind::kOpen;
   request.filter = kImportFilter;
   request.owner = hwnd();
   const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
-  if (!chosen.chosen) return;
+  if (!chosen.chosen) return false;
   if (chosen.path.empty()) {
     ui::ShowMessage("警告", "您没有选择任何文件，程序无法执行打开操作！", MB_OK | MB_ICONWARNING);
-    return;
+    return false;
   }
-  const FileStatus status = ImportListFile(chosen.path, hosts_);
+  path = chosen.path;
+  return true;
+}
+
+void TForm1::SpeedButton4Click() {
+  std::filesystem::path path;
+  if (!ChooseListToRead(path)) return;
+  const FileStatus status = ImportListFile(path, hosts_);
   if (!status) {
-    ui::ShowErrorBox("无法读取文件 \"" + ui::Gbk(chosen.path.wstring()) + "\"：" + status.reason);
+    ui::ShowErrorBox("无法读取文件 \"" + ui::Gbk(path.wstring()) + "\"：" + status.reason);
     return;
   }
   HostsChanged();
@@ -495,17 +502,9 @@ void TForm1::N8Click() {
 // Compares the list with a roster file of the administrator's choosing, and may replace it
 // by the roster brought up to date.
 void TForm1::RosterItemClick() {
-  ui::FileDialogRequest request;
-  request.kind = ui::FileDialogRequest::Kind::kOpen;
-  request.filter = kImportFilter;
-  request.owner = hwnd();
-  const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
-  if (!chosen.chosen) return;
-  if (chosen.path.empty()) {
-    ui::ShowMessage("警告", "您没有选择任何文件，程序无法执行打开操作！", MB_OK | MB_ICONWARNING);
-    return;
-  }
-  if (TRosterCompareDialog::CompareFile(hwnd(), chosen.path, hosts_)) HostsChanged();
+  std::filesystem::path path;
+  if (ChooseListToRead(path) && TRosterCompareDialog::CompareFile(hwnd(), path, hosts_))
+    HostsChanged();
 }
 
 void TForm1::StatusBar1Click() {

@@ -138,6 +138,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void SelectionChangedByUser();
   void BeginEditAddress();
   bool SaveListAs(ListLayout layout, const char* success_text);
+  // The open dialog of the list files; false when cancelled or left without a name (said so).
+  bool ChooseListToRead(std::filesystem::path& path);
   static LRESULT CALLBACK LabelEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                         DWORD_PTR data);
 
