@@ -28,6 +28,13 @@ std::string IpKey(std::string_view text) {
   return ParseDottedIPv4(text, address) ? DottedQuad(address) : std::string(text);
 }
 
+// The client's form of a MAC text; empty for text no client could have, all zeros included
+// (an answer without its unit ID), so that such rows never pair with one another.
+std::string MacKey(std::string_view text) {
+  std::string mac = ClientMacForm(text);
+  return mac == "00-00-00-00-00-00" ? std::string() : mac;
+}
+
 // "-" and "---": the list's marks for a name that is not known.
 bool NameUnknown(std::string_view name) {
   name = Trimmed(name);
@@ -74,7 +81,7 @@ RosterComparison CompareWithRoster(const std::vector<HostRecord>& roster,
                                    const std::vector<HostRecord>& scan) {
   Index scan_by_mac, scan_by_ip;
   for (size_t i = 0; i < scan.size(); ++i) {
-    if (std::string mac = ClientMacForm(scan[i].mac); !mac.empty())
+    if (std::string mac = MacKey(scan[i].mac); !mac.empty())
       scan_by_mac[std::move(mac)].push_back(i);
     if (std::string ip = IpKey(scan[i].ip); !ip.empty()) scan_by_ip[std::move(ip)].push_back(i);
   }
@@ -98,8 +105,10 @@ RosterComparison CompareWithRoster(const std::vector<HostRecord>& roster,
                        ? RosterStatus::kSame
                        : RosterStatus::kNotApplied;
     } else {
-      row.scan = TakeFirst(scan_by_ip, IpKey(want.ip), taken,
-                           [&](size_t s) { return NamesAgree(want.name, scan[s].name); });
+      // Only a MAC the scan could read may replace the roster's.
+      row.scan = TakeFirst(scan_by_ip, IpKey(want.ip), taken, [&](size_t s) {
+        return NamesAgree(want.name, scan[s].name) && !MacKey(scan[s].mac).empty();
+      });
       if (row.scan != RosterRow::kNone) row.status = RosterStatus::kNicChanged;
     }
     result.rows.push_back(row);

@@ -2,8 +2,9 @@
 // cycles): one row per PC with its status, the summary line, sorting the rows by a column,
 // and the merged list (the roster brought up to date with what the scan found).
 //
-// Rows pair by MAC first (the client's form of any MAC text on either side), then the
-// roster rows left over by IP address together with the computer name. Computer names
+// Rows pair by MAC first (the client's form of any MAC text on either side; all zeros is no
+// MAC), then the roster rows left over by IP address together with the computer name, with
+// a scanned row whose MAC could be read (it may replace the roster's). Computer names
 // compare without the NetBIOS padding and without regard to ASCII letter case; a name that
 // is not known ("-", or "---" after a failed lookup) on either side is not held against a row.
 #pragma once
