@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "hostlist/win32/RosterCompare.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
@@ -66,6 +67,7 @@ constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY | FCONTROL, 'G', TForm1::kBtnInstall},
     {FVIRTKEY, VK_F1, TForm1::kBtnHelp},
     {FVIRTKEY | FCONTROL, 'R', TForm1::kN10},
+    {FVIRTKEY | FCONTROL, 'K', TForm1::kRosterItem},
 };
 
 int ButtonCommand(ScanButton button) {
@@ -198,6 +200,7 @@ void TForm1::CreateControls() {
   item(kBtnExport, "导出记录\tCtrl+S");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kN10, "批量解析计算机名\tCtrl+R");
+  item(kRosterItem, "对比花名册...\tCtrl+K");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -450,23 +453,30 @@ void TForm1::btnExportClick() {
   SaveListAs(ListLayout::kExport, "全部记录已成功导出!");
 }
 
-void TForm1::SpeedButton4Click() {
+bool TForm1::ChooseListToRead(std::filesystem::path& path, ListFileKind& kind) {
   ui::FileDialogRequest request;
   request.kind = ui::FileDialogRequest::Kind::kOpen;
   request.filter = kImportFilter;
   request.owner = hwnd();
   const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
-  if (!chosen.chosen) return;
+  if (!chosen.chosen) return false;
   if (chosen.path.empty()) {
     ui::ShowMessage("警告", "您没有选择任何文件，程序无法执行打开操作！", MB_OK | MB_ICONWARNING);
-    return;
+    return false;
   }
-  const ListFileKind kind =
-      chosen.filter_index == kCsvFilterIndex ? ListFileKind::kCsv : ListFileKindOf(chosen.path);
+  path = chosen.path;
+  kind = chosen.filter_index == kCsvFilterIndex ? ListFileKind::kCsv : ListFileKindOf(chosen.path);
+  return true;
+}
+
+void TForm1::SpeedButton4Click() {
+  std::filesystem::path path;
+  ListFileKind kind;
+  if (!ChooseListToRead(path, kind)) return;
   ListFileContents contents;
-  const FileStatus status = ReadListFile(chosen.path, kind, contents, ui::SystemUtf8ToGbk());
+  const FileStatus status = ReadListFile(path, kind, contents, ui::SystemUtf8ToGbk());
   if (!status) {
-    ui::ShowErrorBox("无法读取文件 \"" + ui::Gbk(chosen.path.wstring()) + "\"：" + status.reason);
+    ui::ShowErrorBox("无法读取文件 \"" + ui::Gbk(path.wstring()) + "\"：" + status.reason);
     return;
   }
   for (HostRecord& r : contents.records) hosts_.Append(std::move(r));
@@ -497,6 +507,15 @@ void TForm1::N8Click() {
   // program's loop ends as soon as the scan click returns.
   if (in_scan_click_ > 0) scan_->StopClick();
   if (options_.quit) options_.quit();
+}
+
+// Compares the list with a roster file of the administrator's choosing, and may replace it
+// by the roster brought up to date.
+void TForm1::RosterItemClick() {
+  std::filesystem::path path;
+  ListFileKind kind;
+  if (ChooseListToRead(path, kind) && TRosterCompareDialog::CompareFile(hwnd(), path, kind, hosts_))
+    HostsChanged();
 }
 
 void TForm1::StatusBar1Click() {
@@ -569,6 +588,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kN8:
       N8Click();
+      break;
+    case kRosterItem:
+      RosterItemClick();
       break;
   }
 }

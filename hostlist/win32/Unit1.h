@@ -49,6 +49,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kBtnHelp,  // also N6
     kN10,      // 批量解析计算机名
     kN8,       // 退出程序
+    // 对比花名册...
+    kRosterItem,
   };
   // Child control ids.
   enum : int {
@@ -101,6 +103,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void btnHelpClick();
   void N10Click();
   void N8Click();
+  void RosterItemClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).
@@ -135,6 +138,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void SelectionChangedByUser();
   void BeginEditAddress();
   bool SaveListAs(ListLayout layout, const char* success_text);
+  // The open dialog of the list files; false when cancelled or left without a name (said so).
+  bool ChooseListToRead(std::filesystem::path& path, ListFileKind& kind);
   static LRESULT CALLBACK LabelEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                         DWORD_PTR data);
 

@@ -72,6 +72,9 @@ run_group() {
 ip -n "$LRLAB_SCAN_NS" neigh flush all
 run_group icmp 'MainWindowLab.Icmp*'
 run_group netbios 'MainWindowLab.NetBios*'
+# A scan held against a roster file: the comparison dialog (its picture too) and the merge.
+run_group roster 'MainWindowLab.Roster*'
+[ -f "$SHOTS/roster_compare.png" ] && echo "picture: $SHOTS/roster_compare.png"
 
 if [ -f "$SHOTS/main_window_scan.bmp" ] && [ -x /usr/bin/convert ]; then
   /usr/bin/convert "$SHOTS/main_window_scan.bmp" "$SHOTS/main_window_scan.png" &&

@@ -1,6 +1,7 @@
 // The main window driven with window messages: its controls as shown, delete, sorting,
 // in-place edit of the address, the list files, the client-configuration button, help,
 // the status-bar link, and every way of closing.
+#include "hostlist/win32/RosterCompare.h"
 #include "tests/win/main_window_test_support.h"
 
 namespace lr::test {
@@ -260,20 +261,43 @@ TEST_F(MainWindowTest, ExportRefusesAnEmptyListAndReportsAFileThatCantBeWritten)
   EXPECT_TRUE(BoxesCaptioned("提示").empty());
 }
 
-TEST_F(MainWindowTest, ImportCancelledEmptyOrUnreadableChangesNothing) {
+TEST_F(MainWindowTest, ImportOrRosterCancelledEmptyOrUnreadableChangesNothing) {
   AddRecords({Rec("1", "a", "-", "x")});
-  dialog_answers_.push_back({});
-  form_->SpeedButton4Click();
-  EXPECT_TRUE(boxes_.empty());
-  dialog_answers_.push_back(Chosen(L""));
-  form_->SpeedButton4Click();
+  for (auto read : {&TForm1::SpeedButton4Click, &TForm1::RosterItemClick}) {
+    boxes_.clear();
+    dialog_answers_.push_back({});
+    (form_.get()->*read)();
+    EXPECT_TRUE(boxes_.empty());
+    dialog_answers_.push_back(Chosen(L""));
+    (form_.get()->*read)();
+    auto warn = BoxesCaptioned("警告");
+    ASSERT_EQ(warn.size(), 1u);
+    EXPECT_EQ(warn[0].text, "您没有选择任何文件，程序无法执行打开操作！");
+    dialog_answers_.push_back(Chosen(dir_ / L"absent.txt"));
+    (form_.get()->*read)();
+    EXPECT_EQ(BoxesCaptioned(ui::kErrorCaption).size(), 1u);
+    EXPECT_EQ(Rows(), 1);
+  }
+}
+
+// A sweep that adds a PC while the comparison is up: merging what was compared would drop
+// it, so the merge is refused.
+TEST_F(MainWindowTest, RosterMergeIsRefusedWhenTheListChangedMeanwhile) {
+  AddRecords({Rec("10.0.0.1", "00-11-22-33-44-01", "-", "PC1")});
+  const auto roster = dir_ / L"roster.txt";
+  ASSERT_TRUE(WriteListFile(roster, form_->Hosts(), ListLayout::kExport).status.ok);
+  later_.Post([&] {
+    HWND dlg = FindWindowW(TRosterCompareDialog::kClassName, nullptr);
+    form_->Hosts().InsertTop(Rec("10.0.0.2", "00-11-22-33-44-02", "WG", "PC2"));
+    SendMessageW(GetDlgItem(dlg, TRosterCompareDialog::kBtnMerge), BM_CLICK, 0, 0);
+  });
+  dialog_answers_.push_back(Chosen(roster));
+  Menu(TForm1::kRosterItem);
   auto warn = BoxesCaptioned("警告");
   ASSERT_EQ(warn.size(), 1u);
-  EXPECT_EQ(warn[0].text, "您没有选择任何文件，程序无法执行打开操作！");
-  dialog_answers_.push_back(Chosen(dir_ / L"absent.txt"));
-  form_->SpeedButton4Click();
-  EXPECT_EQ(BoxesCaptioned(ui::kErrorCaption).size(), 1u);
-  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(warn[0].text, "对比之后列表又有了变化，请重新对比后再合并。");
+  ASSERT_EQ(form_->Hosts().Count(), 2u);
+  EXPECT_EQ(form_->Hosts().At(1).workgroup, "-");
 }
 
 TEST_F(MainWindowTest, ClientConfigurationNeedsARecord) {

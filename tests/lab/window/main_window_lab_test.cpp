@@ -4,9 +4,13 @@
 // Runs only inside the lab's scanner namespace (the lab guard ends it elsewhere).
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
+#include "hostlist/field_texts.h"
+#include "hostlist/win32/RosterCompare.h"
 #include "tests/lab/discovery/lab_env.h"
 #include "tests/win/main_window_test_support.h"
+#include "tests/win/screenshot.h"
 
 namespace lr::test {
 namespace {
@@ -156,6 +160,111 @@ TEST_F(MainWindowLab, IcmpStopBeforeTheNextEchoLeavesTheListEmpty) {
   EXPECT_EQ(Rows(), 0);
   EXPECT_FALSE(form_->ButtonEnabled(TForm1::kBtnStop));
   EXPECT_FALSE(IsWindowVisible(form_->control(TForm1::kPanel1)));
+}
+
+// After a scan, a roster that differs by one MAC, one name, one PC it lacks and one PC the
+// lab lacks: "关闭" leaves the list alone, "合并到列表" makes it the roster brought up to date.
+TEST_F(MainWindowLab, RosterComparisonGivesOneRowOfEachStatusAndMerges) {
+  SetScan("192.168.0.18", "192.168.0.29", "NetBios", "100");  // the end is not queried
+  Toolbar(TForm1::kBtnScan);
+  ASSERT_TRUE(NbtSweepEnded());
+  Pump();
+  const std::vector<HostRecord> scanned = Records();
+  auto at = [&](const char* ip) {
+    auto it = std::find_if(scanned.begin(), scanned.end(), [&](auto& r) { return r.ip == ip; });
+    EXPECT_NE(it, scanned.end()) << ip;
+    return it == scanned.end() ? HostRecord{} : *it;
+  };
+  // The roster as kept by hand: client MACs, names without padding, in address order.
+  HostList roster;
+  for (int last = 18; last <= 28; ++last) {
+    HostRecord r = at(("192.168.0." + std::to_string(last)).c_str());
+    r.mac = ClientMacForm(r.mac);
+    r.name = r.name.substr(0, r.name.find(' '));
+    if (last == 21) r.mac = "00-0C-29-AB-09-21";  // its adapter was replaced
+    if (last == 22) r.name = "PC22X";             // the clone kept another name
+    if (last != 23) roster.Append(r);             // a PC bought since
+  }
+  roster.Append(Rec("192.168.0.99", "00-0C-29-AB-09-99", "-", "PC99"));  // switched off
+  const auto roster_file = dir_ / L"roster.txt";
+  ASSERT_TRUE(WriteListFile(roster_file, roster, ListLayout::kExport).status.ok);
+
+  struct Seen {
+    std::string summary;
+    std::map<std::string, std::string> status_by_ip;  // a roster IP, or a scanned one for 新增
+    std::string first, last;                          // statuses after the header click
+  } seen;
+  auto answer_with = [&](int button) {
+    later_.Post([&, button] {
+      HWND dlg = FindWindowW(TRosterCompareDialog::kClassName, nullptr);
+      ASSERT_NE(dlg, nullptr);
+      HWND list = GetDlgItem(dlg, TRosterCompareDialog::kList);
+      auto cell = [&](int row, int col) {
+        wchar_t buf[256] = {};
+        LVITEMW item{};
+        item.iSubItem = col;
+        item.pszText = buf;
+        item.cchTextMax = 256;
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        return ui::Gbk(buf);
+      };
+      seen.summary = ui::GetText(GetDlgItem(dlg, TRosterCompareDialog::kSummary));
+      const int rows = ListView_GetItemCount(list);
+      for (int i = 0; i < rows; ++i) {
+        const std::string ip = cell(i, kRosterColIp);
+        seen.status_by_ip[ip.empty() ? cell(i, kRosterColScanIp) : ip] = cell(i, kRosterColStatus);
+      }
+      if (const wchar_t* dir = _wgetenv(L"LR_WINDOW_FIGURES"); dir && button == IDCANCEL) {
+        RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT r;
+        GetWindowRect(dlg, &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        const auto png = lr::testing::EncodePng(w, h, lr::testing::Capture(dlg, w, h, true));
+        std::ofstream(std::filesystem::path(dir) / L"roster_compare.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()),
+                   static_cast<std::streamsize>(png.size()));
+      }
+      // A click on the status header, as the mouse gives it.
+      HWND header = ListView_GetHeader(list);
+      RECT col{};
+      Header_GetItemRect(header, kRosterColStatus, &col);
+      const LPARAM pt = MAKELPARAM((col.left + col.right) / 2, (col.top + col.bottom) / 2);
+      SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, pt);
+      SendMessageW(header, WM_LBUTTONUP, 0, pt);
+      seen.first = cell(0, kRosterColStatus);
+      seen.last = cell(rows - 1, kRosterColStatus);
+      SendMessageW(GetDlgItem(dlg, button), BM_CLICK, 0, 0);
+    });
+  };
+
+  dialog_answers_.push_back(Chosen(roster_file));
+  answer_with(IDCANCEL);
+  Menu(TForm1::kRosterItem);
+  const size_t n = scanned.size();
+  EXPECT_EQ(seen.summary, "一致 " + std::to_string(n - 3) +
+                              " 台，未生效 1 台，已换网卡 1 台，未找到 1 台，新增 1 台");
+  const std::map<std::string, std::string> special = {{"192.168.0.21", "已换网卡"},
+                                                      {"192.168.0.22", "未生效"},
+                                                      {"192.168.0.23", "新增"},
+                                                      {"192.168.0.99", "未找到"}};
+  EXPECT_EQ(seen.status_by_ip.size(), n + 1);
+  for (const auto& [ip, status] : seen.status_by_ip)
+    EXPECT_EQ(status, special.count(ip) ? special.at(ip) : "一致") << ip;
+  EXPECT_EQ(seen.first, "一致");
+  EXPECT_EQ(seen.last, "新增");
+  EXPECT_EQ(Records(), scanned);  // "关闭" changes nothing
+
+  dialog_answers_.push_back(Chosen(roster_file));
+  answer_with(TRosterCompareDialog::kBtnMerge);
+  Shortcut(TForm1::kRosterItem);  // Ctrl+K
+  std::vector<HostRecord> want;
+  for (size_t i = 0; i < roster.Count(); ++i) want.push_back(roster.At(i));
+  for (auto& r : want) r.workgroup = "-";  // the export layout has no workgroup
+  want[3].mac = at("192.168.0.21").mac;    // the adapter the scan found
+  want.push_back(at("192.168.0.23"));
+  EXPECT_EQ(Records(), want);
+  EXPECT_EQ(Rows(), static_cast<int>(want.size()));
 }
 
 }  // namespace

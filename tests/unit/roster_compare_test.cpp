@@ -1,0 +1,106 @@
+#include "hostlist/roster_compare.h"
+
+#include <gtest/gtest.h>
+
+namespace lr {
+namespace {
+
+using S = RosterStatus;
+constexpr size_t kNo = RosterRow::kNone;
+
+HostRecord R(std::string ip, std::string mac, std::string name) {
+  return HostRecord{std::move(ip), std::move(mac), "-", std::move(name), ""};
+}
+
+struct Want {
+  S status;
+  size_t roster, scan;
+};
+
+TEST(RosterCompare, PairsByMacThenByAddressAndName) {
+  const struct {
+    const char* what;
+    std::vector<HostRecord> roster, scan;
+    std::vector<Want> rows;
+  } cases[] = {
+      {"MAC in any form, NetBIOS padding and letter case",
+       {R("192.168.0.5", "00-11-22-33-44-05", "pc5")},
+       {R("192.168.0.5", "00.11.22.33.44.05", "PC5            ")},
+       {{S::kSame, 0, 0}}},
+      {"an unknown name is not held against the row",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.6", "00-11-22-33-44-06", "PC6")},
+       {R("10.0.0.5", "00-11-22-33-44-05", "-"), R("10.0.0.6", "00-11-22-33-44-99", "---")},
+       {{S::kSame, 0, 0}, {S::kNicChanged, 1, 1}}},
+      {"the master's address or name still on the clone",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.6", "00:11:22:33:44:06", "PC6")},
+       {R("10.0.0.1", "001122334405", "PC5"), R("10.0.0.6", "00-11-22-33-44-06", "MASTER")},
+       {{S::kNotApplied, 0, 0}, {S::kNotApplied, 1, 1}}},
+      {"the adapter is matched before the address",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.6", "00-11-22-33-44-06", "PC6")},
+       {R("10.0.0.5", "00-11-22-33-44-06", "PC5")},
+       {{S::kMissing, 0, kNo}, {S::kNotApplied, 1, 0}}},
+      {"same address under another MAC: a new adapter only when the name agrees too",
+       {R("10.0.0.7", "00-11-22-33-44-07", "PC7"), R("10.0.0.8", "", "PC8"),
+        R("10.0.0.9", "00-11-22-33-44-09", "PC9")},
+       {R("10.0.0.9", "00-11-22-33-44-99", "OTHER"), R("10.0.0.8", "00-11-22-33-44-08", "pc8"),
+        R("10.0.0.7", "00-11-22-33-44-77", "PC7")},
+       {{S::kNicChanged, 0, 2}, {S::kNicChanged, 1, 1}, {S::kMissing, 2, kNo}, {S::kNew, kNo, 0}}},
+      {"a MAC no client has pairs nothing and replaces nothing",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.8", "00-00-00-00-00-00", "PC8")},
+       {R("10.0.0.5", "", "PC5"), R("10.0.0.7", "00.00.00.00.00.00", "PC7")},
+       {{S::kMissing, 0, kNo}, {S::kMissing, 1, kNo}, {S::kNew, kNo, 0}, {S::kNew, kNo, 1}}},
+      {"each scanned row pairs once",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5")},
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.5", "00-11-22-33-44-05", "PC5")},
+       {{S::kSame, 0, 0}, {S::kNew, kNo, 1}}},
+      {"nothing to compare", {}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    const RosterComparison got = CompareWithRoster(c.roster, c.scan);
+    ASSERT_EQ(got.rows.size(), c.rows.size()) << c.what;
+    size_t counts[kRosterStatusCount] = {};
+    for (size_t i = 0; i < c.rows.size(); ++i) {
+      EXPECT_EQ(got.rows[i].status, c.rows[i].status) << c.what << " row " << i;
+      EXPECT_EQ(got.rows[i].roster, c.rows[i].roster) << c.what << " row " << i;
+      EXPECT_EQ(got.rows[i].scan, c.rows[i].scan) << c.what << " row " << i;
+      ++counts[static_cast<int>(c.rows[i].status)];
+    }
+    EXPECT_TRUE(std::equal(counts, counts + kRosterStatusCount, got.counts)) << c.what;
+  }
+}
+
+TEST(RosterCompare, SummarySortAndMerge) {
+  const std::vector<HostRecord> roster = {
+      R("10.0.0.10", "00-11-22-33-44-10", "PC10"), R("10.0.0.9", "00-11-22-33-44-09", "PC9"),
+      R("10.0.0.7", "00-11-22-33-44-07", "PC7"), R("10.0.0.2", "00-11-22-33-44-02", "PC2")};
+  const std::vector<HostRecord> scan = {
+      R("10.0.0.30", "00.11.22.33.44.30", "NEW30"), R("10.0.0.7", "00.11.22.33.44.77", "PC7"),
+      R("10.0.0.9", "00.11.22.33.44.09", "MASTER"), R("10.0.0.10", "00.11.22.33.44.10", "PC10")};
+  const RosterComparison c = CompareWithRoster(roster, scan);
+  EXPECT_EQ(RosterSummary(c), "一致 1 台，未生效 1 台，已换网卡 1 台，未找到 1 台，新增 1 台");
+
+  // Merged: the roster's rows, the scanned MAC on the changed adapter, the new PC last.
+  std::vector<HostRecord> want = roster;
+  want[2].mac = "00.11.22.33.44.77";
+  want.push_back(scan[0]);
+  EXPECT_EQ(MergeRoster(c, roster, scan), want);
+
+  const struct {
+    int column;
+    bool ascending;
+    std::vector<size_t> order;
+  } sorts[] = {
+      {kRosterColIp, true, {3, 2, 1, 0, 4}},      // by value, the new PC's empty cell last
+      {kRosterColIp, false, {4, 0, 1, 2, 3}},     // 10.0.0.10 ahead of 10.0.0.9
+      {kRosterColStatus, true, {0, 1, 2, 3, 4}},  // 一致 未生效 已换网卡 未找到 新增
+      {kRosterColScanName, true, {3, 1, 4, 0, 2}},  // letter case aside
+  };
+  for (const auto& s : sorts) {
+    std::vector<size_t> order = {0, 1, 2, 3, 4};
+    SortRosterRows(order, s.column, s.ascending, c, roster, scan);
+    EXPECT_EQ(order, s.order) << "column " << s.column;
+  }
+}
+
+}  // namespace
+}  // namespace lr
