@@ -17,6 +17,7 @@
 #include "hostlist/host_list.h"
 #include "hostlist/list_files.h"
 #include "hostlist/list_selection.h"
+#include "hostlist/name_pattern.h"
 #include "hostlist/win32/Add.h"
 #include "hostlist/win32/Unit1_address.h"
 #include "scanner/scan_view.h"
@@ -32,6 +33,9 @@ struct TForm1Options {
   std::function<void()> show_generator;
   // Ends the program's message loop (the menu exit, and the end of a closing).
   std::function<void()> quit;
+  // The subnet mask the generator last used (dotted), for the batch naming's addresses;
+  // empty when there is none.
+  std::function<std::string()> generator_mask;
 };
 
 class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
@@ -49,6 +53,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kBtnHelp,  // also N6
     kN10,      // 批量解析计算机名
     kN8,       // 退出程序
+    // 批量命名
+    kNamePattern,
   };
   // Child control ids.
   enum : int {
@@ -101,6 +107,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void btnHelpClick();
   void N10Click();
   void N8Click();
+  void NamePatternClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).
@@ -166,6 +173,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   bool edit_escaped_ = false;
   int in_scan_click_ = 0;
   bool close_pending_ = false;
+  NamePattern name_pattern_;  // the batch naming dialog's inputs, kept for its next opening
 };
 
 }  // namespace lr
