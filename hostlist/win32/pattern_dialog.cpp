@@ -166,7 +166,7 @@ void TPatternDialog::Refresh() {
   ShowPlan();
 }
 
-void TPatternDialog::ShowPlan() {
+void TPatternDialog::ShowPlan(const std::string& note) {
   HWND list = Item(kList);
   SendMessageW(list, LVM_SETITEMCOUNT, plan_.rows.size(), 0);
   InvalidateRect(list, nullptr, FALSE);
@@ -185,7 +185,7 @@ void TPatternDialog::ShowPlan() {
   } else {
     summary = StrFormat("确定后将改写 %u 条记录。", static_cast<unsigned>(plan_.rows.size()));
   }
-  ui::SetText(Item(kLblSummary), summary);
+  ui::SetText(Item(kLblSummary), note + summary);
   EnableWindow(Item(kBtnOk), plan_.Writable());
 }
 
@@ -196,7 +196,7 @@ void TPatternDialog::OkClick() {
   PatternPlan now = Plan();
   if (!(now == plan_)) {
     plan_ = std::move(now);
-    ShowPlan();
+    ShowPlan("列表已变化，预览已更新。");
     return;
   }
   written_ = ApplyNamePattern(hosts_, plan_) > 0;

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "hostlist/host_list.h"
 #include "hostlist/name_pattern.h"
@@ -61,7 +63,7 @@ class TPatternDialog : public ui::Window {
   std::vector<size_t> Chosen() const;
   PatternPlan Plan() const;
   void Refresh();
-  void ShowPlan();
+  void ShowPlan(const std::string& note = {});
   void OkClick();
   HWND Item(int id) const { return GetDlgItem(hwnd(), id); }
   bool Checked(int id) const;
