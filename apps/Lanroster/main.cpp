@@ -6,6 +6,7 @@
 
 #include "hostlist/win32/Add.h"
 #include "hostlist/win32/Unit1.h"
+#include "package/client_settings.h"
 #include "package/win32/Setup.h"
 #include "ui/modal.h"
 
@@ -18,6 +19,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   options.quit = [] { PostQuitMessage(0); };
   options.show_generator = [&form2] {
     if (form2) form2->ShowModal();
+  };
+  // The mask of the settings file the generator last wrote (it survives the session).
+  options.generator_mask = [] {
+    const lr::Profile settings = lr::ReadProfileFile(lr::kSettingsPathRead);
+    return settings.Get(lr::kSectionAutoSet, lr::kKeyMask).value_or(std::string());
   };
 
   lr::TForm1 form1(std::move(options));

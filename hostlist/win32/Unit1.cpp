@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "hostlist/win32/RosterCompare.h"
+#include "hostlist/win32/pattern_dialog.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
@@ -68,6 +69,7 @@ constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY, VK_F1, TForm1::kBtnHelp},
     {FVIRTKEY | FCONTROL, 'R', TForm1::kN10},
     {FVIRTKEY | FCONTROL, 'K', TForm1::kRosterItem},
+    {FVIRTKEY | FCONTROL, 'M', TForm1::kNamePattern},
 };
 
 int ButtonCommand(ScanButton button) {
@@ -201,6 +203,7 @@ void TForm1::CreateControls() {
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kN10, "批量解析计算机名\tCtrl+R");
   item(kRosterItem, "对比花名册...\tCtrl+K");
+  item(kNamePattern, "批量命名...\tCtrl+M");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -518,6 +521,14 @@ void TForm1::RosterItemClick() {
     HostsChanged();
 }
 
+void TForm1::NamePatternClick() {
+  name_pattern_.mask = options_.generator_mask ? options_.generator_mask() : std::string();
+  if (TPatternDialog::Run(hwnd(), hosts_, SelectedRecord(), name_pattern_)) {
+    HostsChanged();
+    RefreshList();
+  }
+}
+
 void TForm1::StatusBar1Click() {
   ui::ShellOpen(kWebPage);
 }
@@ -591,6 +602,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kRosterItem:
       RosterItemClick();
+      break;
+    case kNamePattern:
+      NamePatternClick();
       break;
   }
 }

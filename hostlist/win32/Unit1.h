@@ -17,6 +17,7 @@
 #include "hostlist/host_list.h"
 #include "hostlist/list_files.h"
 #include "hostlist/list_selection.h"
+#include "hostlist/name_pattern.h"
 #include "hostlist/win32/Add.h"
 #include "hostlist/win32/Unit1_address.h"
 #include "scanner/scan_view.h"
@@ -32,6 +33,9 @@ struct TForm1Options {
   std::function<void()> show_generator;
   // Ends the program's message loop (the menu exit, and the end of a closing).
   std::function<void()> quit;
+  // The subnet mask the generator last used (dotted), for the batch naming's addresses;
+  // empty when there is none.
+  std::function<std::string()> generator_mask;
 };
 
 class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
@@ -51,6 +55,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kN8,       // 退出程序
     // 对比花名册...
     kRosterItem,
+    // 批量命名
+    kNamePattern,
   };
   // Child control ids.
   enum : int {
@@ -104,6 +110,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void N10Click();
   void N8Click();
   void RosterItemClick();
+  void NamePatternClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).
@@ -171,6 +178,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   bool edit_escaped_ = false;
   int in_scan_click_ = 0;
   bool close_pending_ = false;
+  NamePattern name_pattern_;  // the batch naming dialog's inputs, kept for its next opening
 };
 
 }  // namespace lr

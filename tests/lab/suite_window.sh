@@ -75,9 +75,15 @@ run_group netbios 'MainWindowLab.NetBios*'
 # A scan held against a roster file: the comparison dialog (its picture too) and the merge.
 run_group roster 'MainWindowLab.Roster*'
 [ -f "$SHOTS/roster_compare.png" ] && echo "picture: $SHOTS/roster_compare.png"
+# The batch naming over a scan of the whole lab; its dialog's picture is pattern_dialog.png.
+run_group pattern 'MainWindowLab.Pattern*'
 
 if [ -f "$SHOTS/main_window_scan.bmp" ] && [ -x /usr/bin/convert ]; then
   /usr/bin/convert "$SHOTS/main_window_scan.bmp" "$SHOTS/main_window_scan.png" &&
     rm -f "$SHOTS/main_window_scan.bmp" && echo "picture: $SHOTS/main_window_scan.png"
+fi
+if [ -f "$SHOTS/pattern_dialog.bmp" ] && [ -x /usr/bin/convert ]; then
+  /usr/bin/convert "$SHOTS/pattern_dialog.bmp" "$SHOTS/pattern_dialog.png" &&
+    rm -f "$SHOTS/pattern_dialog.bmp" && echo "picture: $SHOTS/pattern_dialog.png"
 fi
 finish

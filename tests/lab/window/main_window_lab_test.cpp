@@ -9,6 +9,9 @@
 #include "hostlist/field_texts.h"
 #include "hostlist/win32/RosterCompare.h"
 #include "tests/lab/discovery/lab_env.h"
+#include "base/format.h"
+#include "hostlist/win32/ip_edit.h"
+#include "hostlist/win32/pattern_dialog.h"
 #include "tests/win/main_window_test_support.h"
 #include "tests/win/screenshot.h"
 
@@ -127,6 +130,82 @@ TEST_F(MainWindowLab, NetBiosStopEndsTheSweepWithTheEndTexts) {
   EXPECT_EQ(form_->StatusText(0), "扫描成功完成！");
   EXPECT_EQ(form_->StatusText(1).rfind("扫描成功完成！共发现主机数：", 0), 0u);
   EXPECT_LT(form_->Hosts().Count(), lab::LoadLabPcs().size());
+}
+
+// The batch naming over the rows of a NetBIOS scan of the whole lab: the dialog driven
+// through its controls, its preview read back before each "确定".
+TEST_F(MainWindowLab, PatternNamesTheScannedRowsInAddressOrder) {
+  SetScan("192.168.0.1", "192.168.0.254", "NetBios", "100");
+  Toolbar(TForm1::kBtnScan);
+  ASSERT_TRUE(NbtSweepEnded());
+  Pump();
+  std::vector<std::string> ips;
+  for (const auto& pc : lab::LoadLabPcs()) ips.push_back(pc.ip);
+  std::sort(ips.begin(), ips.end(), [](auto& a, auto& b) { return LastOctet(a) < LastOctet(b); });
+  ASSERT_EQ(form_->Hosts().Count(), ips.size());
+  ASSERT_EQ(ips.size(), 24u);
+
+  // Runs the dialog from the popup menu; `drive` sets its controls, then "确定" is clicked.
+  auto name_by = [&](const std::function<void(HWND)>& drive) {
+    later_.Post([&] {
+      HWND dlg = FindWindowW(TPatternDialog::kClassName, nullptr);
+      ASSERT_TRUE(dlg && IsWindowVisible(dlg));
+      drive(dlg);
+      SendMessageW(GetDlgItem(dlg, TPatternDialog::kBtnOk), BM_CLICK, 0, 0);
+    });
+    Menu(TForm1::kNamePattern);
+    Pump();
+  };
+  auto click = [](HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); };
+  auto preview = [](HWND dlg, int row, int column) {
+    wchar_t buf[64] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = 64;
+    SendMessageW(GetDlgItem(dlg, TPatternDialog::kList), LVM_GETITEMTEXTW, row,
+                 reinterpret_cast<LPARAM>(&item));
+    return ui::Gbk(buf);
+  };
+  auto name_of = [&](const std::string& ip) {
+    for (size_t i = 0; i < form_->Hosts().Count(); ++i)
+      if (form_->Hosts().At(i).ip == ip) return form_->Hosts().At(i).name;
+    return std::string("(gone)");
+  };
+
+  name_by([&](HWND dlg) {  // as it opens: all rows, PC001 on, in address order
+    EXPECT_EQ(preview(dlg, 0, TPatternDialog::kColIp), "192.168.0.2");
+    EXPECT_EQ(preview(dlg, 23, TPatternDialog::kColNewName), "PC024");
+    // A prefix that leaves digits only is refused in the preview and "确定" is disabled.
+    ui::SetText(GetDlgItem(dlg, TPatternDialog::kEdtPrefix), "");
+    EXPECT_EQ(preview(dlg, 0, TPatternDialog::kColFault), "计算机名全是数字，Windows不接受");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, TPatternDialog::kBtnOk)));
+    ui::SetText(GetDlgItem(dlg, TPatternDialog::kEdtPrefix), "PC");
+    if (const wchar_t* dir = _wgetenv(L"LR_WINDOW_FIGURES")) {
+      UpdateWindow(dlg);
+      Sleep(300);
+      Pump();
+      EXPECT_TRUE(SaveWindowPicture(dlg, std::filesystem::path(dir) / L"pattern_dialog.bmp"));
+    }
+  });
+  for (size_t i = 0; i < ips.size(); ++i)
+    EXPECT_EQ(name_of(ips[i]), StrFormat("PC%03u", static_cast<unsigned>(i + 1))) << ips[i];
+
+  name_by([&](HWND dlg) { click(dlg, TPatternDialog::kRadLastOctet); });
+  for (const auto& ip : ips) EXPECT_EQ(name_of(ip), StrFormat("PC%03d", LastOctet(ip))) << ip;
+
+  // Consecutive addresses from .101 in address order; the names follow the new addresses.
+  name_by([&](HWND dlg) {
+    TIPEdit::FromHandle(GetDlgItem(dlg, TPatternDialog::kEdtStartAddress))
+        ->SetIPString("192.168.0.101");
+    click(dlg, TPatternDialog::kChkAddresses);
+    EXPECT_EQ(preview(dlg, 1, TPatternDialog::kColNewIp), "192.168.0.102");
+  });
+  for (size_t i = 0; i < ips.size(); ++i) {
+    const std::string ip = StrFormat("192.168.0.%u", static_cast<unsigned>(101 + i));
+    EXPECT_EQ(name_of(ip), StrFormat("PC%u", static_cast<unsigned>(101 + i))) << ips[i];
+  }
+  EXPECT_EQ(Cell(0, kFieldName), form_->Hosts().At(0).name);  // the list shows the rows
 }
 
 // Before the NetBIOS tests fill the neighbour table, the suite empties it and runs these.
