@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "scanner/win32/wake_sender.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
@@ -64,6 +65,7 @@ constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY | FCONTROL, 'G', TForm1::kBtnInstall},
     {FVIRTKEY, VK_F1, TForm1::kBtnHelp},
     {FVIRTKEY | FCONTROL, 'R', TForm1::kN10},
+    {FVIRTKEY | FCONTROL, 'W', TForm1::kMnuWake},
 };
 
 int ButtonCommand(ScanButton button) {
@@ -196,6 +198,7 @@ void TForm1::CreateControls() {
   item(kBtnExport, "导出记录\tCtrl+S");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kN10, "批量解析计算机名\tCtrl+R");
+  item(kMnuWake, "网络唤醒\tCtrl+W");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -489,6 +492,10 @@ void TForm1::N8Click() {
   if (options_.quit) options_.quit();
 }
 
+void TForm1::mnuWakeClick() {
+  SetStatus(0, WakeRows(hosts_, SelectedRecord()));
+}
+
 void TForm1::StatusBar1Click() {
   ui::ShellOpen(kWebPage);
 }
@@ -559,6 +566,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kN8:
       N8Click();
+      break;
+    case kMnuWake:
+      mnuWakeClick();
       break;
   }
 }

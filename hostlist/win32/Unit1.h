@@ -49,6 +49,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kBtnHelp,  // also N6
     kN10,      // 批量解析计算机名
     kN8,       // 退出程序
+    kMnuWake,  // 网络唤醒
   };
   // Child control ids.
   enum : int {
@@ -101,6 +102,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void btnHelpClick();
   void N10Click();
   void N8Click();
+  void mnuWakeClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).
