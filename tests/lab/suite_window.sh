@@ -79,7 +79,7 @@ run_group netbios 'MainWindowLab.NetBios*'
 # scanner to port 9 of 255.255.255.255 and of 192.168.0.255, twice each.
 WAKE_IPS="192.168.0.21 192.168.0.22 192.168.0.23 192.168.0.25"
 wake_packets_on_the_wire() {
-  local ip mac ns want dst n bad=0 log=$LRLAB_STATE/wake.log
+  local ip mac ns want dst n bad=0 log=$LRLAB_STATE/magic.log
   for ip in $WAKE_IPS; do
     mac=$(cafe_rows | awk -v ip="$ip" '$1 == ip {print $2}')
     ns=$CAFE_PREFIX-${ip##*.}
@@ -106,7 +106,7 @@ if cafe_sleep $WAKE_IPS; then
   if wake_packets_on_the_wire; then
     pass "wake: the magic packets on the wire (bytes, port 9, both broadcasts, twice each)"
   else
-    fail "wake: the magic packets on the wire" "$(tr '\n' ' ' <"$LRLAB_STATE/wake.log" | cut -c1-300)"
+    fail "wake: the magic packets on the wire" "$(cut -d' ' -f1-4 "$LRLAB_STATE/magic.log" | tr '\n' ';')"
   fi
 else
   fail "wake: switching PCs off"

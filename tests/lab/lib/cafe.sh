@@ -20,7 +20,7 @@
 #   LRLAB_DROP_FLAG    while this file exists, our responder drops a share of the node-status
 #                      queries it gets (the file's number, default 0.3; a fixed seed)
 # cafe_sleep IP... switches PCs off: they lose their address until a Wake-on-LAN magic packet
-# for their MAC reaches their link (lib/wake_listener.py, log in $LRLAB_STATE/wake.log).
+# for their MAC reaches their link (lib/wake_listener.py, log in $LRLAB_STATE/magic.log).
 # Every PC answers ICMP (its kernel) and node-status queries (our responder, or Samba's nmbd);
 # the scanner's /etc/netns/NS/hosts gives reverse names, and name lookups there never leave
 # the hosts file.
@@ -148,7 +148,7 @@ cafe_sleep() {
     done < <(cafe_rows)
   done
   rm -f "$LRLAB_STATE/wake.ready"
-  /usr/bin/python3 -B "$CAFE_LIB/wake_listener.py" --config "$conf" --log "$LRLAB_STATE/wake.log" \
+  /usr/bin/python3 -B "$CAFE_LIB/wake_listener.py" --config "$conf" --log "$LRLAB_STATE/magic.log" \
     --ready "$LRLAB_STATE/wake.ready" >"$LRLAB_STATE/wake.err" 2>&1 &
   echo $! >"$LRLAB_STATE/wake.pid"
   for i in $(seq 100); do
