@@ -12,15 +12,20 @@ void NbtRetry::Answered(const std::string& ip) {
   answered_.insert(ip);
 }
 
-std::vector<std::string> NbtRetry::NextRound(const std::vector<std::string>& queried,
-                                             const std::set<std::string>& resolved) {
-  std::vector<std::string> round;
+std::vector<std::string> NbtRetry::Silent(const std::vector<std::string>& queried,
+                                          const std::set<std::string>& resolved) const {
+  std::vector<std::string> silent;
   std::set<std::string> taken;
   for (const std::string& ip : queried) {
-    if (!resolved.count(ip) || answered_.count(ip) || !taken.insert(ip).second) continue;
-    round.push_back(ip);
-    retried_.insert(ip);
+    if (resolved.count(ip) && !answered_.count(ip) && taken.insert(ip).second) silent.push_back(ip);
   }
+  return silent;
+}
+
+std::vector<std::string> NbtRetry::NextRound(const std::vector<std::string>& queried,
+                                             const std::set<std::string>& resolved) {
+  std::vector<std::string> round = Silent(queried, resolved);
+  retried_.insert(round.begin(), round.end());
   return round;
 }
 

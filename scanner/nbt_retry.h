@@ -13,6 +13,9 @@
 namespace lr {
 
 inline constexpr int kNbtRetryRounds = 2;
+// Before the first round, answers still on their way (a short time-out) are waited for this
+// long, so a late answer is not taken for a lost one.
+inline constexpr unsigned kNbtLateAnswerMs = 250;
 
 class NbtRetry {
  public:
@@ -20,9 +23,11 @@ class NbtRetry {
   void Clear();
   // A datagram came from `ip` (dotted text).
   void Answered(const std::string& ip);
-  // The addresses of the next round: those of `queried` (the range as walked, in order)
-  // that are in `resolved` and have not answered, each once and in the walk's order. They
-  // count as retried from now on.
+  // The addresses of `queried` (the range as walked, in order) that are in `resolved` and
+  // have not answered, each once and in the walk's order.
+  std::vector<std::string> Silent(const std::vector<std::string>& queried,
+                                  const std::set<std::string>& resolved) const;
+  // The same, as the next round: they count as retried from now on.
   std::vector<std::string> NextRound(const std::vector<std::string>& queried,
                                      const std::set<std::string>& resolved);
   // How many retried addresses have answered since.

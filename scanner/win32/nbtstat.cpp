@@ -324,8 +324,16 @@ void TSendDataThread::Execute() {
     if (!walk.Advance()) break;
   }
   for (int round = 0; round < kNbtRetryRounds && !nbt.stop_flag_; ++round) {
-    const std::set<std::string> resolved = nbt.neighbours_.ResolvedAddresses();
+    std::set<std::string> resolved = nbt.neighbours_.ResolvedAddresses();
     std::vector<std::string> again;
+    if (round == 0) {
+      nbt.Synchronize([&] { again = nbt.retry_.Silent(walked, resolved); });
+      if (again.empty()) break;
+      WaitForSingleObject(nbt.stop_event_, kNbtLateAnswerMs);
+      if (nbt.stop_flag_) break;
+      ResetEvent(nbt.ack_event_);  // the late answers must not cut the first retry's wait
+      resolved = nbt.neighbours_.ResolvedAddresses();
+    }
     nbt.Synchronize([&] { again = nbt.retry_.NextRound(walked, resolved); });
     for (const std::string& ip : again) {
       if (nbt.stop_flag_) break;

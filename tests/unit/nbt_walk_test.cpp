@@ -89,7 +89,11 @@ TEST(NbtRetry, AsksAgainOnlyResolvedSilentAddressesOfTheRange) {
   EXPECT_EQ(retry.NextRound(walked, set({1, 2, 3, 4, 5})), ips({1, 3}));
   retry.Clear();
   EXPECT_EQ(retry.FoundOnRetry(), 0u);
-  EXPECT_EQ(retry.NextRound(walked, set({2})), ips({2}));
+  // Silent only looks: an address it names and that answers then was not retried.
+  EXPECT_EQ(retry.Silent(walked, set({2})), ips({2}));
+  retry.Answered("10.0.0.2");
+  EXPECT_EQ(retry.FoundOnRetry(), 0u);
+  EXPECT_TRUE(retry.NextRound(walked, set({2})).empty());
 }
 
 }  // namespace
