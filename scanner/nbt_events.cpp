@@ -16,8 +16,10 @@ void NbtSendEvent(ScanView& view, const std::string& status_text) {
   view.SetStatus(0, status_text);
 }
 
-void NbtEndEvent(ScanView& view, unsigned dropped) {
-  view.SetStatus(0, dropped ? NbtEndText() + " " + NbtDroppedText(dropped) : NbtEndText());
+void NbtEndEvent(ScanView& view, unsigned dropped, size_t found_on_retry) {
+  std::string text = dropped ? NbtEndText() + " " + NbtDroppedText(dropped) : NbtEndText();
+  if (found_on_retry) text += NbtRetryFoundText(found_on_retry);
+  view.SetStatus(0, text);
   view.SetStatus(1, NbtEndCountText(view.Hosts().Count()));
 }
 

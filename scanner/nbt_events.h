@@ -14,7 +14,7 @@ void NbtScanStarting(ScanView& view);
 void NbtSendEvent(ScanView& view, const std::string& status_text);
 // NbtEndEvent: the end texts with the number of records now in the list; queries of the
 // sweep that were dropped unsent are counted after the panel 0 text, so no host is missed
-// without a sign.
-void NbtEndEvent(ScanView& view, unsigned dropped = 0);
+// without a sign, and so are the PCs that answered only on a retry.
+void NbtEndEvent(ScanView& view, unsigned dropped = 0, size_t found_on_retry = 0);
 
 }  // namespace lr

@@ -21,6 +21,10 @@ std::string NbtDroppedText(unsigned dropped) {
   return std::to_string(dropped) + " 个地址未能发送";
 }
 
+std::string NbtRetryFoundText(size_t found) {
+  return "，重试后补充 " + std::to_string(found) + " 台";
+}
+
 std::string IcmpEchoText(const std::string& host, std::int32_t count, bool carry) {
   return "正在扫描 " + host + (carry ? " 共计要扫描IP地址" : " 共计要扫描IP地址 ") +
          std::to_string(count) + " 个";

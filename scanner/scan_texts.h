@@ -14,6 +14,8 @@ std::string NbtEndText();
 std::string NbtEndCountText(size_t records);
 // NetBIOS end, after the panel 0 text: queries dropped on a full send buffer.
 std::string NbtDroppedText(unsigned dropped);
+// NetBIOS end, last on panel 0: PCs that answered only when asked again.
+std::string NbtRetryFoundText(size_t found);
 
 // ICMP: panel 0 after an echo; at a carry into the next third octet there is no blank
 // between 地址 and the count.

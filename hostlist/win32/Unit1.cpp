@@ -7,6 +7,7 @@
 
 #include "hostlist/win32/RosterCompare.h"
 #include "hostlist/win32/pattern_dialog.h"
+#include "scanner/win32/wake_sender.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
@@ -70,6 +71,7 @@ constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY | FCONTROL, 'R', TForm1::kN10},
     {FVIRTKEY | FCONTROL, 'K', TForm1::kRosterItem},
     {FVIRTKEY | FCONTROL, 'M', TForm1::kNamePattern},
+    {FVIRTKEY | FCONTROL, 'W', TForm1::kMnuWake},
 };
 
 int ButtonCommand(ScanButton button) {
@@ -204,6 +206,7 @@ void TForm1::CreateControls() {
   item(kN10, "批量解析计算机名\tCtrl+R");
   item(kRosterItem, "对比花名册...\tCtrl+K");
   item(kNamePattern, "批量命名...\tCtrl+M");
+  item(kMnuWake, "网络唤醒\tCtrl+W");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -529,6 +532,10 @@ void TForm1::NamePatternClick() {
   }
 }
 
+void TForm1::mnuWakeClick() {
+  SetStatus(0, WakeRows(hosts_, SelectedRecord()));
+}
+
 void TForm1::StatusBar1Click() {
   ui::ShellOpen(kWebPage);
 }
@@ -605,6 +612,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kNamePattern:
       NamePatternClick();
+      break;
+    case kMnuWake:
+      mnuWakeClick();
       break;
   }
 }

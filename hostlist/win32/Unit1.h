@@ -57,6 +57,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kRosterItem,
     // 批量命名
     kNamePattern,
+    kMnuWake,  // 网络唤醒
   };
   // Child control ids.
   enum : int {
@@ -111,6 +112,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void N8Click();
   void RosterItemClick();
   void NamePatternClick();
+  void mnuWakeClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).

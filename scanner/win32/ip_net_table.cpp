@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/format.h"
+#include "scanner/win32/system_library.h"
+
 namespace lr {
 
 namespace {
@@ -16,7 +19,7 @@ using GetIpNetTableFn = DWORD(WINAPI*)(PMIB_IPNETTABLE, PULONG, BOOL);
 
 GetIpNetTableFn LoadGetIpNetTable() {
   static const GetIpNetTableFn fn = [] {
-    HMODULE module = LoadLibraryW(L"iphlpapi.dll");
+    HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
     return module ? reinterpret_cast<GetIpNetTableFn>(
                         reinterpret_cast<void*>(GetProcAddress(module, "GetIpNetTable")))
                   : nullptr;
@@ -24,12 +27,10 @@ GetIpNetTableFn LoadGetIpNetTable() {
   return fn;
 }
 
-}  // namespace
-
-std::optional<std::array<std::uint8_t, 6>> IpNetTable::Lookup(const std::string& ip) {
+// The rows of the table that hold a resolved six-byte address (none when unavailable).
+std::vector<MIB_IPNETROW> ResolvedRows() {
   const GetIpNetTableFn get = LoadGetIpNetTable();
-  const unsigned long addr = inet_addr(ip.c_str());
-  if (!get || addr == INADDR_NONE) return std::nullopt;
+  if (!get) return {};
   std::vector<std::uint8_t> buffer(sizeof(MIB_IPNETTABLE));
   ULONG size = static_cast<ULONG>(buffer.size());
   DWORD r = ERROR_INSUFFICIENT_BUFFER;
@@ -39,17 +40,39 @@ std::optional<std::array<std::uint8_t, 6>> IpNetTable::Lookup(const std::string&
     size = static_cast<ULONG>(buffer.size());
     r = get(reinterpret_cast<PMIB_IPNETTABLE>(buffer.data()), &size, FALSE);
   }
-  if (r != NO_ERROR) return std::nullopt;
+  if (r != NO_ERROR) return {};
   const auto* table = reinterpret_cast<const MIB_IPNETTABLE*>(buffer.data());
+  std::vector<MIB_IPNETROW> rows;
   for (DWORD i = 0; i < table->dwNumEntries; ++i) {
     const MIB_IPNETROW& row = table->table[i];
-    if (row.dwAddr != addr || row.dwPhysAddrLen != 6 || row.dwType == MIB_IPNET_TYPE_INVALID)
-      continue;
+    if (row.dwPhysAddrLen != 6 || row.dwType == MIB_IPNET_TYPE_INVALID) continue;
+    if (std::any_of(row.bPhysAddr, row.bPhysAddr + 6, [](BYTE b) { return b != 0; }))
+      rows.push_back(row);
+  }
+  return rows;
+}
+
+}  // namespace
+
+std::optional<std::array<std::uint8_t, 6>> IpNetTable::Lookup(const std::string& ip) {
+  const unsigned long addr = inet_addr(ip.c_str());
+  if (addr == INADDR_NONE) return std::nullopt;
+  for (const MIB_IPNETROW& row : ResolvedRows()) {
+    if (row.dwAddr != addr) continue;
     std::array<std::uint8_t, 6> mac;
     std::copy_n(row.bPhysAddr, 6, mac.begin());
-    if (std::any_of(mac.begin(), mac.end(), [](std::uint8_t b) { return b != 0; })) return mac;
+    return mac;
   }
   return std::nullopt;
+}
+
+std::set<std::string> IpNetTable::ResolvedAddresses() {
+  std::set<std::string> out;
+  for (const MIB_IPNETROW& row : ResolvedRows()) {
+    const auto* a = reinterpret_cast<const std::uint8_t*>(&row.dwAddr);
+    out.insert(DottedQuad(a[0], a[1], a[2], a[3]));
+  }
+  return out;
 }
 
 }  // namespace lr

@@ -2,6 +2,9 @@
 // so the program still starts where it is missing; the table is then empty.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "scanner/nbt_query.h"
 
 namespace lr {
@@ -9,6 +12,9 @@ namespace lr {
 class IpNetTable : public NeighbourTable {
  public:
   std::optional<std::array<std::uint8_t, 6>> Lookup(const std::string& ip) override;
+  // The dotted addresses the table holds as resolved: a six-byte, not all-zero hardware
+  // address in a valid entry. Callable from any thread.
+  std::set<std::string> ResolvedAddresses();
 };
 
 }  // namespace lr

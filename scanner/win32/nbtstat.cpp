@@ -132,6 +132,7 @@ bool TNbt::Start() {
   }
   send_thread_.reset();
   dropped_ = 0;
+  retry_.Clear();
   stop_flag_ = false;
   ResetEvent(stop_event_);
   send_thread_ = std::make_unique<TSendDataThread>(*this);
@@ -236,8 +237,9 @@ void TNbt::OnSocketRead(LPARAM lparam) {
   if (n > 0) {
     const auto* a = reinterpret_cast<const std::uint8_t*>(&from.sin_addr.s_addr);
     try {
-      HostRecord record =
-          ParseReply(buffer, static_cast<size_t>(n), DottedQuad(a[0], a[1], a[2], a[3]));
+      const std::string ip = DottedQuad(a[0], a[1], a[2], a[3]);
+      retry_.Answered(ip);
+      HostRecord record = ParseReply(buffer, static_cast<size_t>(n), ip);
       FillZeroMac(record, neighbours_);
       if (list_) {
         list_->InsertTop(std::move(record));
@@ -296,13 +298,9 @@ void TSendDataThread::Execute() {
   SplitOctets(EndIP, end);
   NbtWalk walk(cur, end);
   WaitPacer pacer;
-
-  for (;;) {
-    if (nbt.stop_flag_) {
-      raise_end();
-      return;
-    }
-    CurrentIP = walk.Current();
+  // One query and its wait, the same for the walk and the retries.
+  const auto query = [&](const std::string& ip) {
+    CurrentIP = ip;
     pacer.Begin();
     nbt.Synchronize([&] {
       nbt.StatusText = NbtStatusText(CurrentIP);
@@ -313,7 +311,34 @@ void TSendDataThread::Execute() {
     if (timeout >= INFINITE) timeout = INFINITE - 1;
     pacer.Wait(nbt.ack_event_, nbt.stop_event_, timeout);
     ResetEvent(nbt.ack_event_);
+  };
+
+  std::vector<std::string> walked;
+  for (;;) {
+    if (nbt.stop_flag_) {
+      raise_end();
+      return;
+    }
+    walked.push_back(walk.Current());
+    query(walked.back());
     if (!walk.Advance()) break;
+  }
+  for (int round = 0; round < kNbtRetryRounds && !nbt.stop_flag_; ++round) {
+    std::set<std::string> resolved = nbt.neighbours_.ResolvedAddresses();
+    std::vector<std::string> again;
+    if (round == 0) {
+      nbt.Synchronize([&] { again = nbt.retry_.Silent(walked, resolved); });
+      if (again.empty()) break;
+      WaitForSingleObject(nbt.stop_event_, kNbtLateAnswerMs);
+      if (nbt.stop_flag_) break;
+      ResetEvent(nbt.ack_event_);  // the late answers must not cut the first retry's wait
+      resolved = nbt.neighbours_.ResolvedAddresses();
+    }
+    nbt.Synchronize([&] { again = nbt.retry_.NextRound(walked, resolved); });
+    for (const std::string& ip : again) {
+      if (nbt.stop_flag_) break;
+      query(ip);
+    }
   }
   raise_end();
 }

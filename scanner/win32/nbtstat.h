@@ -7,7 +7,8 @@
 // created the scanner (the window thread); read notifications arrive there as message 1025
 // of a hidden window. The sweep thread (TSendDataThread) walks the range and hands every
 // step that touches the scanner to that thread with a synchronous SendMessage; it meets
-// the receive side through the manual-reset event "WAIT_ACK".
+// the receive side through the manual-reset event "WAIT_ACK". After the range, addresses the
+// neighbour table resolved but that sent no answer are asked again (NbtRetry).
 #pragma once
 
 #include <winsock2.h>
@@ -21,6 +22,7 @@
 
 #include "hostlist/host_list.h"
 #include "scanner/nbt_query.h"
+#include "scanner/nbt_retry.h"
 #include "scanner/win32/ip_net_table.h"
 #include "scanner/win32/window_thread_call.h"
 
@@ -78,6 +80,8 @@ class TNbt {
   bool InNotification() const { return in_window_steps_ > 0; }
   // Queries of the current or last sweep dropped because the socket stayed full.
   unsigned DroppedQueries() const { return dropped_; }
+  // PCs of the current or last sweep that answered only when asked again.
+  size_t FoundOnRetry() const { return retry_.FoundOnRetry(); }
   // The port the socket is bound to (0 when unknown).
   std::uint16_t BoundPort() const;
 
@@ -99,6 +103,7 @@ class TNbt {
   HostList* list_ = nullptr;
   Notify list_changed_;
   IpNetTable neighbours_;  // fills the MAC of answers with an all-zero unit ID
+  NbtRetry retry_;         // who answered, and who was asked again
   WindowThreadCall window_call_;
   int in_window_steps_ = 0;  // depth of sweep steps and boxes running on the window thread
   unsigned dropped_ = 0;

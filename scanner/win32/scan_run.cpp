@@ -137,7 +137,7 @@ void ScanRun::ScanClick(const std::string& start, const std::string& end,
     s.nbt.EndIP = end;
     s.nbt.Timeout = TimeoutFromText(timeout_text);
     s.nbt.OnSend = [&s] { NbtSendEvent(s.view, s.nbt.StatusText); };
-    s.nbt.OnEnd = [&s] { NbtEndEvent(s.view, s.nbt.DroppedQueries()); };
+    s.nbt.OnEnd = [&s] { NbtEndEvent(s.view, s.nbt.DroppedQueries(), s.nbt.FoundOnRetry()); };
     s.nbt.Start();
     return;
   }

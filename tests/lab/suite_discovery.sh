@@ -165,6 +165,16 @@ run_group() {
 
 figure() { local key=$1; printf '%s\n' "${FIGURES[@]}" | awk -v k="$key" '$1 == k {print $2}' | tail -1; }
 
+# nbtscan over the same queries as our sweep (.1 to .253), from the same namespace: with
+# its default wait for answers after the last query (1000 ms) and with 100 ms.
+nbtscan_figures() {
+  local label=$1 start out; shift
+  start=$(date +%s%N)
+  out=$(in_scan nbtscan -q "$@" 192.168.0.1-253 2>/dev/null)
+  FIGURES+=("nbtscan_${label}_ms $(( ($(date +%s%N) - start) / 1000000 ))")
+  FIGURES+=("nbtscan_${label}_found $(echo "$out" | grep -cE '^192\.168\.0\.[0-9]+')")
+}
+
 run_group guard 'LabGuard.*'
 run_group reverse-lookup 'ReverseLookupLab.*'
 run_group nbt-figures 'NbtFigures.*'
@@ -173,6 +183,21 @@ run_group nbt-stop 'NbtLab.*'
 touch "$LRLAB_HOSTILE_FLAG"
 run_group nbt-hostile 'NbtHostileLab.*'
 rm -f "$LRLAB_HOSTILE_FLAG"
+
+# Our responder drops 30% of the queries it gets (the same seed each time the flag is
+# written): our sweep with its retries, then nbtscan on the same lab, without and with its
+# own retransmits.
+echo 0.3 >"$LRLAB_DROP_FLAG"
+run_group nbt-drops 'NbtDropLab.*'
+case " ${LRLAB_ONLY:-nbt-drops} " in
+  *" nbt-drops "*)
+    echo 0.3 >"$LRLAB_DROP_FLAG"
+    nbtscan_figures drops_t100 -t 100
+    echo 0.3 >"$LRLAB_DROP_FLAG"
+    nbtscan_figures drops_t100_m2 -t 100 -m 2
+    ;;
+esac
+rm -f "$LRLAB_DROP_FLAG"
 
 # 192.168.1.0/24 on the lab's link, where nobody answers: queries there wait for address
 # resolution until it fails, and fill the scanner's send buffer.
@@ -184,15 +209,6 @@ ip -n "$LRLAB_SCAN_NS" neigh flush all
 # The PCs' link addresses known again, as they were for our sweeps.
 every_pc_pings >/dev/null
 
-# nbtscan over the same queries as our sweep (.1 to .253), from the same namespace: with
-# its default wait for answers after the last query (1000 ms) and with 100 ms.
-nbtscan_figures() {
-  local label=$1 start out; shift
-  start=$(date +%s%N)
-  out=$(in_scan nbtscan -q "$@" 192.168.0.1-253 2>/dev/null)
-  FIGURES+=("nbtscan_${label}_ms $(( ($(date +%s%N) - start) / 1000000 ))")
-  FIGURES+=("nbtscan_${label}_found $(echo "$out" | grep -cE '^192\.168\.0\.[0-9]+')")
-}
 nbtscan_figures default
 nbtscan_figures t100 -t 100
 
@@ -239,6 +255,14 @@ report 'nbtscan 192.168.0.1-253, default wait (1000 ms): %s ms, %s of %s PCs fou
   nbtscan_default_ms nbtscan_default_found "=$pcs"
 report 'nbtscan 192.168.0.1-253, -t 100: %s ms, %s of %s PCs found' \
   nbtscan_t100_ms nbtscan_t100_found "=$pcs"
+report 'NetBIOS sweep 192.168.0.1-254, Timeout 100, no query lost: %s ms, %s of %s PCs found' \
+  nbt_sweep_100_ms nbt_sweep_100_found "=$pcs"
+report 'the same with 30%% of the queries dropped: %s ms, %s of %s PCs found, %s of them on a retry (%s retry queries)' \
+  nbt_drop_sweep_ms nbt_drop_found "=$pcs" nbt_drop_found_on_retry nbt_drop_retry_queries
+report 'nbtscan 192.168.0.1-253, 30%% dropped, -t 100: %s ms, %s of %s PCs found' \
+  nbtscan_drops_t100_ms nbtscan_drops_t100_found "=$pcs"
+report 'nbtscan 192.168.0.1-253, 30%% dropped, -t 100 -m 2 (two retransmits): %s ms, %s of %s PCs found' \
+  nbtscan_drops_t100_m2_ms nbtscan_drops_t100_m2_found "=$pcs"
 report 'Wine: a 100 ms WaitForSingleObject on an unsignalled event lasts %s ms on average' \
   wine_wait_100_mean_ms
 report 'hostile PC: %s of 400 flood datagrams became records' hostile_flood_records

@@ -2,7 +2,8 @@
 # The main-window lab suite: builds the cafe lab (tests/lab/lib/cafe.sh), starts Wine inside
 # the scanner's namespace under Xvfb, and runs the real main window against the simulated
 # PCs: an ICMP scan and its stop (on an empty neighbour table), a NetBIOS scan, its stop and
-# the batch name resolution. Saves a picture of the window filled by the NetBIOS scan as
+# the batch name resolution; Wake-on-LAN of switched-off PCs from a loaded list, with the
+# magic packets checked on the wire, then a NetBIOS scan that finds them. Saves a picture of the window filled by the NetBIOS scan as
 # build/lab-window/main_window_scan.png. Ends with "N passed, N failed"; everything it made is
 # torn down on exit, also after a failure or an interrupt. Needs root.
 #
@@ -77,6 +78,44 @@ run_group roster 'MainWindowLab.Roster*'
 [ -f "$SHOTS/roster_compare.png" ] && echo "picture: $SHOTS/roster_compare.png"
 # The batch naming over a scan of the whole lab; its dialog's picture is pattern_dialog.png.
 run_group pattern 'MainWindowLab.Pattern*'
+
+# Wake-on-LAN: these PCs are switched off (no address) until their magic packet reaches
+# their link. On the wire each must see its packet (six FF, its MAC sixteen times) from the
+# scanner to port 9 of 255.255.255.255 and of 192.168.0.255, twice each.
+WAKE_IPS="192.168.0.21 192.168.0.22 192.168.0.23 192.168.0.25"
+wake_packets_on_the_wire() {
+  local ip mac ns want dst n bad=0 log=$LRLAB_STATE/magic.log
+  for ip in $WAKE_IPS; do
+    mac=$(cafe_rows | awk -v ip="$ip" '$1 == ip {print $2}')
+    ns=$CAFE_PREFIX-${ip##*.}
+    want=ffffffffffff$(for _ in $(seq 16); do printf %s "${mac//:/}"; done)
+    for dst in 255.255.255.255:9 192.168.0.255:9; do
+      n=$(grep -c "^magic $ns $LRLAB_SCANNER_IP:[0-9]* $dst $want\$" "$log")
+      [ "$n" = 2 ] || { echo "  $ip: $n magic packets to $dst, expected 2"; bad=1; }
+    done
+    n=$(grep -c "^magic $ns " "$log")
+    [ "$n" = 4 ] || { echo "  $ip: $n magic packets in all, expected 4"; bad=1; }
+    grep -q "^woke $ns " "$log" || { echo "  $ip did not wake"; bad=1; }
+  done
+  return $bad
+}
+echo "== wake ($WAKE_IPS switched off)"
+if cafe_sleep $WAKE_IPS; then
+  printf '%s\n' $WAKE_IPS >"$LRLAB_STATE/asleep.txt"
+  awake=
+  for ip in $WAKE_IPS; do
+    ip netns exec "$LRLAB_SCAN_NS" ping -c 1 -W 1 "$ip" >/dev/null 2>&1 && awake+=" $ip"
+  done
+  check_eq "wake: the switched-off PCs answer no ping before their magic packet" "" "$awake"
+  run_group wake 'MainWindowLab.WakeOnLan*'
+  if wake_packets_on_the_wire; then
+    pass "wake: the magic packets on the wire (bytes, port 9, both broadcasts, twice each)"
+  else
+    fail "wake: the magic packets on the wire" "$(cut -d' ' -f1-4 "$LRLAB_STATE/magic.log" | tr '\n' ';')"
+  fi
+else
+  fail "wake: switching PCs off"
+fi
 
 if [ -f "$SHOTS/main_window_scan.bmp" ] && [ -x /usr/bin/convert ]; then
   /usr/bin/convert "$SHOTS/main_window_scan.bmp" "$SHOTS/main_window_scan.png" &&

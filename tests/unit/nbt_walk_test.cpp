@@ -1,5 +1,7 @@
-// The NetBIOS range walk over its table of ranges.
+// The NetBIOS range walk over its table of ranges, and the retry rounds after it.
 #include "scanner/nbt_walk.h"
+
+#include "scanner/nbt_retry.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +59,41 @@ TEST(NbtWalk, EveryRangeEnds) {
       }
     }
   }
+}
+
+// Rounds of a sweep of .1 to .5: only addresses of the range that the neighbour table
+// resolved and that never answered are asked again, in the walk's order.
+TEST(NbtRetry, AsksAgainOnlyResolvedSilentAddressesOfTheRange) {
+  const auto ips = [](std::initializer_list<int> last) {
+    std::vector<std::string> out;
+    for (int d : last) out.push_back("10.0.0." + std::to_string(d));
+    return out;
+  };
+  const auto set = [&](std::initializer_list<int> last) {
+    const auto v = ips(last);
+    return std::set<std::string>(v.begin(), v.end());
+  };
+  const std::vector<std::string> walked = ips({1, 2, 3, 4, 5});
+  NbtRetry retry;
+  retry.Answered("10.0.0.2");
+  retry.Answered("10.0.0.9");  // outside the range: a late or stray answer
+  EXPECT_EQ(retry.NextRound(walked, set({9, 4, 2, 3})), ips({3, 4}));
+  EXPECT_EQ(retry.FoundOnRetry(), 0u);
+  retry.Answered("10.0.0.4");
+  retry.Answered("10.0.0.4");
+  // Resolved meanwhile (.5) joins the next round; an answer counts once.
+  EXPECT_EQ(retry.NextRound(walked, set({2, 3, 4, 5})), ips({3, 5}));
+  EXPECT_EQ(retry.FoundOnRetry(), 1u);
+  retry.Answered("10.0.0.5");
+  EXPECT_EQ(retry.FoundOnRetry(), 2u);
+  EXPECT_EQ(retry.NextRound(walked, set({1, 2, 3, 4, 5})), ips({1, 3}));
+  retry.Clear();
+  EXPECT_EQ(retry.FoundOnRetry(), 0u);
+  // Silent only looks: an address it names and that answers then was not retried.
+  EXPECT_EQ(retry.Silent(walked, set({2})), ips({2}));
+  retry.Answered("10.0.0.2");
+  EXPECT_EQ(retry.FoundOnRetry(), 0u);
+  EXPECT_TRUE(retry.NextRound(walked, set({2})).empty());
 }
 
 }  // namespace

@@ -334,6 +334,12 @@ TEST(NbtEvents, StartQueryAndEndTexts) {
   NbtEndEvent(view, 3);
   EXPECT_EQ(view.status[0],
             NbtEndText() + " 3 \xB8\xF6\xB5\xD8\xD6\xB7\xCE\xB4\xC4\xDC\xB7\xA2\xCB\xCD");
+  // PCs that answered only when asked again are counted last ("，重试后补充 2 台").
+  const std::string retry = "\xA3\xAC\xD6\xD8\xCA\xD4\xBA\xF3\xB2\xB9\xB3\xE4 2 \xCC\xA8";
+  NbtEndEvent(view, 0, 2);
+  EXPECT_EQ(view.status[0], NbtEndText() + retry);
+  NbtEndEvent(view, 3, 2);
+  EXPECT_EQ(view.status[0], NbtEndText() + " " + NbtDroppedText(3) + retry);
 }
 
 TEST(ResolveAllNames, EachNameGoesToTheRecordItWasLookedUpFor) {

@@ -1,7 +1,8 @@
 // NetBIOS sweeps of the lab's address range through the scan run, against the lab's PCs
 // (our responder and Samba's nmbd): every PC found with its address, MAC text, workgroup and
 // computer name; every record as nmblookup, a real client of the same query, sees the PC;
-// stopping a sweep; a second start while a sweep runs; malformed answers from a hostile PC.
+// stopping a sweep; a second start while a sweep runs; malformed answers from a hostile PC;
+// the retries that find every PC when queries are lost.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <map>
 #include <set>
 
+#include "scanner/nbt_walk.h"
+#include "scanner/win32/nbtstat.h"
 #include "scanner/win32/scan_run.h"
 #include "tests/lab/discovery/lab_env.h"
 #include "tests/lab/discovery/lab_view.h"
@@ -281,6 +284,49 @@ TEST(NbtHostileLab, MalformedAnswersDuringASweepGiveExactlyTheirRecords) {
   EXPECT_EQ(queried.back(), "192.168.0.65");
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_TRUE(view.errors.empty());
+}
+
+// With the lab's drop flag set our responder drops 30% of the queries it gets (a fixed
+// seed). The first pass walks the range as always; then the PCs the neighbour table knows
+// but that sent nothing are asked again, and every PC is found. The suite sets the flag and
+// runs only this test.
+TEST(NbtDropLab, RetriesFindEveryPcWhoseQueriesWereLost) {
+  const std::vector<LabPc> pcs = lab::LoadLabPcs();
+  lab::BoxRecorder boxes;
+  RecordingView view;
+  lr::ScanRun run(view);
+  const DWORD start = GetTickCount();
+  run.ScanClick("192.168.0.1", "192.168.0.254", "NetBios", "100");
+  // The end text goes on after "扫描成功完成！" with the count of PCs found on a retry.
+  ASSERT_TRUE(lab::PumpUntil([&] { return view.status[0].rfind(kEnded, 0) == 0; }, kSweepLimitMs));
+  const DWORD wall = GetTickCount() - start;
+  SettleReplies(view, 300);
+
+  std::set<std::string> found;
+  for (const HostRecord& r : view.Records()) found.insert(r.ip);
+  for (const LabPc& pc : pcs) EXPECT_EQ(found.count(pc.ip), 1u) << pc.ip << " was not found";
+  EXPECT_EQ(found.size(), pcs.size());
+
+  // The walk first, unchanged; the retries after it ask only PCs, at most twice each.
+  std::vector<std::string> queried = QueriedAddresses(view);
+  const std::vector<std::string> walk = lr::NbtQueryTargets("192.168.0.1", "192.168.0.254");
+  ASSERT_GE(queried.size(), walk.size());
+  EXPECT_TRUE(std::equal(walk.begin(), walk.end(), queried.begin()));
+  std::map<std::string, int> retried;
+  for (size_t i = walk.size(); i < queried.size(); ++i) ++retried[queried[i]];
+  for (const auto& [ip, times] : retried) {
+    EXPECT_TRUE(std::any_of(pcs.begin(), pcs.end(), [&](const LabPc& pc) { return pc.ip == ip; }))
+        << ip;
+    EXPECT_LE(times, 2) << ip;
+  }
+  const size_t on_retry = run.Nbt().FoundOnRetry();
+  EXPECT_GT(on_retry, 0u) << "no query was lost: is the drop flag set?";
+  EXPECT_EQ(view.status[0], kEnded + "，重试后补充 " + std::to_string(on_retry) + " 台");
+  EXPECT_TRUE(boxes.boxes.empty());
+  std::printf("FIGURE nbt_drop_sweep_ms %lu\n", static_cast<unsigned long>(wall));
+  std::printf("FIGURE nbt_drop_found %zu\n", found.size());
+  std::printf("FIGURE nbt_drop_found_on_retry %zu\n", on_retry);
+  std::printf("FIGURE nbt_drop_retry_queries %zu\n", queried.size() - walk.size());
 }
 
 }  // namespace

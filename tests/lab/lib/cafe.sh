@@ -17,6 +17,10 @@
 #   LRLAB_PCS          the PC table (cafe_pcs.conf)
 #   LRLAB_STATE        the lab's state folder
 #   LRLAB_HOSTILE_FLAG while this file exists, the hostile PC answers with malformed datagrams
+#   LRLAB_DROP_FLAG    while this file exists, our responder drops a share of the node-status
+#                      queries it gets (the file's number, default 0.3; a fixed seed)
+# cafe_sleep IP... switches PCs off: they lose their address until a Wake-on-LAN magic packet
+# for their MAC reaches their link (lib/wake_listener.py, log in $LRLAB_STATE/magic.log).
 # Every PC answers ICMP (its kernel) and node-status queries (our responder, or Samba's nmbd);
 # the scanner's /etc/netns/NS/hosts gives reverse names, and name lookups there never leave
 # the hosts file.
@@ -34,8 +38,9 @@ cafe_vars() {
   LRLAB_SCAN_NS=$CAFE_PREFIX-scan
   LRLAB_PCS=${LRLAB_PCS:-$CAFE_LIB/cafe_pcs.conf}
   LRLAB_HOSTILE_FLAG=$LRLAB_STATE/hostile
+  LRLAB_DROP_FLAG=$LRLAB_STATE/drop
   export LRLAB_TAG LRLAB_STATE LRLAB_SCAN_NS LRLAB_PCS LRLAB_HOSTILE_FLAG LRLAB_SCANNER_IP \
-    LRLAB_SILENT_IP
+    LRLAB_SILENT_IP LRLAB_DROP_FLAG
 }
 
 # Lines of the PC table without comments.
@@ -92,10 +97,10 @@ cafe_up() {
     lab_no_route_out "$ns" || return 1
   done
 
-  rm -f "$LRLAB_STATE/responder.ready" "$LRLAB_HOSTILE_FLAG"
+  rm -f "$LRLAB_STATE/responder.ready" "$LRLAB_HOSTILE_FLAG" "$LRLAB_DROP_FLAG"
   /usr/bin/python3 "$CAFE_LIB/nbns_responder.py" --config "$LRLAB_STATE/responder.conf" \
     --ready "$LRLAB_STATE/responder.ready" --hostile-flag "$LRLAB_HOSTILE_FLAG" \
-    >"$LRLAB_STATE/responder.log" 2>&1 &
+    --drop-flag "$LRLAB_DROP_FLAG" >"$LRLAB_STATE/responder.log" 2>&1 &
   echo $! >"$LRLAB_STATE/responder.pid"
   cafe_wait_ready
 }
@@ -125,15 +130,46 @@ cafe_wait_ready() {
   done < <(cafe_rows)
 }
 
+# Switches off the PCs at the given addresses (PCs of our responder): each loses its address
+# and comes up again only when its magic packet arrives. One listener serves them all; call
+# it once per lab.
+cafe_sleep() {
+  cafe_vars
+  local want ip mac kind ns i conf=$LRLAB_STATE/wake.conf
+  : >"$conf"
+  for want in "$@"; do
+    while read -r ip mac kind _; do
+      [ "$ip" = "$want" ] || continue
+      [ "$kind" = ours ] || { echo "cafe: only our responder's PCs sleep ($ip)" >&2; return 1; }
+      ns=$CAFE_PREFIX-${ip##*.}
+      ip -n "$ns" addr flush dev eth0 || return 1
+      echo "$ns eth0 $ip/24 $mac" >>"$conf"
+      ip -n "$LRLAB_SCAN_NS" neigh flush to "$ip" 2>/dev/null
+    done < <(cafe_rows)
+  done
+  rm -f "$LRLAB_STATE/wake.ready"
+  /usr/bin/python3 -B "$CAFE_LIB/wake_listener.py" --config "$conf" --log "$LRLAB_STATE/magic.log" \
+    --ready "$LRLAB_STATE/wake.ready" >"$LRLAB_STATE/wake.err" 2>&1 &
+  echo $! >"$LRLAB_STATE/wake.pid"
+  for i in $(seq 100); do
+    [ -f "$LRLAB_STATE/wake.ready" ] && return 0
+    sleep 0.1
+  done
+  echo "cafe: the wake listener did not start:" >&2
+  cat "$LRLAB_STATE/wake.err" >&2
+  return 1
+}
+
 cafe_down() {
   cafe_vars
-  local pid
-  if [ -f "$LRLAB_STATE/responder.pid" ]; then
-    pid=$(cat "$LRLAB_STATE/responder.pid")
+  local pid f
+  for f in responder wake; do
+    [ -f "$LRLAB_STATE/$f.pid" ] || continue
+    pid=$(cat "$LRLAB_STATE/$f.pid")
     kill "$pid" 2>/dev/null
     for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -9 "$pid" 2>/dev/null
-  fi
+  done
   # nmbd and anything else started inside the namespaces go with them.
   lab_teardown_prefix "$CAFE_PREFIX-"
   rm -rf "$LRLAB_STATE"

@@ -15,8 +15,12 @@ MODE is "normal" or "hostile". NAME may use \\xHH escapes (GBK bytes, spaces); X
 suffix in hex; a trailing G marks a group name. A hostile PC answers like a normal one unless
 the file given with --hostile-flag exists; then it answers each query with the burst of
 malformed datagrams described at HOSTILE_BURST (the lab tests know its exact records).
+While the file given with --drop-flag exists, every PC drops a share of the node-status
+queries it gets (the number in the file, 0.3 when it holds none), drawn from a generator
+seeded with DROP_SEED each time the file appears or is written again, so a run is
+repeatable.
 
-    nbns_responder.py --config FILE --ready FILE [--hostile-flag FILE]
+    nbns_responder.py --config FILE --ready FILE [--hostile-flag FILE] [--drop-flag FILE]
 
 The ready file is written once every socket is bound.
 """
@@ -24,6 +28,7 @@ The ready file is written once every socket is bound.
 import argparse
 import ctypes
 import os
+import random
 import re
 import select
 import socket
@@ -44,22 +49,31 @@ def setns(fd):
         raise OSError(err, os.strerror(err))
 
 
-def socket_in_namespace(ns):
-    """A UDP socket bound to 0.0.0.0:137 inside namespace ns."""
+def in_namespace(ns, make):
+    """What make() returns when called inside namespace ns (a socket keeps its namespace)."""
     home = os.open("/proc/self/ns/net", os.O_RDONLY)
     target = os.open("/run/netns/" + ns, os.O_RDONLY)
     try:
         setns(target)
         try:
-            s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-            s.bind(("0.0.0.0", 137))
-            s.setblocking(False)
+            return make()
         finally:
             setns(home)
     finally:
         os.close(target)
         os.close(home)
-    return s
+
+
+def socket_in_namespace(ns):
+    """A UDP socket bound to 0.0.0.0:137 inside namespace ns."""
+
+    def make():
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.bind(("0.0.0.0", 137))
+        s.setblocking(False)
+        return s
+
+    return in_namespace(ns, make)
 
 
 ENTRY = re.compile(r"^(.*)<([0-9a-fA-F]{2})>(G?)$")
@@ -125,6 +139,36 @@ HOSTILE_WG = (b"EVILGROUP", 0x00, True)
 HOSTILE_PC = (b"EVILPC", 0x20, False)
 HOSTILE_MAC = bytes([0x0E, 0x71, 0x00, 0xAB, 0xCD, 0xEF])
 FLOOD_COUNT = 400
+DROP_SEED = 16
+DROP_SHARE = 0.3
+
+
+class Dropper:
+    """Decides which queries are lost while the drop flag exists."""
+
+    def __init__(self, flag):
+        self.flag = flag
+        self.rng = None
+        self.stamp = None
+        self.share = DROP_SHARE
+
+    def drop(self):
+        try:
+            stamp = os.stat(self.flag).st_mtime_ns if self.flag else None
+        except OSError:
+            stamp = None
+        if stamp is None:
+            self.rng = self.stamp = None
+            return False
+        if stamp != self.stamp:
+            self.stamp = stamp
+            self.rng = random.Random(DROP_SEED)
+            try:
+                with open(self.flag) as f:
+                    self.share = float(f.read().strip() or DROP_SHARE)
+            except (OSError, ValueError):
+                self.share = DROP_SHARE
+        return self.rng.random() < self.share
 
 
 def hostile_burst():
@@ -167,7 +211,9 @@ def main():
     ap.add_argument("--config", required=True)
     ap.add_argument("--ready", required=True)
     ap.add_argument("--hostile-flag", default="")
+    ap.add_argument("--drop-flag", default="")
     args = ap.parse_args()
+    dropper = Dropper(args.drop_flag)
 
     pcs = []
     with open(args.config, encoding="latin-1") as f:
@@ -198,6 +244,8 @@ def main():
             if query is None:
                 continue
             name, trn_id = query
+            if dropper.drop():
+                continue
             if pc.mode == "hostile" and args.hostile_flag and os.path.exists(args.hostile_flag):
                 send_hostile(s, peer)
             else:

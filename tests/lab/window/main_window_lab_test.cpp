@@ -1,10 +1,13 @@
 // The main window scanning the cafe lab, driven as the administrator drives it: the scan
-// button in each protocol, stop in each mode, and the batch name resolution from the popup
-// menu; the list, the status panels and the buttons' states are read back from the window.
+// button in each protocol, stop in each mode, the batch name resolution and Wake-on-LAN from
+// the popup menu; the list, the status panels and the buttons' states are read back from the
+// window.
 // Runs only inside the lab's scanner namespace (the lab guard ends it elsewhere).
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <fstream>
+#include <sstream>
 
 #include "hostlist/field_texts.h"
 #include "hostlist/win32/RosterCompare.h"
@@ -344,6 +347,64 @@ TEST_F(MainWindowLab, RosterComparisonGivesOneRowOfEachStatusAndMerges) {
   want.push_back(at("192.168.0.23"));
   EXPECT_EQ(Records(), want);
   EXPECT_EQ(Rows(), static_cast<int>(want.size()));
+// The suite switches off the PCs listed in asleep.txt (no address until their magic packet
+// reaches their link) and checks the packets on the wire afterwards.
+TEST_F(MainWindowLab, WakeOnLanFromALoadedListThenNetBiosFindsEveryPc) {
+  std::ifstream asleep_file(lab::LabFile("asleep.txt"));
+  std::vector<std::string> asleep;
+  for (std::string ip; asleep_file >> ip;) asleep.push_back(ip);
+  ASSERT_FALSE(asleep.empty()) << "no asleep.txt in the lab folder";
+
+  // The list file: the PCs' MACs in the forms a list may hold, and a row with no MAC.
+  std::ostringstream text;
+  text << "header\r\n";
+  size_t n = 0;
+  for (const auto& pc : lab::LoadLabPcs()) {
+    if (std::find(asleep.begin(), asleep.end(), pc.ip) == asleep.end()) continue;
+    std::string mac = pc.mac;  // 00:0c:29:ab:01:21
+    switch (n++ % 4) {
+      case 1:
+        std::replace(mac.begin(), mac.end(), ':', '.');
+        break;
+      case 2:
+        mac = lab::ArpMacText(pc);
+        break;
+      case 3:
+        mac.erase(std::remove(mac.begin(), mac.end(), ':'), mac.end());
+        break;
+    }
+    text << pc.ip << " " << mac << " " << pc.computer << "\r\n";
+  }
+  ASSERT_EQ(n, asleep.size());
+  text << "192.168.0.99 00-0C-29 PC99\r\n";
+  const auto path = dir_ / L"roster.txt";
+  std::ofstream(path, std::ios::binary) << text.str();
+  dialog_answers_.push_back(Chosen(path));
+  Toolbar(TForm1::kSpeedButton4);
+  ASSERT_EQ(Rows(), static_cast<int>(asleep.size() + 1));
+
+  // One selected row is woken alone: here the row without a MAC, so nothing is sent.
+  Select(static_cast<int>(asleep.size()));
+  Shortcut(TForm1::kMnuWake);
+  EXPECT_EQ(form_->StatusText(0), "已向 0 台计算机发送唤醒包，1 行 MAC 无效");
+  // None selected: every row.
+  Select(-1);
+  Menu(TForm1::kMnuWake);
+  EXPECT_EQ(form_->StatusText(0),
+            "已向 " + std::to_string(asleep.size()) + " 台计算机发送唤醒包，1 行 MAC 无效");
+
+  SetScan("192.168.0.1", "192.168.0.30", "NetBios", "100");
+  Toolbar(TForm1::kBtnScan);
+  ASSERT_TRUE(NbtSweepEnded());
+  Pump();
+  const auto records = Records();
+  const auto pcs = PcsUpTo(30);
+  EXPECT_EQ(records.size(), pcs.size());
+  for (const auto& pc : pcs) {
+    const HostRecord want = lab::ExpectedNbtRecord(pc);
+    EXPECT_NE(std::find(records.begin(), records.end(), want), records.end()) << pc.ip;
+  }
+  EXPECT_EQ(form_->StatusText(0), "扫描成功完成！");
 }
 
 }  // namespace
