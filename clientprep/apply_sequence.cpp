@@ -2,6 +2,8 @@
 // decides whether there is anything sound to apply happens before the first change.
 #include "clientprep/apply_sequence.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "base/gbk.h"
 #include "hostlist/field_texts.h"
@@ -60,8 +62,7 @@ bool ListHolds(std::string_view list, const std::string& mac) {
 // clone carries the master's virtual adapters (their MACs live in the registry) beside its
 // own card. Only when every entry found is the master's is the machine the master
 // (`master` true, nullptr returned).
-const Adapter* FindOwnEntry(const Profile& profile, const std::vector<Adapter>& own,
-                            bool& master) {
+const Adapter* FindOwnEntry(const Profile& profile, const std::vector<Adapter>& own, bool& master) {
   const std::string master_macs = profile.Get(kSectionAutoSet, kKeyMasterMAC).value_or("");
   master = false;
   for (const Adapter& a : own) {
@@ -151,8 +152,8 @@ CommandLine AddressCommand(const Adapter& adapter, const std::string& ip, const 
                            const std::string& gateway) {
   CommandLine command;
   std::string name = adapter.connection.empty() ? kDefaultConnection : adapter.connection;
-  std::u16string wide = adapter.wide_connection.empty() ? kDefaultWideConnection
-                                                        : adapter.wide_connection;
+  std::u16string wide =
+      adapter.wide_connection.empty() ? kDefaultWideConnection : adapter.wide_connection;
   if (wide.find_first_of(u" \t") != std::u16string::npos) {
     name = '"' + name + '"';
     wide = u'"' + wide + u'"';
@@ -203,7 +204,9 @@ ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart)
   const ClientSettings settings = ReadClientSettings(profile);
 
   const std::vector<Adapter> own = OwnAdapters(machine);
-  for (const Adapter& a : own) record.macs.push_back(a.mac);
+  for (const Adapter& a : own)
+    if (std::find(record.macs.begin(), record.macs.end(), a.mac) == record.macs.end())
+      record.macs.push_back(a.mac);
   if (own.empty()) return kNoOwnMac;
   bool master = false;
   const Adapter* self = FindOwnEntry(profile, own, master);

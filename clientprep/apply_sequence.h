@@ -15,7 +15,8 @@ namespace lr::clientprep {
 // The program's exit code. Every code but kDone leaves the Run value in place, so the
 // sequence runs again at the next logon. The kNo* codes, kEntryWithoutTilde,
 // kEmptyAddressOrName and kMasterMachine stop before anything is changed.
-// kRegistryWriteFailed also stands for a settings file that can't be rewritten.
+// kRegistryWriteFailed also stands for a settings file that can't be rewritten;
+// kEmptyAddressOrName for a name no PC may take (ComputerNameFault).
 enum ApplyResult : int {
   kDone = 0,
   kRegistryWriteFailed = 1,  // shown as "Failed to set data for '<value>'"
@@ -23,7 +24,7 @@ enum ApplyResult : int {
   kNoOwnMac = 3,
   kNoEntry = 4,  // no InfoList entry under the own MAC text
   kEntryWithoutTilde = 5,
-  kEmptyAddressOrName = 6,  // or a name no PC may take (ComputerNameFault)
+  kEmptyAddressOrName = 6,
   kKeystrokeFailed = 7,  // a bad repeat count in the password, shown
   kRunValueKept = 8,     // the Run value could not be deleted or its key opened, shown; no restart
   kMasterMachine = 9,    // the entry found is under one of the master's MACs: nothing changed

@@ -162,8 +162,8 @@ CommandResult WinClientMachine::RunCommand(const CommandLine& command, unsigned 
   if (!CreatePipe(&read, &write, &inherited, 0)) return result;
   FileHandle output(read), output_end(write);
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  FileHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inherited, OPEN_EXISTING, 0, nullptr));
+  FileHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr));
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;

@@ -10,8 +10,8 @@
 namespace lr {
 
 struct NetAdapter {
-  std::string mac;         // "00-1A-2B-3C-4D-5E", upper case
-  std::string connection;  // the connection name in GBK, empty when unknown
+  std::string mac;               // "00-1A-2B-3C-4D-5E", upper case
+  std::string connection;        // the connection name in GBK, empty when unknown
   std::wstring wide_connection;  // the same as the system gives it
 };
 

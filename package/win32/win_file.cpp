@@ -91,8 +91,8 @@ bool AppendFileBytes(const std::wstring& path, std::uintmax_t old_size, std::str
                      SECURITY_ATTRIBUTES* sa) {
   FileHandle file(write_faults::Fail("file create")
                       ? INVALID_HANDLE_VALUE
-                      : CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, sa,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                      : CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, sa, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   const DWORD size = static_cast<DWORD>(bytes.size());
   DWORD written = 0;
@@ -116,7 +116,8 @@ bool ReplaceFileBytes(const std::wstring& path, const std::wstring& temp, std::s
   const std::wstring backup = path + L".old~";
   bool replaced;
   if (!Exists(path)) {
-    replaced = !write_faults::Fail("file move") && MoveFileExW(temp.c_str(), path.c_str(), kMoveFlags);
+    replaced =
+        !write_faults::Fail("file move") && MoveFileExW(temp.c_str(), path.c_str(), kMoveFlags);
   } else {
     if (!sa) CopyAccessList(path, temp);
     DeleteFileW(backup.c_str());  // a backup left by an earlier run would stop the replace
