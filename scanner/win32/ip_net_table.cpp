@@ -1,4 +1,4 @@
-// GetIpNetTable, loaded once from iphlpapi.dll.
+// GetIpNetTable, loaded once from the system folder's iphlpapi.dll.
 #include "scanner/win32/ip_net_table.h"
 
 #include <winsock2.h>
@@ -6,6 +6,7 @@
 #include <iphlpapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace lr {
@@ -16,7 +17,12 @@ using GetIpNetTableFn = DWORD(WINAPI*)(PMIB_IPNETTABLE, PULONG, BOOL);
 
 GetIpNetTableFn LoadGetIpNetTable() {
   static const GetIpNetTableFn fn = [] {
-    HMODULE module = LoadLibraryW(L"iphlpapi.dll");
+    // From the system folder by full path: the program runs elevated from a download folder.
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    HMODULE module = length > 0 && length < MAX_PATH
+                         ? LoadLibraryW((std::wstring(folder, length) + L"\\iphlpapi.dll").c_str())
+                         : nullptr;
     return module ? reinterpret_cast<GetIpNetTableFn>(
                         reinterpret_cast<void*>(GetProcAddress(module, "GetIpNetTable")))
                   : nullptr;
