@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "clientprep/run_log.h"
-
 #include "clientprep/win32/get_own_mac_text.h"
 #include "package/client_settings.h"
 #include "package/win32/adapters.h"
@@ -45,6 +44,30 @@ std::string OemToGbk(const std::string& oem) {
   while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
     wide.pop_back();
   return ui::Gbk(wide);
+}
+
+// Waits up to `timeout_ms` for `process` to end, reading what it prints from `output`.
+CommandResult WaitFor(HANDLE process, HANDLE output, unsigned timeout_ms) {
+  CommandResult result;
+  result.outcome = CommandResult::Outcome::kTimedOut;
+  std::string printed;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DrainPipe(output, printed);
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) {
+      DrainPipe(output, printed);
+      DWORD code = 0;
+      GetExitCodeProcess(process, &code);
+      result.outcome = CommandResult::Outcome::kExited;
+      result.exit_code = code;
+      break;
+    }
+    // A command that did not end is left running: stopping netsh half way could leave the
+    // adapter worse off than either setting.
+    if (GetTickCount() - start >= timeout_ms) break;
+  }
+  result.output = OemToGbk(printed);
+  return result;
 }
 
 }  // namespace
@@ -178,24 +201,8 @@ CommandResult WinClientMachine::RunCommand(const CommandLine& command, unsigned 
   }
   CloseHandle(process.hThread);
   FileHandle running(process.hProcess);
-  output_end.Close();  // only the command holds the writing end now
-  std::string printed;
-  const DWORD start = GetTickCount();
-  result.outcome = CommandResult::Outcome::kTimedOut;
-  for (;;) {
-    DrainPipe(read, printed);
-    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-      DrainPipe(read, printed);
-      DWORD code = 0;
-      GetExitCodeProcess(process.hProcess, &code);
-      result.outcome = CommandResult::Outcome::kExited;
-      result.exit_code = code;
-      break;
-    }
-    if (GetTickCount() - start >= timeout_ms) break;
-  }
-  result.output = OemToGbk(printed);
-  return result;
+  output_end.Reset();  // only the command holds the writing end now
+  return WaitFor(process.hProcess, read, timeout_ms);
 }
 
 void WinClientMachine::Pause(unsigned milliseconds) {

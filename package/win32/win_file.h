@@ -17,9 +17,7 @@ namespace lr {
 class FileHandle {
  public:
   explicit FileHandle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(h_);
-  }
+  ~FileHandle() { Reset(); }
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
   HANDLE get() const { return h_; }
@@ -27,6 +25,11 @@ class FileHandle {
   // Closes now, as a write point ("file close"): false when the close fails; the handle goes
   // all the same.
   bool Close();
+  // Closes now without counting: for handles that write no file (a pipe's end).
+  void Reset() {
+    if (valid()) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
 
  private:
   HANDLE h_;
