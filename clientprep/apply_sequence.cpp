@@ -2,9 +2,13 @@
 // decides whether there is anything sound to apply happens before the first change.
 #include "clientprep/apply_sequence.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "base/gbk.h"
+#include "hostlist/field_texts.h"
 #include "clientprep/network_number.h"
+#include "clientprep/run_log.h"
 #include "clientprep/send_keys.h"
 #include "package/client_settings.h"
 #include "package/profile.h"
@@ -33,26 +37,40 @@ class OpenedKey {
 // adapter that has its address), then every adapter.
 std::vector<Adapter> OwnAdapters(ClientMachine& machine) {
   std::vector<Adapter> adapters = machine.Adapters();
-  Adapter node{machine.OwnMacText(), ""};
+  Adapter node{machine.OwnMacText(), "", u""};
   if (node.mac.empty()) return adapters;
   for (const Adapter& a : adapters)
-    if (GbkIEquals(a.mac, node.mac)) node.connection = a.connection;
+    if (GbkIEquals(a.mac, node.mac)) node = a;
   adapters.insert(adapters.begin(), node);
   return adapters;
 }
 
-// Whether any of `own` is in the comma-separated MAC list.
-bool HoldsAnyOf(const std::vector<Adapter>& own, std::string_view list) {
+// Whether `mac` is in the comma-separated MAC list.
+bool ListHolds(std::string_view list, const std::string& mac) {
   while (!list.empty()) {
     const size_t comma = list.find(',');
-    std::string_view mac = list.substr(0, comma);
+    std::string_view item = list.substr(0, comma);
     list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-    while (!mac.empty() && (mac.front() == ' ' || mac.front() == '\t')) mac.remove_prefix(1);
-    while (!mac.empty() && (mac.back() == ' ' || mac.back() == '\t')) mac.remove_suffix(1);
-    for (const Adapter& a : own)
-      if (!mac.empty() && GbkIEquals(a.mac, mac)) return true;
+    while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
+    while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+    if (!item.empty() && GbkIEquals(item, mac)) return true;
   }
   return false;
+}
+
+// The first of `own` with an InfoList entry, passing over entries under the master's MACs: a
+// clone carries the master's virtual adapters (their MACs live in the registry) beside its
+// own card. Only when every entry found is the master's is the machine the master
+// (`master` true, nullptr returned).
+const Adapter* FindOwnEntry(const Profile& profile, const std::vector<Adapter>& own, bool& master) {
+  const std::string master_macs = profile.Get(kSectionAutoSet, kKeyMasterMAC).value_or("");
+  master = false;
+  for (const Adapter& a : own) {
+    if (!profile.Get(kSectionInfoList, a.mac)) continue;
+    if (!ListHolds(master_macs, a.mac)) return &a;
+    master = true;
+  }
+  return nullptr;
 }
 
 struct NameValue {
@@ -130,15 +148,48 @@ const char* const kNoRightsMessage =
     "请在母盘上关闭用户帐户控制(UAC)后重新制作镜像，或以具有完全权限的管理员帐户登录，"
     "Hostprep 会在下次登录时再次运行。";
 
-std::string AddressCommand(const std::string& connection, const std::string& ip,
-                           const std::string& mask, const std::string& gateway) {
-  std::string name = connection.empty() ? kDefaultConnection : connection;
-  if (name.find_first_of(" \t") != std::string::npos) name = '"' + name + '"';
-  return "netsh interface ip set address " + name + " static " + ip + " " + mask + " " + gateway +
-         " 1";
+CommandLine AddressCommand(const Adapter& adapter, const std::string& ip, const std::string& mask,
+                           const std::string& gateway) {
+  CommandLine command;
+  std::string name = adapter.connection.empty() ? kDefaultConnection : adapter.connection;
+  std::u16string wide =
+      adapter.wide_connection.empty() ? kDefaultWideConnection : adapter.wide_connection;
+  if (wide.find_first_of(u" \t") != std::u16string::npos) {
+    name = '"' + name + '"';
+    wide = u'"' + wide + u'"';
+  }
+  command.head = "netsh interface ip set address ";
+  command.connection = wide;
+  command.tail = " static " + ip + " " + mask + " " + gateway + " 1";
+  command.shown = command.head + name + command.tail;
+  return command;
 }
 
-ApplyResult RunApplySequence(ClientMachine& machine) {
+namespace {
+
+// The message of an address command that did not succeed: the command and what it printed.
+std::string AddressFailure(const CommandLine& command, const CommandResult& run) {
+  std::string what;
+  switch (run.outcome) {
+    case CommandResult::Outcome::kNotStarted:
+      what = "无法启动设置 IP 地址的命令";
+      break;
+    case CommandResult::Outcome::kTimedOut:
+      what = StrFormat("设置 IP 地址的命令 %u 秒内没有结束", kAddressCommandTimeout / 1000);
+      break;
+    case CommandResult::Outcome::kExited:
+      what = StrFormat("设置 IP 地址失败（netsh 退出码 %u）", run.exit_code);
+      break;
+  }
+  std::string text = what + "：\r\n" + command.shown + "\r\n";
+  if (!run.output.empty()) text += "\r\nnetsh 的输出：\r\n" + run.output + "\r\n";
+  return text +
+         "\r\n本机已写入计算机名，但没有设置 IP 地址。启动项和解锁密码均保留，"
+         "Hostprep 会在下次登录时再次运行。";
+}
+
+// Every step but the restart; `restart` is set when the run ends in one.
+ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart) {
   const std::optional<std::string> bytes = machine.ReadSettingsFile();
   if (!bytes) {
     // The settings file is readable by Administrators and SYSTEM only: without the rights
@@ -153,21 +204,20 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   const ClientSettings settings = ReadClientSettings(profile);
 
   const std::vector<Adapter> own = OwnAdapters(machine);
+  for (const Adapter& a : own)
+    if (std::find(record.macs.begin(), record.macs.end(), a.mac) == record.macs.end())
+      record.macs.push_back(a.mac);
   if (own.empty()) return kNoOwnMac;
-  if (HoldsAnyOf(own, profile.Get(kSectionAutoSet, kKeyMasterMAC).value_or("")))
-    return kMasterMachine;
-  const Adapter* self = nullptr;
-  for (const Adapter& a : own) {
-    if (profile.Get(kSectionInfoList, a.mac)) {
-      self = &a;
-      break;
-    }
-  }
-  if (!self) return kNoEntry;
+  bool master = false;
+  const Adapter* self = FindOwnEntry(profile, own, master);
+  if (!self) return master ? kMasterMachine : kNoEntry;
+  const std::string value = profile.Get(kSectionInfoList, self->mac).value_or("");
+  record.entry = self->mac + "=" + value;
   const HostEntry entry = LookupHostEntry(profile, self->mac);
-  if (profile.Get(kSectionInfoList, self->mac).value_or("").find('~') == std::string::npos)
-    return kEntryWithoutTilde;
-  if (entry.ip.empty() || entry.name.empty()) return kEmptyAddressOrName;
+  if (value.find('~') == std::string::npos) return kEntryWithoutTilde;
+  // A name Windows refuses, or the list's placeholder for an unknown one, is no name at all:
+  // every unresolved clone would take it.
+  if (entry.ip.empty() || !ComputerNameFault(entry.name).empty()) return kEmptyAddressOrName;
 
   if (!machine.HasAdminRights()) {
     machine.ShowError(kNoRightsMessage);
@@ -178,8 +228,12 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   if (!WriteComputerName(machine, entry.name)) return kRegistryWriteFailed;
   if (settings.ModifyRa2() && !WriteNetworkNumber(machine)) return kRegistryWriteFailed;
 
-  machine.StartCommand(AddressCommand(self->connection, entry.ip, settings.mask, settings.gateway),
-                       false);
+  const CommandLine address = AddressCommand(*self, entry.ip, settings.mask, settings.gateway);
+  const CommandResult run = machine.RunCommand(address, kAddressCommandTimeout);
+  if (run.outcome != CommandResult::Outcome::kExited || run.exit_code != 0) {
+    machine.ShowError(AddressFailure(address, run));
+    return kAddressFailed;
+  }
   machine.Pause(kPauseAfterAddress);
 
   if (settings.StartsProgram())
@@ -197,8 +251,19 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
 
   if (!RemoveRunValue(machine)) return kRunValueKept;
 
-  if (settings.Reboot()) machine.StartCommand(kRebootCommand, false);
+  restart = settings.Reboot();
   return kDone;
+}
+
+}  // namespace
+
+ApplyResult RunApplySequence(ClientMachine& machine) {
+  RunRecord record;
+  bool restart = false;
+  const ApplyResult result = ApplySteps(machine, record, restart);
+  machine.AppendRunLog(RunLogLine(machine.Now(), record, result));
+  if (restart) machine.StartCommand(kRebootCommand, false);
+  return result;
 }
 
 }  // namespace lr::clientprep

@@ -1,6 +1,7 @@
 // Hostprep.exe: runs the boot-time apply sequence once on the real machine and ends with
 // its result as the exit code (0 after the last step). It reads no command line and no
-// environment; its only output is message boxes on failure.
+// environment; its output is message boxes on failure and one line per run in
+// C:\Windows\Hostprep.log.
 #include <windows.h>
 
 #include "clientprep/apply_sequence.h"

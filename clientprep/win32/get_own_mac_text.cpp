@@ -3,25 +3,11 @@
 #include <windows.h>
 
 #include "clientprep/own_mac.h"
+#include "ui/system_library.h"
 
 namespace lr::clientprep {
 
 namespace {
-
-// A library loaded by name, released when the holder goes.
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-  ~LoadedLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  HMODULE get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
 
 using UuidCreateFn = long(WINAPI*)(unsigned char* uuid);
 
@@ -32,11 +18,9 @@ bool IsNtFamily() {
 }  // namespace
 
 std::string GetOwnMacText() {
-  LoadedLibrary rpcrt4(L"rpcrt4.dll");
-  if (!rpcrt4.get()) return {};
-  const char* name = IsNtFamily() ? "UuidCreateSequential" : "UuidCreate";
+  const SystemLibrary rpcrt4(L"rpcrt4.dll");
   const auto create =
-      reinterpret_cast<UuidCreateFn>(reinterpret_cast<void*>(GetProcAddress(rpcrt4.get(), name)));
+      rpcrt4.Get<UuidCreateFn>(IsNtFamily() ? "UuidCreateSequential" : "UuidCreate");
   if (!create) return {};
   return MacTextFromUuids([create](unsigned char uuid[16]) { return create(uuid); });
 }

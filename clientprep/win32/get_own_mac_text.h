@@ -1,5 +1,5 @@
-// The own MAC text from the UUID generator of rpcrt4.dll, loaded at run time:
-// UuidCreateSequential on the NT family, UuidCreate elsewhere.
+// The own MAC text from the UUID generator of rpcrt4.dll, loaded at run time from the system
+// folder: UuidCreateSequential on the NT family, UuidCreate elsewhere.
 #pragma once
 
 #include <string>

@@ -1,10 +1,13 @@
 #include "clientprep/win32/win_client_machine.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "clientprep/run_log.h"
 #include "clientprep/win32/get_own_mac_text.h"
 #include "package/client_settings.h"
 #include "package/win32/adapters.h"
+#include "package/win32/win_file.h"
 #include "package/win32/write_faults.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
@@ -17,56 +20,54 @@ WinClientMachine::~WinClientMachine() {
 
 namespace {
 
-// A file handle closed by the holder.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-  // Closes now; false when the close fails.
-  bool Close() {
-    const bool fault = write_faults::Fail("file close");  // the handle goes all the same
-    const bool closed = CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-    return !fault && closed;
-  }
+// The most of a command's output a message shows.
+constexpr size_t kOutputShown = 2000;
 
- private:
-  HANDLE h_;
-};
-
-// Gives `to` the access list of `from` (the generator restricts the settings file to
-// administrators), so the rewritten file stays as closed as it was. Best effort: a file
-// system without access lists has none to keep.
-void CopyAccessList(const wchar_t* from, const wchar_t* to) {
-  DWORD size = 0;
-  GetFileSecurityW(from, DACL_SECURITY_INFORMATION, nullptr, 0, &size);
-  if (size == 0) return;
-  std::vector<unsigned char> descriptor(size);
-  if (GetFileSecurityW(from, DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
-    SetFileSecurityW(to, DACL_SECURITY_INFORMATION, descriptor.data());
+// Moves what the pipe holds now into `out` (kept to kOutputShown bytes) without waiting.
+void DrainPipe(HANDLE pipe, std::string& out) {
+  DWORD available = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    char buffer[4096];
+    DWORD got = 0;
+    if (!ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) || got == 0) return;
+    out.append(buffer, std::min<size_t>(got, kOutputShown - std::min(out.size(), kOutputShown)));
+  }
 }
 
-// Vista and later: the systems with user account control.
-bool HasUserAccountControl() {
-  OSVERSIONINFOW version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExW(&version) && version.dwMajorVersion >= 6;
+// Console output is in the OEM code page (936 on Chinese systems); shown in GBK, trailing
+// line ends dropped.
+std::string OemToGbk(const std::string& oem) {
+  std::wstring wide(oem.size(), L'\0');
+  const int n = MultiByteToWideChar(CP_OEMCP, 0, oem.data(), static_cast<int>(oem.size()),
+                                    wide.data(), static_cast<int>(wide.size()));
+  wide.resize(n > 0 ? n : 0);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
+    wide.pop_back();
+  return ui::Gbk(wide);
 }
 
-// TOKEN_ELEVATION of Vista's TokenElevation class (20), which the XP headers lack.
-bool TokenIsElevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  DWORD elevated = 0, size = 0;
-  const bool ok = GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(20), &elevated,
-                                      sizeof elevated, &size);
-  CloseHandle(token);
-  return ok && elevated != 0;
+// Waits up to `timeout_ms` for `process` to end, reading what it prints from `output`.
+CommandResult WaitFor(HANDLE process, HANDLE output, unsigned timeout_ms) {
+  CommandResult result;
+  result.outcome = CommandResult::Outcome::kTimedOut;
+  std::string printed;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DrainPipe(output, printed);
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) {
+      DrainPipe(output, printed);
+      DWORD code = 0;
+      GetExitCodeProcess(process, &code);
+      result.outcome = CommandResult::Outcome::kExited;
+      result.exit_code = code;
+      break;
+    }
+    // A command that did not end is left running: stopping netsh half way could leave the
+    // adapter worse off than either setting.
+    if (GetTickCount() - start >= timeout_ms) break;
+  }
+  result.output = OemToGbk(printed);
+  return result;
 }
 
 }  // namespace
@@ -74,46 +75,12 @@ bool TokenIsElevated() {
 // Read with the file functions directly: the C++ path and stream machinery would make the
 // program four times as large.
 std::optional<std::string> WinClientMachine::ReadSettingsFile() {
-  FileHandle file(CreateFileW(ui::Wide(settings_path_).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[16384];
-  DWORD got = 0;
-  do {
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
-    bytes.append(buffer, got);
-  } while (got != 0);
-  return bytes;
+  return ReadFileBytes(ui::Wide(settings_path_));
 }
 
-// A temporary file beside the settings file with the file's access list, then ReplaceFileW. On
-// failure the temporary file goes and the file stays.
 bool WinClientMachine::WriteSettingsFile(const std::string& bytes) {
   const std::wstring path = ui::Wide(settings_path_);
-  const std::wstring temp = path + L".new~";
-  bool written = false;
-  if (!write_faults::Fail("file create")) {
-    FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() != INVALID_HANDLE_VALUE) {
-      DWORD done = 0;
-      written =
-          !write_faults::Fail("file write") &&
-          WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-          done == bytes.size();
-      written = file.Close() && written;
-    }
-  }
-  if (written) CopyAccessList(path.c_str(), temp.c_str());
-  if (written && !write_faults::Fail("file move") &&
-      ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                   nullptr)) {
-    return true;
-  }
-  if (!write_faults::Fail("file delete")) DeleteFileW(temp.c_str());
-  return false;
+  return ReplaceFileBytes(path, path + L".new~", bytes, nullptr);
 }
 
 std::string WinClientMachine::OwnMacText() {
@@ -122,12 +89,14 @@ std::string WinClientMachine::OwnMacText() {
 
 std::vector<Adapter> WinClientMachine::Adapters() {
   std::vector<Adapter> adapters;
-  for (const NetAdapter& a : ListNetAdapters()) adapters.push_back({a.mac, a.connection});
+  for (const NetAdapter& a : ListNetAdapters()) {
+    adapters.push_back(
+        {a.mac, a.connection, std::u16string(a.wide_connection.begin(), a.wide_connection.end())});
+  }
   return adapters;
 }
 
 bool WinClientMachine::HasAdminRights() {
-  if (!HasUserAccountControl() || TokenIsElevated()) return true;
   HKEY key = nullptr;
   if (write_faults::Fail("registry open") ||
       RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM", 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) !=
@@ -205,12 +174,60 @@ void WinClientMachine::StartCommand(const std::string& command_line, bool shown)
   }
 }
 
+CommandResult WinClientMachine::RunCommand(const CommandLine& command, unsigned timeout_ms) {
+  std::wstring line = ui::Wide(command.head) +
+                      std::wstring(command.connection.begin(), command.connection.end()) +
+                      ui::Wide(command.tail);
+  CommandResult result;
+  result.outcome = CommandResult::Outcome::kNotStarted;
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherited, 0)) return result;
+  FileHandle output(read), output_end(write);
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  FileHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = input.get();
+  startup.hStdOutput = write;
+  startup.hStdError = write;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return result;
+  }
+  CloseHandle(process.hThread);
+  FileHandle running(process.hProcess);
+  output_end.Reset();  // only the command holds the writing end now
+  return WaitFor(process.hProcess, read, timeout_ms);
+}
+
 void WinClientMachine::Pause(unsigned milliseconds) {
   Sleep(milliseconds);
 }
 
 void WinClientMachine::ShowError(const std::string& text) {
   ui::ShowMessage("Hostprep", text, MB_OK | MB_ICONERROR);
+}
+
+LocalTime WinClientMachine::Now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+// Appended while the log stays under its limit; past it, rewritten with its oldest lines cut.
+void WinClientMachine::AppendRunLog(const std::string& line) {
+  const std::wstring path = ui::Wide(log_path_);
+  const std::string old = ReadFileBytes(path).value_or("");
+  const std::string log = WithRunLogLine(old, line);
+  if (log.size() == old.size() + line.size() && log.compare(0, old.size(), old) == 0)
+    AppendFileBytes(path, old.size(), line, nullptr);
+  else
+    ReplaceFileBytes(path, path + L".new~", log, nullptr);
 }
 
 }  // namespace lr::clientprep

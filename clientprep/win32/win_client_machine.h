@@ -1,8 +1,9 @@
 // The apply sequence's machine on Windows: the settings file at its fixed path, the own MAC
 // from rpcrt4.dll and the adapter list, SetComputerNameW, the registry under
-// HKEY_LOCAL_MACHINE, CreateProcessW, Sleep, the real keyboard and message boxes without
-// owner. Texts are GBK; they are converted with code page 936 for the W functions, command
-// lines included. Every registry and file write counts itself as a write point first.
+// HKEY_LOCAL_MACHINE, CreateProcessW (the address command waited for, its output read
+// through a pipe), Sleep, the real keyboard, message boxes without owner, the local time and
+// the run log. Texts are GBK; they are converted with code page 936 for the W functions,
+// command lines included. Every registry and file write counts itself as a write point first.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "clientprep/client_machine.h"
+#include "clientprep/run_log.h"
 #include "clientprep/win32/win_keyboard.h"
 #include "package/client_settings.h"
 
@@ -18,10 +20,11 @@ namespace lr::clientprep {
 
 class WinClientMachine : public ClientMachine {
  public:
-  // Tests give another root key and settings file; the program uses the real ones.
+  // Tests give another root key, settings file and log; the program uses the real ones.
   explicit WinClientMachine(HKEY root = HKEY_LOCAL_MACHINE,
-                            std::string settings_path = kSettingsPathRead)
-      : root_(root), settings_path_(std::move(settings_path)) {}
+                            std::string settings_path = kSettingsPathRead,
+                            std::string log_path = kRunLogPath)
+      : root_(root), settings_path_(std::move(settings_path)), log_path_(std::move(log_path)) {}
   ~WinClientMachine() override;
   WinClientMachine(const WinClientMachine&) = delete;
   WinClientMachine& operator=(const WinClientMachine&) = delete;
@@ -40,14 +43,18 @@ class WinClientMachine : public ClientMachine {
   void CloseKey() override;
   std::uint64_t RandomSeed() override;
   void StartCommand(const std::string& command_line, bool shown) override;
+  CommandResult RunCommand(const CommandLine& command, unsigned timeout_ms) override;
   void Pause(unsigned milliseconds) override;
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override;
+  LocalTime Now() override;
+  void AppendRunLog(const std::string& line) override;
 
  private:
   WinKeyboard keyboard_;
   HKEY root_;
   std::string settings_path_;
+  std::string log_path_;
   HKEY key_ = nullptr;
 };
 

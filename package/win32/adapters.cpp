@@ -5,6 +5,7 @@
 #include <iphlpapi.h>
 
 #include "package/client_settings.h"
+#include "ui/system_library.h"
 #include "ui/text.h"
 
 namespace lr {
@@ -46,8 +47,8 @@ std::vector<NetAdapter> FromAddresses(GetAdaptersAddressesFn get) {
   if (buffer.empty()) return adapters;
   for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); a; a = a->Next) {
     if (!Listed(a->IfType, a->PhysicalAddressLength)) continue;
-    adapters.push_back({ClientMacText(a->PhysicalAddress),
-                        a->FriendlyName ? ui::Gbk(a->FriendlyName) : std::string()});
+    const std::wstring name = a->FriendlyName ? a->FriendlyName : L"";
+    adapters.push_back({ClientMacText(a->PhysicalAddress), ui::Gbk(name), name});
   }
   return adapters;
 }
@@ -60,7 +61,7 @@ std::vector<NetAdapter> FromInfo(GetAdaptersInfoFn get) {
   if (buffer.empty()) return adapters;
   for (auto* a = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()); a; a = a->Next) {
     if (!Listed(a->Type, a->AddressLength)) continue;
-    adapters.push_back({ClientMacText(a->Address), std::string()});
+    adapters.push_back({ClientMacText(a->Address), std::string(), std::wstring()});
   }
   return adapters;
 }
@@ -68,18 +69,11 @@ std::vector<NetAdapter> FromInfo(GetAdaptersInfoFn get) {
 }  // namespace
 
 std::vector<NetAdapter> ListNetAdapters() {
-  HMODULE iphlpapi = LoadLibraryW(L"iphlpapi.dll");
-  if (!iphlpapi) return {};
-  std::vector<NetAdapter> adapters;
-  if (auto addresses = reinterpret_cast<GetAdaptersAddressesFn>(
-          reinterpret_cast<void*>(GetProcAddress(iphlpapi, "GetAdaptersAddresses")))) {
-    adapters = FromAddresses(addresses);
-  } else if (auto info = reinterpret_cast<GetAdaptersInfoFn>(
-                 reinterpret_cast<void*>(GetProcAddress(iphlpapi, "GetAdaptersInfo")))) {
-    adapters = FromInfo(info);
-  }
-  FreeLibrary(iphlpapi);
-  return adapters;
+  const SystemLibrary iphlpapi(L"iphlpapi.dll");
+  if (auto addresses = iphlpapi.Get<GetAdaptersAddressesFn>("GetAdaptersAddresses"))
+    return FromAddresses(addresses);
+  if (auto info = iphlpapi.Get<GetAdaptersInfoFn>("GetAdaptersInfo")) return FromInfo(info);
+  return {};
 }
 
 }  // namespace lr

@@ -1,6 +1,7 @@
 // The machine's own network adapters, as both programs see them: the master writes their
 // addresses into the settings file, the clone finds its entry by them and configures the one
-// that has it. iphlpapi.dll is loaded at run time, so the programs import nothing new.
+// that has it. iphlpapi.dll is loaded at run time from the system folder, so the programs
+// import nothing new.
 #pragma once
 
 #include <string>
@@ -9,8 +10,9 @@
 namespace lr {
 
 struct NetAdapter {
-  std::string mac;         // "00-1A-2B-3C-4D-5E", upper case
-  std::string connection;  // the connection name in GBK, empty when unknown
+  std::string mac;               // "00-1A-2B-3C-4D-5E", upper case
+  std::string connection;        // the connection name in GBK, empty when unknown
+  std::wstring wide_connection;  // the same as the system gives it
 };
 
 // The Ethernet and Wi-Fi adapters with a six-byte address, in the system's adapter order.

@@ -4,8 +4,9 @@
 
 #include <stdexcept>
 
-#include "package/win32/write_faults.h"
 #include "package/win32/adapters.h"
+#include "package/win32/win_file.h"
+#include "package/win32/write_faults.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "ui/window.h"
@@ -22,64 +23,6 @@ struct RegKey {
   }
 };
 
-// Closes a file handle when it goes out of scope.
-struct FileHandle {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-
-// Closes the file as a write point: a refused close still lets the handle go.
-bool CloseCounted(FileHandle& file) {
-  const bool refused = write_faults::Fail("file close");
-  const bool closed = CloseHandle(file.handle) && !refused;
-  file.handle = INVALID_HANDLE_VALUE;
-  return closed;
-}
-
-// Creates `path` (replacing a file there) with `sa`'s access list and writes all of `bytes`
-// to it; on failure the file is removed.
-bool WriteNewFile(const std::wstring& path, const void* bytes, DWORD size,
-                  SECURITY_ATTRIBUTES* sa) {
-  FileHandle file;
-  if (!write_faults::Fail("file create")) {
-    file.handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, sa, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-  if (file.handle == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = !write_faults::Fail("file write") &&
-            WriteFile(file.handle, bytes, size, &written, nullptr) && written == size;
-  ok = CloseCounted(file) && ok;
-  if (!ok) DeleteFileW(path.c_str());
-  return ok;
-}
-
-// Writes `bytes` to `temp` and moves it over `path`, through to the disk; on failure `path`
-// keeps what it held and `temp` is gone.
-bool ReplaceWithNewFile(const std::wstring& path, const std::wstring& temp, const void* bytes,
-                        DWORD size, SECURITY_ATTRIBUTES* sa) {
-  if (!WriteNewFile(temp, bytes, size, sa)) return false;
-  if (!write_faults::Fail("file move") &&
-      MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileW(temp.c_str());
-  return false;
-}
-
-// Cuts the file at `path` back to `size` bytes.
-void CutFile(const std::wstring& path, std::uintmax_t size) {
-  FileHandle file;
-  file.handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file.handle == INVALID_HANDLE_VALUE) return;
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(size);
-  if (SetFilePointerEx(file.handle, at, nullptr, FILE_BEGIN)) SetEndOfFile(file.handle);
-}
-
 }  // namespace
 
 bool SaveResourceToFile(const wchar_t* type, const wchar_t* name, const std::wstring& path) {
@@ -90,7 +33,8 @@ bool SaveResourceToFile(const wchar_t* type, const wchar_t* name, const std::wst
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   const DWORD size = SizeofResource(module, info);
   if (!bytes) return false;
-  return ReplaceWithNewFile(path, path + L".new~", bytes, size, nullptr);
+  return ReplaceFileBytes(path, path + L".new~",
+                          std::string_view(static_cast<const char*>(bytes), size), nullptr);
 }
 
 SettingsFiles::SettingsFiles() {
@@ -106,29 +50,15 @@ SettingsFiles::~SettingsFiles() {
 
 bool SettingsFiles::Append(const std::filesystem::path& path, std::uintmax_t old_size,
                            std::string_view bytes) {
-  if (!attributes_.lpSecurityDescriptor) return false;  // never a file anyone may read
-  FileHandle file;
-  if (!write_faults::Fail("file create")) {
-    file.handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &attributes_,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-  if (file.handle == INVALID_HANDLE_VALUE) return false;
-  const DWORD size = static_cast<DWORD>(bytes.size());
-  DWORD written = 0;
-  LARGE_INTEGER zero{};
-  bool ok = SetFilePointerEx(file.handle, zero, nullptr, FILE_END) &&
-            !write_faults::Fail("file write") &&
-            WriteFile(file.handle, bytes.data(), size, &written, nullptr) && written == size;
-  ok = CloseCounted(file) && ok;
-  if (!ok) CutFile(path.wstring(), old_size);
-  return ok;
+  // Never a file anyone may read.
+  return attributes_.lpSecurityDescriptor &&
+         AppendFileBytes(path.wstring(), old_size, bytes, &attributes_);
 }
 
 bool SettingsFiles::Replace(const std::filesystem::path& path, const std::filesystem::path& temp,
                             std::string_view bytes) {
   return attributes_.lpSecurityDescriptor &&
-         ReplaceWithNewFile(path.wstring(), temp.wstring(), bytes.data(),
-                            static_cast<DWORD>(bytes.size()), &attributes_);
+         ReplaceFileBytes(path.wstring(), temp.wstring(), bytes, &attributes_);
 }
 
 WinPackageTarget::WinPackageTarget() : WinPackageTarget(Paths{}) {}

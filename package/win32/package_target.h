@@ -14,8 +14,8 @@
 namespace lr {
 
 // Writes the bytes of the resource (type, name) of the running executable to `path`,
-// creating or replacing the file: written to "<path>.new~" first and moved into place, so a
-// failure (false, not reported) leaves an earlier file whole and no temporary file.
+// creating or replacing the file through ReplaceFileBytes ("<path>.new~" first), so a failure
+// (false, not reported) leaves an earlier file whole and no temporary file.
 bool SaveResourceToFile(const wchar_t* type, const wchar_t* name, const std::wstring& path);
 
 // The access list the settings file is created with: only Administrators and SYSTEM may

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "scanner/id_exceptions.h"
+#include "ui/system_library.h"
 
 namespace lr {
 
@@ -33,7 +34,7 @@ IdStackUse::IdStackUse() {
   StackState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);
   if (s.uses == 0) {
-    HMODULE module = LoadLibraryW(L"WS2_32.DLL");
+    HMODULE module = LoadSystemLibrary(L"WS2_32.DLL");
     if (!module) throw EIdWinsockStubError("WS2_32.DLL");
     IdWinsock api = {};
     const bool ok =

@@ -1,4 +1,4 @@
-// GetIpNetTable, loaded once from iphlpapi.dll.
+// GetIpNetTable, loaded once from the system folder's iphlpapi.dll.
 #include "scanner/win32/ip_net_table.h"
 
 #include <winsock2.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/format.h"
-#include "scanner/win32/system_library.h"
+#include "ui/system_library.h"
 
 namespace lr {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "scanner/win32/system_library.h"
+#include "ui/system_library.h"
 
 namespace lr {
 

@@ -48,6 +48,12 @@ class NullMachine : public ClientMachine {
   void CloseKey() override {}
   std::uint64_t RandomSeed() override { return 12345; }
   void StartCommand(const std::string& c, bool) override { benchmark::DoNotOptimize(c.data()); }
+  CommandResult RunCommand(const CommandLine& c, unsigned) override {
+    benchmark::DoNotOptimize(c.shown.data());
+    return {};
+  }
+  LocalTime Now() override { return {}; }
+  void AppendRunLog(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
   void Pause(unsigned) override {}
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string&) override {}

@@ -175,6 +175,31 @@ wait_for_call() {  # PATTERN: waits up to 15 s for a recorded command matching P
   return 1
 }
 
+# runlog: C:\Windows\Hostprep.log in UTF-8 without its CR.
+runlog() {
+  local f=$WINEPREFIX/drive_c/windows/Hostprep.log
+  [ -f "$f" ] && iconv -f GBK -t UTF-8 <"$f" | tr -d '\r'
+}
+# check_log_lines WHAT PATTERN: Hostprep.log holds one CR LF line per run so far, each with
+# the time and the MACs, the codes in the order of PATTERN's alternatives.
+check_log_lines() {
+  local f=$WINEPREFIX/drive_c/windows/Hostprep.log want got
+  want=$(printf '%s' "$2" | tr '|' '\n')
+  got=$(runlog | grep -oE '（退出码 [0-9]+）')
+  check_eq "$1: Hostprep.log, one line per run" "$want" "$got"
+  if [ -f "$f" ] && [ "$(grep -c $'\r$' "$f")" = "$(wc -l <"$f")" ] &&
+    ! runlog | grep -vqE '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}  MAC: '; then
+    pass "$1: Hostprep.log lines in CR LF with time and MACs"
+  else
+    fail "$1: Hostprep.log lines in CR LF with time and MACs" "$(runlog)"
+  fi
+}
+# boxes: the texts of the message boxes the key-logging window answered, one line each.
+boxes() {
+  local f=$WINEPREFIX/drive_c/lrhp/boxes.log
+  [ -f "$f" ] && cat "$f"
+}
+
 # --- The executables: only system DLLs at load time (static run time; rpcrt4.dll is loaded
 # at run time), and no import newer than Windows XP.
 WIN32_HOSTPREP=${LR_HOSTPREP_WIN32:-$ROOT/build/win32/apps/Hostprep/Hostprep.exe}
@@ -288,10 +313,10 @@ if start_case unknown "$MAC_UNKNOWN"; then
   check_eq "no settings file: registry unchanged, Run value kept" "$before" "$(regdump)"
   check_eq "no settings file: nothing started" "" "$(calls)"
 
-  # A sound entry, but the second adapter holds one of the master's MACs.
+  # The master itself: its own entry is listed under one of its MACs.
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
     "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' \
-    'MasterMAC=00-1A-2B-3C-4D-99,00-1a-2b-3c-4d-62' '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60'
+    'MasterMAC=00-1A-2B-3C-4D-60,00-1a-2b-3c-4d-62' '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60'
   before_settings=$(settings_hex)
   run_hostprep
   check_eq "master: exit code 9" 9 "$RC"
@@ -299,6 +324,8 @@ if start_case unknown "$MAC_UNKNOWN"; then
   check_eq "master: registry unchanged, Run value kept" "$before" "$(regdump)"
   check_eq "master: Myset.ini unchanged" "$before_settings" "$(settings_hex)"
   check_eq "master: nothing started, no keys" "" "$(calls)$(keys)"
+  check_log_lines "unknown MAC, no settings file, master" '（退出码 4）|（退出码 2）|（退出码 9）'
+  NO_ENTRY_LOG_LINE=$(runlog | head -1)
   end_case
 fi
 
@@ -316,6 +343,88 @@ if start_case second "$MAC_UNKNOWN"; then
   end_case
 fi
 
+# --- Case E: a clone carrying the master's virtual adapter ---------------------------------
+# The second adapter's MAC is in MasterMAC (a VPN or virtual-machine adapter keeps its MAC on
+# every clone); the clone's own card has its entry and takes it.
+MAC_E=00:1a:2b:3c:4d:70
+if start_case tap "$MAC_E"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
+    'MasterMAC=00-1A-2B-3C-4D-99,00-1A-2B-3C-4D-62' '[InfoList]' \
+    '00-1A-2B-3C-4D-99=10.231.0.99~MASTER' '00-1A-2B-3C-4D-70=10.231.0.70~PC70'
+  run_hostprep
+  check_eq "clone with the master's adapter: exit code 0" 0 "$RC"
+  check_eq "clone with the master's adapter: computer name" "PC70" "$(regval "$CNAME" ComputerName)"
+  check_eq "clone with the master's adapter: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  wait_for_call netsh || true
+  check_eq "clone with the master's adapter: address on its own card" \
+    "0 ${NETSH_PREFIX}10.231.0.70 255.255.255.0 10.231.0.1 1" "$(calls | iconv -f GBK -t UTF-8 | head -1)"
+  check_log_lines "configured clone" '（退出码 0）'
+  CONFIGURED_LOG_LINE=$(runlog | head -1)
+  end_case
+fi
+
+# --- Case F: netsh fails --------------------------------------------------------------------
+if start_case netsh-fails "$MAC_A"; then
+  printf '1\r\n找不到指定的接口。\r\n' | iconv -f UTF-8 -t GBK >"$WINEPREFIX/drive_c/lrhp/netsh.answer"
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'ExecutePath=C:\lrhp\prog.exe' 'FormStat=1' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  before_settings=$(settings_hex)
+  run_hostprep
+  check_eq "netsh exits 1: exit code 11" 11 "$RC"
+  sleep 2  # a program or restart command would have been recorded by now
+  check_eq "netsh exits 1: only the address command started" \
+    "0 ${NETSH_PREFIX}10.231.0.21 255.255.255.0 10.231.0.1 1" "$(calls | iconv -f GBK -t UTF-8)"
+  check_eq "netsh exits 1: Run value kept" 'C:\Windows\Hostprep.exe' "$(regval "$RUN" hostprep)"
+  check_eq "netsh exits 1: Myset.ini with UnlockPW unchanged" "$before_settings" "$(settings_hex)"
+  check_eq "netsh exits 1: no keys" "" "$(keys)"
+  box=$(boxes)
+  case "$box" in
+    *"netsh 退出码 1"*"${NETSH_PREFIX}10.231.0.21 255.255.255.0 10.231.0.1 1"*"找不到指定的接口。"*)
+      pass "netsh exits 1: one message with the command and netsh's output" ;;
+    *) fail "netsh exits 1: one message with the command and netsh's output" "[$box]" ;;
+  esac
+  check_eq "netsh exits 1: one message" 1 "$(boxes | wc -l)"
+  echo "netsh exits 1, the message: $box"
+  check_log_lines "netsh exits 1" '（退出码 11）'
+  end_case
+fi
+
+# --- Case G: an entry named "---" (a name the reverse lookup did not find) --------------------
+if start_case placeholder "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=Yes' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~---'
+  before=$(regdump)
+  before_settings=$(settings_hex)
+  run_hostprep
+  check_eq "name ---: exit code 6" 6 "$RC"
+  sleep 1
+  check_eq "name ---: registry unchanged, Run value kept" "$before" "$(regdump)"
+  check_eq "name ---: Myset.ini unchanged, nothing started" "$before_settings" "$(settings_hex)$(calls)"
+  end_case
+fi
+
+# --- Case H: a connection name outside code page 936 reaches netsh whole -----------------------
+IF_W=Połączenie
+if ip -n "$NS" link set "$IF_A" down && ip -n "$NS" link set "$IF_A" name "$IF_W" && IF_SAVED=$IF_A &&
+  IF_A=$IF_W && start_case wide-name "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  run_hostprep
+  check_eq "connection $IF_W: exit code 0" 0 "$RC"
+  wait_for_call netsh || true
+  check_eq "connection $IF_W: netsh's command line (UTF-16)" \
+    "netsh interface ip set address $IF_W static 10.231.0.21 255.255.255.0 10.231.0.1 1" \
+    "$(head -1 "$WINEPREFIX/drive_c/lrhp/calls-wide.log" 2>/dev/null | tr -d '\r')"
+  end_case
+fi
+if [ -n "${IF_SAVED:-}" ]; then
+  ip -n "$NS" link set "$IF_W" down && ip -n "$NS" link set "$IF_W" name "$IF_SAVED"
+  IF_A=$IF_SAVED
+fi
+
+echo "Hostprep.log, a configured clone: ${CONFIGURED_LOG_LINE:-?}"
+echo "Hostprep.log, a clone without an entry: ${NO_ENTRY_LOG_LINE:-?}"
 echo "figures: full case ${FULL_SECONDS:-?} s (fixed pauses 21.5 s), plain case ${PLAIN_SECONDS:-?} s" \
   "(fixed pauses 3 s), unknown MAC ${UNKNOWN_SECONDS:-?} s (no pauses); Wine start-up included"
 echo "$PASSED passed, $FAILED failed"

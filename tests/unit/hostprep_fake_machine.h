@@ -29,6 +29,9 @@ class FakeMachine : public ClientMachine {
   FakeKeyboard keyboard_;
   std::string open_key;
   int open_count = 0;
+  CommandResult address_result;       // what the address command gives
+  std::u16string address_connection;  // its connection name as the system would get it
+  std::vector<std::string> run_log;
 
   FakeMachine() { keyboard_.log = &log; }
 
@@ -84,9 +87,16 @@ class FakeMachine : public ClientMachine {
   void StartCommand(const std::string& command, bool shown) override {
     log.push_back(std::string(shown ? "shown " : "hidden ") + command);
   }
+  CommandResult RunCommand(const CommandLine& command, unsigned) override {
+    log.push_back("hidden " + command.shown);
+    address_connection = command.connection;
+    return address_result;
+  }
   void Pause(unsigned ms) override { log.push_back(StrFormat("pause %u", ms)); }
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
+  LocalTime Now() override { return {2026, 12, 8, 9, 5, 7}; }
+  void AppendRunLog(const std::string& line) override { run_log.push_back(line); }
 
  private:
   bool Store(const std::string& name, const std::string& data) {

@@ -10,6 +10,7 @@
 
 #include "clientprep/network_number.h"
 #include "clientprep/own_mac.h"
+#include "clientprep/run_log.h"
 #include "package/unlock_password.h"
 #include "tests/unit/hostprep_fake_machine.h"
 
@@ -109,7 +110,13 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
 TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
   FakeMachine m;
   m.settings = Settings("UnlockPW=\r\nCanReboot=No\r\nCanModifyRA2=No\r\nExecutePath=\r\n", kEntry);
+  m.adapters = {{"00-1A-2B-3C-4D-5E", "", u""}, {"00-1A-2B-3C-4D-62", "", u""}};
   EXPECT_EQ(RunApplySequence(m), kDone);
+  // The MACs tried, each once (the UUID node is also an adapter).
+  EXPECT_THAT(m.run_log,
+              ElementsAre("2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-62  "
+                          "条目: 00-1A-2B-3C-4D-5E=192.168.0.21~PC21  "
+                          "结果: 已完成配置（退出码 0）\r\n"));
   const std::vector<std::string> expected = Concat({
       {"read settings", "mac", "rights"},
       NameSteps("PC21"),
@@ -177,11 +184,24 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
       {"master's node",
        Settings(all + "MasterMAC= 00-1a-2b-3c-4d-99 ,00-1a-2b-3c-4d-5e\r\n", kEntry),
        "00-1A-2B-3C-4D-5E", kMasterMachine},
-      {"master's adapter",
-       Settings(all + "MasterMAC=00-1A-2B-3C-4D-99\r\n", kEntry),
+      {"the master's entry under its second adapter",
+       Settings(all + "MasterMAC=00-1A-2B-3C-4D-5E,00-1A-2B-3C-4D-99\r\n",
+                "00-1A-2B-3C-4D-99=192.168.0.9~MASTER\r\n"),
        "00-1A-2B-3C-4D-5E",
        kMasterMachine,
-       {{"00-1A-2B-3C-4D-99", "Wi-Fi"}}},
+       {{"00-1A-2B-3C-4D-99", "Wi-Fi", u"Wi-Fi"}}},
+      // Names no PC may take: the list's placeholder for an unknown name, or one Windows
+      // refuses or cuts.
+      {"placeholder name", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~---\r\n"),
+       "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
+      {"dash name", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~-\r\n"), "00-1A-2B-3C-4D-5E",
+       kEmptyAddressOrName},
+      {"digits only", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~2021\r\n"), "00-1A-2B-3C-4D-5E",
+       kEmptyAddressOrName},
+      {"16 bytes", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~PC21-ABCDEFGHIJK\r\n"),
+       "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
+      {"forbidden character", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~PC*21\r\n"),
+       "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -195,6 +215,8 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
           << c.what << ": " << line;
     EXPECT_EQ(m.values.size(), 1u) << c.what;
     EXPECT_NE(c.result, kDone);
+    EXPECT_THAT(m.run_log, ElementsAre(HasSubstr(StrFormat("（退出码 %d）\r\n", c.result))))
+        << c.what;
   }
 }
 
@@ -251,26 +273,121 @@ TEST(ApplySequenceTest, WithoutRightsNothingIsChanged) {
 
 TEST(ApplySequenceTest, TheFirstMacWithAnEntryGivesItsAdaptersConnection) {
   const std::string a = "00-1A-2B-3C-4D-5E", b = "00-1A-2B-3C-4D-5F";
+  const std::string tap = "00-1A-2B-3C-4D-99";  // the master's virtual adapter, on every clone
   struct Case {
     std::string node;
     std::vector<Adapter> adapters;
     std::string infolist;
-    std::string connection;  // in the address command
+    std::string connection;  // in the address command as shown
+    std::u16string wide;     // as the system gets it
   };
   const Case cases[] = {
-      {"", {{a, "\xD2\xD4\xCC\xAB\xCD\xF8"}, {b, "Wi-Fi"}}, b + "=10.0.0.2~B\r\n", "Wi-Fi"},
-      {a, {{b, "LAN 2"}, {a, "LAN 1"}}, b + "=10.0.0.2~B\r\n" + a + "=10.0.0.1~A\r\n", "\"LAN 1\""},
-      {a, {{a, "x"}, {b, "LAN 3"}}, b + "=10.0.0.2~B\r\n", "\"LAN 3\""},
-      {a, {}, a + "=10.0.0.1~A\r\n", "\xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3"},
+      {"",
+       {{a, "\xD2\xD4\xCC\xAB\xCD\xF8", u"以太网"}, {b, "Wi-Fi", u"Wi-Fi"}},
+       b + "=10.0.0.2~B\r\n",
+       "Wi-Fi",
+       u"Wi-Fi"},
+      {a,
+       {{b, "LAN 2", u"LAN 2"}, {a, "LAN 1", u"LAN 1"}},
+       b + "=10.0.0.2~B\r\n" + a + "=10.0.0.1~A\r\n",
+       "\"LAN 1\"",
+       u"\"LAN 1\""},
+      {a,
+       {{a, "x", u"x"}, {b, "LAN 3", u"LAN 3"}},
+       b + "=10.0.0.2~B\r\n",
+       "\"LAN 3\"",
+       u"\"LAN 3\""},
+      {a, {}, a + "=10.0.0.1~A\r\n", "\xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3", u"本地连接"},
+      // A name outside code page 936 reaches the command whole; the message shows "?".
+      {a,
+       {{a, "Po??czenie lokalne", u"Połączenie lokalne"}},
+       a + "=10.0.0.1~A\r\n",
+       "\"Po??czenie lokalne\"",
+       u"\"Połączenie lokalne\""},
+      // A clone holding the master's virtual adapter (its UUID node, or listed first) takes
+      // its own card's entry, also when the master's adapter has an entry of its own.
+      {tap, {{tap, "TAP", u"TAP"}, {b, "LAN", u"LAN"}}, b + "=10.0.0.2~B\r\n", "LAN", u"LAN"},
+      {a,
+       {{tap, "TAP", u"TAP"}, {a, "LAN", u"LAN"}},
+       tap + "=10.0.0.9~M\r\n" + a + "=10.0.0.1~A\r\n",
+       "LAN",
+       u"LAN"},
   };
   for (const Case& c : cases) {
     FakeMachine m;
-    m.settings = Settings("MasterMAC=00-1A-2B-3C-4D-99\r\n", c.infolist);
+    m.settings = Settings("MasterMAC=" + tap + "\r\n", c.infolist);
     m.mac = c.node;
     m.adapters = c.adapters;
     EXPECT_EQ(RunApplySequence(m), kDone) << c.connection;
     EXPECT_THAT(m.log, ::testing::Contains(HasSubstr("address " + c.connection + " static ")));
+    EXPECT_EQ(m.address_connection, c.wide) << c.connection;
   }
+}
+
+TEST(ApplySequenceTest, FailedAddressCommandStopsAndKeepsThePasswordAndTheRunValue) {
+  using Outcome = CommandResult::Outcome;
+  struct Case {
+    Outcome outcome;
+    std::uint32_t exit_code;
+    std::string output;
+    std::string shown;  // in the message
+  };
+  const Case cases[] = {
+      {Outcome::kExited, 1, "\xD5\xD2\xB2\xBB\xB5\xBD", "netsh \xCD\xCB\xB3\xF6\xC2\xEB 1"},
+      {Outcome::kExited, 0xC0000005u, "", "3221225477"},
+      {Outcome::kTimedOut, 0, "", "60 \xC3\xEB"},
+      {Outcome::kNotStarted, 0, "", "\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF"},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    const std::string settings =
+        Settings("UnlockPW=" + EncodeUnlockPassword("aB3") +
+                     "\r\nCanReboot=Yes\r\nExecutePath=prog.exe\r\nFormStat=1\r\n",
+                 kEntry);
+    m.settings = settings;
+    m.values[std::string(kRunKey) + "\\hostprep"] = "x";
+    m.address_result.outcome = c.outcome;
+    m.address_result.exit_code = c.exit_code;
+    m.address_result.output = c.output;
+    EXPECT_EQ(RunApplySequence(m), kAddressFailed) << c.shown;
+    ASSERT_THAT(m.log.back(), HasSubstr(c.shown));
+    EXPECT_THAT(m.log.back(), HasSubstr(kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1"));
+    EXPECT_THAT(m.log.back(), HasSubstr(c.output));
+    EXPECT_EQ(m.log[m.log.size() - 2],
+              "hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1");
+    EXPECT_EQ(m.settings, settings);
+    EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
+    EXPECT_THAT(m.run_log, ElementsAre(HasSubstr("（退出码 11）")));
+  }
+}
+
+TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
+  const LocalTime t{2026, 12, 8, 9, 5, 7};
+  EXPECT_EQ(
+      RunLogLine(t, {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1"},
+                 kDone),
+      "2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-99  "
+      "条目: 00-1A-2B-3C-4D-5E=10.0.0.1~PC1  结果: 已完成配置（退出码 0）\r\n");
+  EXPECT_EQ(
+      RunLogLine(t, {}, kNoSettingsFile),
+      "2026-12-08 09:05:07  MAC: 无  条目: 无  结果: 找不到 Myset.ini，未做修改（退出码 2）\r\n");
+  for (int code = kDone; code <= kAddressFailed; ++code)
+    EXPECT_NE(OutcomeText(static_cast<ApplyResult>(code)), OutcomeText(ApplyResult(99))) << code;
+
+  struct Case {
+    std::string log, line;
+    size_t limit;
+    std::string kept;
+  };
+  const Case cases[] = {
+      {"", "c\r\n", 10, "c\r\n"},
+      {"a\r\nb\r\n", "c\r\n", 9, "a\r\nb\r\nc\r\n"},          // exactly the limit
+      {"a\r\nb\r\n", "c\r\n", 8, "b\r\nc\r\n"},               // the oldest line goes
+      {"aaaa\r\nb\r\n", "c\r\n", 7, "b\r\nc\r\n"},            // whole lines only
+      {"a\r\nb", "c\r\n", 20, "a\r\nb\r\nc\r\n"},             // a cut last line ends
+      {"a\r\nb\r\n", "cccccccccc\r\n", 5, "cccccccccc\r\n"},  // a line over the limit
+  };
+  for (const Case& c : cases) EXPECT_EQ(WithRunLogLine(c.log, c.line, c.limit), c.kept) << c.limit;
 }
 
 TEST(ApplySequenceTest, KeystrokeFailures) {

@@ -19,6 +19,7 @@
 #include "clientprep/win32/win_client_machine.h"
 #include "clientprep/win32/win_keyboard.h"
 #include "package/win32/adapters.h"
+#include "package/win32/win_file.h"
 #include "package/win32/write_faults.h"
 #include "tests/unit/send_keys_fake.h"
 #include "ui/message_box.h"
@@ -199,9 +200,14 @@ class WritesOnlyMachine : public WinClientMachine {
   std::vector<Adapter> Adapters() override { return {}; }
   void ApplyComputerName(const std::string&) override {}
   void StartCommand(const std::string& command, bool) override { commands.push_back(command); }
+  CommandResult RunCommand(const CommandLine& command, unsigned) override {
+    commands.push_back(command.shown);
+    return {};
+  }
   void Pause(unsigned) override {}
   Keyboard& keyboard() override { return keys; }
-  std::vector<std::string> commands;
+  void AppendRunLog(const std::string& line) override { run_log.push_back(line); }
+  std::vector<std::string> commands, run_log;
   testing::FakeKeyboard keys;
 };
 
@@ -243,11 +249,18 @@ TEST(HostprepWinTest, EveryFailingWritePointIsShownAndLeavesAKnownState) {
     const bool run_kept = machine.OpenKey(kRunKey) && machine.ValueExists(kRunValue);
     machine.CloseKey();
     RegCloseKey(root);
-    EXPECT_EQ(GetFileAttributesW((path + L".new~").c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const wchar_t* left : {L".new~", L".old~"})
+      EXPECT_EQ(GetFileAttributesW((path + left).c_str()), INVALID_FILE_ATTRIBUTES) << n;
+    EXPECT_EQ(machine.run_log.size(), 1u);
     if (!failed) {  // past the last write point: the whole run succeeds, the file stays closed
       EXPECT_TRUE(result == kDone && file == head + tail && !run_kept && acl() == acl_before);
       std::printf("write points covered: %d\n", n - 1);
       break;
+    }
+    // A replace that failed half way and put the new file in place lets the run go on.
+    if (result == kDone) {
+      EXPECT_TRUE(file == head + tail && !run_kept && boxes == 0) << n << write_faults::Failed();
+      continue;
     }
     // Shown once, not reported as done, the Run value kept, the file whole.
     EXPECT_TRUE(result != kDone && boxes == 1 && run_kept) << n;
@@ -256,6 +269,44 @@ TEST(HostprepWinTest, EveryFailingWritePointIsShownAndLeavesAKnownState) {
   LocalFree(closed);
   ui::SetMessageBoxSeam(old);
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
+  DeleteFileW(path.c_str());
+}
+
+TEST(HostprepWinTest, CommandIsWaitedForWithItsExitCodeAndOutput) {
+  using Outcome = CommandResult::Outcome;
+  struct Case {
+    CommandLine command;
+    Outcome outcome;
+    std::uint32_t exit_code;
+    std::string output;
+  };
+  const Case cases[] = {
+      {{"cmd /c echo ", u"ab", " & exit 7", ""}, Outcome::kExited, 7, "ab"},
+      {{"cmd /c ", u"exit", " 0", ""}, Outcome::kExited, 0, ""},
+      {{"lr-no-such-program", u"", ".exe", ""}, Outcome::kNotStarted, 0, ""},
+  };
+  WinClientMachine machine;
+  for (const Case& c : cases) {
+    const CommandResult r = machine.RunCommand(c.command, kAddressCommandTimeout);
+    EXPECT_EQ(r.outcome, c.outcome) << c.command.head;
+    EXPECT_EQ(r.exit_code, c.exit_code) << c.command.head;
+    EXPECT_EQ(r.output, c.output) << c.command.head;
+  }
+}
+
+TEST(HostprepWinTest, RunLogIsAppendedAndKeptToItsLastLines) {
+  const std::wstring path = L"C:\\windows\\lr-test-hostprep.log";
+  DeleteFileW(path.c_str());
+  WinClientMachine machine(HKEY_LOCAL_MACHINE, "C:\\windows\\none.ini", ui::Gbk(path));
+  const std::string line(100, 'x');
+  for (size_t i = 0; i < kRunLogLimit / 100 + 5; ++i) machine.AppendRunLog(line + "\r\n");
+  std::string log = ReadFileBytes(path).value_or("");
+  EXPECT_LE(log.size(), kRunLogLimit);
+  EXPECT_EQ(log.size() % 102, 0u);
+  machine.AppendRunLog("last\r\n");
+  log = ReadFileBytes(path).value_or("");
+  EXPECT_EQ(log.substr(log.size() - 6), "last\r\n");
+  EXPECT_EQ(log.substr(0, 102), line + "\r\n");
   DeleteFileW(path.c_str());
 }
 

@@ -5,10 +5,14 @@
 //   U vk scan ext   WM_KEYUP / WM_SYSKEYUP
 //   C code          WM_CHAR (hexadecimal character code)
 //
+// It also stands in for the person at the clone: a message box of Hostprep's is answered
+// with OK once its texts are appended, as UTF-8, one line per box, to C:\lrhp\boxes.log.
+//
 // It runs until it is closed or its wineserver ends.
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -41,6 +45,36 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
+  wchar_t text[4096];
+  if (GetWindowTextW(child, text, 4096) > 0) {
+    std::wstring& all = *reinterpret_cast<std::wstring*>(lp);
+    all += (all.empty() ? L"" : L" | ") + std::wstring(text);
+  }
+  return TRUE;
+}
+
+// Answers a message box titled "Hostprep", logging its texts (line ends as "\n").
+void AnswerBox() {
+  HWND box = FindWindowW(L"#32770", L"Hostprep");
+  if (!box) return;
+  std::wstring all;
+  EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&all));
+  std::string utf8(all.size() * 3 + 1, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, all.c_str(), static_cast<int>(all.size()),
+                                  utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
+  std::string line;
+  for (char c : utf8) {
+    if (c == '\r') continue;
+    line += c == '\n' ? std::string("\\n") : std::string(1, c);
+  }
+  if (FILE* f = _wfopen(L"C:\\lrhp\\boxes.log", L"ab")) {
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fclose(f);
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -62,12 +96,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SetForegroundWindow(hwnd);
   SetFocus(hwnd);
 
-  // Tell the suite once the focus is ours.
+  // Tell the suite once the focus is ours; look for message boxes all along.
   SetTimer(hwnd, 1, 50, nullptr);
+  SetTimer(hwnd, 2, 200, nullptr);
   bool ready = false;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && !ready && GetFocus() == hwnd) {
+    if (msg.message == WM_TIMER && msg.wParam == 2) AnswerBox();
+    if (msg.message == WM_TIMER && msg.wParam == 1 && !ready && GetFocus() == hwnd) {
       ready = true;
       KillTimer(hwnd, 1);
       if (FILE* f = _wfopen(L"C:\\lrhp\\keys.ready", L"wb")) std::fclose(f);
