@@ -8,12 +8,17 @@
 #   host   native build with ASan and UBSan: portable unit tests, fuzz replays
 #   win    x86-64 Windows build: the same unit tests and the Windows tests under wine64,
 #          in a throwaway prefix, under Xvfb, with a zh_CN locale (code page 936)
-#   win32  the shipped 32-bit build, compiled and linked (it can't run here), and built a
-#          second time in another folder to check the programs and the zip are identical
+#   win32  the shipped 32-bit build: built a second time in another folder to check the
+#          programs and the zip are identical, then its unit tests and Windows tests under
+#          WoW64 (the 32-bit Wine), like the win layer's
 #   fuzz   clang libFuzzer targets, LR_FUZZ_SECONDS (20) each
-#   lab    network namespaces with simulated café PCs (needs root): tests/lab/suite_*.sh
+#   lab    network namespaces with simulated café PCs (needs root): tests/lab/suite_*.sh,
+#          each once with the x86-64 build (lab-NAME) and once with the 32-bit one (lab32-NAME)
 #
 # Each step's output goes to build/logs/STEP.log; a failing step prints its tail.
+# On a machine whose kernel runs no 32-bit code (some virtual machines) the 32-bit runs are
+# reported as skipped, with the reason, and the closing line adds ", N skipped";
+# LR_REQUIRE_WIN32=1 counts them as failed instead.
 # Needs root: started as another user it runs itself again through sudo.
 set -u
 cd "$(dirname "$0")/.."
@@ -31,6 +36,7 @@ bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 
 PASSED=0
 FAILED=0
+SKIPPED=0
 
 # Runs a step; its counts come from GoogleTest's summary, or from a line
 # "N passed, N failed" that it prints, or else from its exit code alone.
@@ -67,6 +73,16 @@ step() {
   return $rc
 }
 
+skip() {  # name reason
+  if [ "${LR_REQUIRE_WIN32:-0}" = 1 ]; then
+    FAILED=$((FAILED + 1))
+    printf '%-28s FAILED: %s\n' "$1" "$2"
+  else
+    SKIPPED=$((SKIPPED + 1))
+    printf '%-28s skipped: %s\n' "$1" "$2"
+  fi
+}
+
 build() {  # preset [targets...]
   local preset=$1; shift
   cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" "$@"
@@ -97,8 +113,29 @@ if want win; then
   unset LC_ALL LOCPATH
 fi
 
-if want win32; then
-  step win32-build build win32 && step win32-reproducible bash scripts/release_check.sh
+# The 32-bit programs run under WoW64 as on 64-bit Windows, in a prefix of their own.
+WIN32_BUILT=
+if want win32 || want lab; then
+  step win32-build build win32 && WIN32_BUILT=1
+fi
+WIN32_WHY=$(lr_wine32_ok) && WIN32_WHY=
+
+if want win32 && [ -n "$WIN32_BUILT" ]; then
+  step win32-reproducible bash scripts/release_check.sh
+  if [ -z "$WIN32_WHY" ]; then
+    lr_zh_locale "$ROOT/build/locale"
+    lr_xvfb_start
+    step wine32-prefix lr_wine_prefix "$ROOT/build/wine" tests32
+    lr_wine_prefix "$ROOT/build/wine" tests32 >/dev/null 2>&1
+    step wine32-unit "$LR_WINE" build/win32/tests/unit/lr_unit_tests.exe
+    step wine32-win "$LR_WINE" build/win32/tests/win/lr_win_tests.exe
+    lr_wine_stop
+    lr_xvfb_stop
+    unset LC_ALL LOCPATH
+  else
+    skip wine32-unit "$WIN32_WHY"
+    skip wine32-win "$WIN32_WHY"
+  fi
 fi
 
 if want fuzz; then
@@ -111,13 +148,28 @@ if want fuzz; then
 fi
 
 # Each lab suite builds the namespaces it needs, tears them down, and prints
-# "N passed, N failed".
+# "N passed, N failed". Each runs with the x86-64 build, then with the shipped 32-bit one.
 if want lab; then
   for suite in tests/lab/suite_*.sh; do
     [ -f "$suite" ] || continue
     step "lab-$(basename "$suite" .sh | sed 's/^suite_//')" bash "$suite"
   done
+  for suite in tests/lab/suite_*.sh; do
+    [ -f "$suite" ] || continue
+    name=lab32-$(basename "$suite" .sh | sed 's/^suite_//')
+    if [ -z "$WIN32_BUILT" ]; then
+      skip "$name" "the win32 build failed"
+    elif [ -n "$WIN32_WHY" ]; then
+      skip "$name" "$WIN32_WHY"
+    else
+      step "$name" env LR_LAB_BUILD="$ROOT/build/win32" bash "$suite"
+    fi
+  done
 fi
 
-echo "$PASSED passed, $FAILED failed"
+if [ "$SKIPPED" -gt 0 ]; then
+  echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+else
+  echo "$PASSED passed, $FAILED failed"
+fi
 [ "$FAILED" -eq 0 ]
