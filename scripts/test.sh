@@ -91,14 +91,14 @@ build() {  # preset [targets...]
 source scripts/lib/wine.sh
 
 # The unit tests and the Windows tests of one build under Wine, in a throwaway prefix, under
-# Xvfb, with code page 936: wine_tests BUILD PREFIX STEP (steps STEP-prefix, -unit, -win).
+# Xvfb, with code page 936: wine_tests BUILD STEP (steps STEP-prefix, STEP-unit, STEP-win).
 wine_tests() {
   lr_zh_locale "$ROOT/build/locale"
   lr_xvfb_start
-  step "$3-prefix" lr_wine_prefix "$ROOT/build/wine" "$2"
-  lr_wine_prefix "$ROOT/build/wine" "$2" >/dev/null 2>&1
-  step "$3-unit" "$LR_WINE" "$1/tests/unit/lr_unit_tests.exe"
-  step "$3-win" "$LR_WINE" "$1/tests/win/lr_win_tests.exe"
+  step "$2-prefix" lr_wine_prefix "$ROOT/build/wine" tests
+  lr_wine_prefix "$ROOT/build/wine" tests >/dev/null 2>&1
+  step "$2-unit" "$LR_WINE" "$1/tests/unit/lr_unit_tests.exe"
+  step "$2-win" "$LR_WINE" "$1/tests/win/lr_win_tests.exe"
   lr_wine_stop
   lr_xvfb_stop
   unset LC_ALL LOCPATH
@@ -116,10 +116,10 @@ if want win || want lab; then
 fi
 
 if want win; then
-  wine_tests build/win64 tests wine
+  wine_tests build/win64 wine
 fi
 
-# The 32-bit programs run under WoW64 as on 64-bit Windows, in a prefix of their own.
+# The 32-bit programs run under WoW64 as on 64-bit Windows, in a fresh copy of the template.
 WIN32_BUILT=
 if want win32 || want lab; then
   step win32-build build win32 && WIN32_BUILT=1
@@ -129,7 +129,7 @@ WIN32_WHY=$(lr_wine32_ok) && WIN32_WHY=
 if want win32 && [ -n "$WIN32_BUILT" ]; then
   step win32-reproducible bash scripts/release_check.sh
   if [ -z "$WIN32_WHY" ]; then
-    wine_tests build/win32 tests32 wine32
+    wine_tests build/win32 wine32
   else
     skip wine32-unit "$WIN32_WHY"
     skip wine32-win "$WIN32_WHY"
