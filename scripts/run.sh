@@ -23,4 +23,13 @@ cp build/win32/apps/Lanroster/Lanroster.exe build/win32/apps/Hostprep/Hostprep.e
 (cd dist && sha256sum "Lanroster-$version.zip" Lanroster.exe Hostprep.exe Help.txt > SHA256SUMS)
 echo "dist/ (shipped sizes in bytes):"
 (cd dist && stat -c '  %-24n %9s' "Lanroster-$version.zip" Lanroster.exe Hostprep.exe Help.txt)
+# The demo runs the shipped program itself where this machine runs 32-bit code (WoW64), and
+# the x86-64 build of the same sources where it does not.
+source scripts/lib/wine.sh
+if why=$(lr_wine32_ok); then
+  export LR_LAB_BUILD=$PWD/build/win32
+else
+  echo "demo: the x86-64 build, since $why"
+  export LR_LAB_BUILD=$PWD/build/win64
+fi
 bash tests/lab/window/demo.sh

@@ -8,12 +8,17 @@
 #   host   native build with ASan and UBSan: portable unit tests, fuzz replays
 #   win    x86-64 Windows build: the same unit tests and the Windows tests under wine64,
 #          in a throwaway prefix, under Xvfb, with a zh_CN locale (code page 936)
-#   win32  the shipped 32-bit build, compiled and linked (it can't run here), and built a
-#          second time in another folder to check the programs and the zip are identical
+#   win32  the shipped 32-bit build: built a second time in another folder to check the
+#          programs and the zip are identical, then its unit tests and Windows tests under
+#          WoW64 (the 32-bit Wine), like the win layer's
 #   fuzz   clang libFuzzer targets, LR_FUZZ_SECONDS (20) each
-#   lab    network namespaces with simulated café PCs (needs root): tests/lab/suite_*.sh
+#   lab    network namespaces with simulated café PCs (needs root): tests/lab/suite_*.sh,
+#          each once with the x86-64 build (lab-NAME) and once with the 32-bit one (lab32-NAME)
 #
 # Each step's output goes to build/logs/STEP.log; a failing step prints its tail.
+# On a machine whose kernel runs no 32-bit code (some virtual machines) the 32-bit runs are
+# reported as skipped, with the reason, and the closing line adds ", N skipped";
+# LR_REQUIRE_WIN32=1 counts them as failed instead.
 # Needs root: started as another user it runs itself again through sudo.
 set -u
 cd "$(dirname "$0")/.."
@@ -31,6 +36,7 @@ bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 
 PASSED=0
 FAILED=0
+SKIPPED=0
 
 # Runs a step; its counts come from GoogleTest's summary, or from a line
 # "N passed, N failed" that it prints, or else from its exit code alone.
@@ -67,12 +73,36 @@ step() {
   return $rc
 }
 
+skip() {  # name reason
+  if [ "${LR_REQUIRE_WIN32:-0}" = 1 ]; then
+    FAILED=$((FAILED + 1))
+    printf '%-28s FAILED: %s\n' "$1" "$2"
+  else
+    SKIPPED=$((SKIPPED + 1))
+    printf '%-28s skipped: %s\n' "$1" "$2"
+  fi
+}
+
 build() {  # preset [targets...]
   local preset=$1; shift
   cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" "$@"
 }
 
 source scripts/lib/wine.sh
+
+# The unit tests and the Windows tests of one build under Wine, in a throwaway prefix, under
+# Xvfb, with code page 936: wine_tests BUILD STEP (steps STEP-prefix, STEP-unit, STEP-win).
+wine_tests() {
+  lr_zh_locale "$ROOT/build/locale"
+  lr_xvfb_start
+  step "$2-prefix" lr_wine_prefix "$ROOT/build/wine" tests
+  lr_wine_prefix "$ROOT/build/wine" tests >/dev/null 2>&1
+  step "$2-unit" "$LR_WINE" "$1/tests/unit/lr_unit_tests.exe"
+  step "$2-win" "$LR_WINE" "$1/tests/win/lr_win_tests.exe"
+  lr_wine_stop
+  lr_xvfb_stop
+  unset LC_ALL LOCPATH
+}
 
 if want host; then
   if step host-build build host; then
@@ -86,19 +116,24 @@ if want win || want lab; then
 fi
 
 if want win; then
-  lr_zh_locale "$ROOT/build/locale"
-  lr_xvfb_start
-  step wine-prefix lr_wine_prefix "$ROOT/build/wine" tests
-  lr_wine_prefix "$ROOT/build/wine" tests >/dev/null 2>&1
-  step wine-unit "$LR_WINE" build/win64/tests/unit/lr_unit_tests.exe
-  step wine-win "$LR_WINE" build/win64/tests/win/lr_win_tests.exe
-  lr_wine_stop
-  lr_xvfb_stop
-  unset LC_ALL LOCPATH
+  wine_tests build/win64 wine
 fi
 
-if want win32; then
-  step win32-build build win32 && step win32-reproducible bash scripts/release_check.sh
+# The 32-bit programs run under WoW64 as on 64-bit Windows, in a fresh copy of the template.
+WIN32_BUILT=
+if want win32 || want lab; then
+  step win32-build build win32 && WIN32_BUILT=1
+fi
+WIN32_WHY=$(lr_wine32_ok) && WIN32_WHY=
+
+if want win32 && [ -n "$WIN32_BUILT" ]; then
+  step win32-reproducible bash scripts/release_check.sh
+  if [ -z "$WIN32_WHY" ]; then
+    wine_tests build/win32 wine32
+  else
+    skip wine32-unit "$WIN32_WHY"
+    skip wine32-win "$WIN32_WHY"
+  fi
 fi
 
 if want fuzz; then
@@ -111,13 +146,28 @@ if want fuzz; then
 fi
 
 # Each lab suite builds the namespaces it needs, tears them down, and prints
-# "N passed, N failed".
+# "N passed, N failed". Each runs with the x86-64 build, then with the shipped 32-bit one.
 if want lab; then
   for suite in tests/lab/suite_*.sh; do
     [ -f "$suite" ] || continue
     step "lab-$(basename "$suite" .sh | sed 's/^suite_//')" bash "$suite"
   done
+  for suite in tests/lab/suite_*.sh; do
+    [ -f "$suite" ] || continue
+    name=lab32-$(basename "$suite" .sh | sed 's/^suite_//')
+    if [ -z "$WIN32_BUILT" ]; then
+      skip "$name" "the win32 build failed"
+    elif [ -n "$WIN32_WHY" ]; then
+      skip "$name" "$WIN32_WHY"
+    else
+      step "$name" env LR_LAB_BUILD="$ROOT/build/win32" bash "$suite"
+    fi
+  done
 fi
 
-echo "$PASSED passed, $FAILED failed"
+if [ "$SKIPPED" -gt 0 ]; then
+  echo "$PASSED passed, $FAILED failed, $SKIPPED skipped"
+else
+  echo "$PASSED passed, $FAILED failed"
+fi
 [ "$FAILED" -eq 0 ]

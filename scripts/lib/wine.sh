@@ -5,9 +5,11 @@
 #   lr_wine_stop              stop the wineserver of the current WINEPREFIX
 #   lr_xvfb_start             start Xvfb on a free display and export DISPLAY
 #   lr_zh_locale DIR          export a zh_CN.UTF-8 locale (Wine's ANSI code page 936)
+#   lr_wine32_ok              can this machine run the 32-bit programs? (else says why)
 #
-# Wine runs the x86-64 programs through /usr/lib/wine/wine64; the `wine` wrapper fails on
-# machines without 32-bit support.
+# Every program starts through /usr/lib/wine/wine64, the x86-64 and the 32-bit ones alike:
+# for a 32-bit (PE32) program it starts the i386 loader of the 32-bit Wine (package wine32),
+# and the program runs under WoW64 as on 64-bit Windows.
 
 LR_WINE=/usr/lib/wine/wine64
 LR_WINESERVER=/usr/lib/wine/wineserver64
@@ -18,9 +20,31 @@ lr_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${LR_EXTRA_OVERRIDES:+;$LR_EXTRA_OVERRIDES}"
 }
 
+# The 32-bit programs need the i386 loader, and a kernel that runs i386 code: some virtual
+# machines run 64-bit user code only (the loader's exec then fails with "Exec format error").
+lr_wine32_ok() {
+  local loader=${LR_WINE%64}
+  if [ ! -x "$loader" ]; then
+    echo "the 32-bit Wine is not installed (package wine32:i386, scripts/setup.sh)"
+    return 1
+  fi
+  if ! "$loader" --version >/dev/null 2>&1; then
+    echo "this kernel runs no 32-bit code ($loader: $("$loader" --version 2>&1 | tail -1 |
+      sed 's/.*: //'))"
+    return 1
+  fi
+}
+
 lr_wine_template() {
   local dir=$1
   lr_wine_env
+  # A template made before the 32-bit Wine could run has an empty SysWOW64, where every
+  # 32-bit program then fails to start: make it again.
+  if [ -f "$dir/template/system.reg" ] &&
+    [ ! -f "$dir/template/drive_c/windows/syswow64/kernel32.dll" ] && lr_wine32_ok >/dev/null; then
+    echo "wine: the template has no 32-bit system files; making it again" >&2
+    rm -f "$dir/template/system.reg"
+  fi
   if [ ! -f "$dir/template/system.reg" ]; then
     rm -rf "$dir/template" "$dir/home"
     mkdir -p "$dir/template" "$dir/home"

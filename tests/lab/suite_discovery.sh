@@ -5,14 +5,14 @@
 # by group, and prints the measured figures. Ends with "N passed, N failed"; everything it
 # made is torn down on exit, also after a failure or an interrupt. Needs root.
 #
-#   LR_WIN64_BUILD   x86-64 build folder (default build/win64; built here if needed)
+#   LR_LAB_BUILD     build folder: build/win64 (default) or the shipped 32-bit build/win32
+#                    (tests/lab/lib/lab_build.sh); the targets are built here
 #   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefix (default build/wine)
 #   LRLAB_TAG        lab name part (default disc<pid>), so runs never share namespaces
 #   LRLAB_ONLY       run only these test groups (names as printed, blank-separated)
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
-BUILD=${LR_WIN64_BUILD:-$ROOT/build/win64}
 WINE_DIR=${LR_LAB_WINE_DIR:-$ROOT/build/wine}
 export LRLAB_TAG=${LRLAB_TAG:-disc$$}
 unset LRLAB_STATE
@@ -20,6 +20,8 @@ source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh
 source tests/lab/lib/lab_wine.sh
+source tests/lab/lib/lab_build.sh
+lab_build_use "$ROOT"
 cafe_vars
 
 FIGURES=()
@@ -40,10 +42,8 @@ trap 'exit 143' TERM
 suite_need_root
 
 echo "== build ($BUILD)"
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-  cmake --preset win64 -B "$BUILD" >/dev/null || { fail build; finish; }
-fi
-cmake --build "$BUILD" --target lr_lab_arp lr_lab_discovery_tests >/dev/null || { fail build; finish; }
+lab_build_runs || { fail build; finish; }
+lab_build lr_lab_arp lr_lab_discovery_tests || { fail build; finish; }
 ARP_EXE=$BUILD/tests/lab/discovery/arp.exe
 TESTS_EXE=$BUILD/tests/lab/discovery/lr_lab_discovery_tests.exe
 
@@ -132,7 +132,7 @@ arp_tool_lists_every_pc() {
   local ip mac ok=0 layout
   rm -f "$dump_file"
   every_pc_pings >/dev/null
-  in_scan timeout 60 "$LR_WINE" cmd /c 'arp -a >C:\WINDOWS\IPMAC.TXT' >/dev/null 2>&1
+  in_scan timeout 60 "$LR_WINE" "$LAB_CMD" /c 'arp -a >C:\WINDOWS\IPMAC.TXT' >/dev/null 2>&1
   [ -f "$dump_file" ] || { echo "  no dump written"; return 1; }
   layout=$(head -n 3 "$dump_file" | od -c | head -n 1)
   if [ "$(sed -n 1p "$dump_file")" != $'\r' ] ||

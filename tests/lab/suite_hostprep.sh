@@ -12,7 +12,8 @@
 # lives (Wine resets the computer name when a server starts afresh). The fixed pauses of the
 # program are real: the full case takes about 22 s.
 #
-#   LR_HOSTPREP_BUILD  the x86-64 build folder (default build/win64)
+#   LR_LAB_BUILD       the build folder: build/win64 (default) or the shipped 32-bit
+#                      build/win32 (tests/lab/lib/lab_build.sh; LR_HOSTPREP_BUILD is read too)
 #   LR_HOSTPREP_WORK   the folder for prefixes and logs (default build/lab-hostprep)
 #   LR_HOSTPREP_WIN32  the shipped 32-bit Hostprep.exe, checked when present
 #                      (default build/win32/apps/Hostprep/Hostprep.exe)
@@ -21,13 +22,14 @@
 set -u
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
-BUILD=${LR_HOSTPREP_BUILD:-$ROOT/build/win64}
 WORK=${LR_HOSTPREP_WORK:-$ROOT/build/lab-hostprep}
 NS=lrhp-clone
 PEER=lrhp-peer
 
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh
+source tests/lab/lib/lab_build.sh
+LR_LAB_BUILD=${LR_LAB_BUILD:-${LR_HOSTPREP_BUILD:-}} lab_build_use "$ROOT"
 
 HOSTPREP=$BUILD/apps/Hostprep/Hostprep.exe
 RECORDER=$BUILD/tests/lab/hostprep/lrhp_recorder.exe
@@ -44,8 +46,9 @@ cleanup() {
 trap cleanup EXIT
 
 for f in "$HOSTPREP" "$RECORDER" "$KEYLOG"; do
-  [ -f "$f" ] || { echo "missing $f (build the win64 preset first)"; echo "0 passed, 1 failed"; exit 1; }
+  [ -f "$f" ] || { echo "missing $f (build the $LAB_PRESET preset first)"; echo "0 passed, 1 failed"; exit 1; }
 done
+lab_build_runs || { echo "0 passed, 1 failed"; exit 1; }
 
 # The lab: the clone namespace's interfaces are IF_A and IF_B; their peers are in a second
 # namespace. IF_B keeps MAC_C throughout.
@@ -109,8 +112,8 @@ start_case() {
   local c=$WINEPREFIX/drive_c
   mkdir -p "$c/lrhp"
   cp "$HOSTPREP" "$c/windows/Hostprep.exe"
-  cp "$RECORDER" "$c/windows/system32/netsh.exe"
-  cp "$RECORDER" "$c/windows/system32/shutdown.exe"
+  cp "$RECORDER" "$c/windows/$LAB_SYSDIR/netsh.exe"
+  cp "$RECORDER" "$c/windows/$LAB_SYSDIR/shutdown.exe"
   cp "$RECORDER" "$c/lrhp/prog.exe"
   cp "$KEYLOG" "$c/lrhp/keylog.exe"
   inns "$LR_WINESERVER" -p

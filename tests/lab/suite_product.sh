@@ -22,7 +22,8 @@
 #    master's MAC changes nothing; the clone of a PC found by ICMP takes the first label of
 #    its reverse name. Hostprep's pauses are real: each applying clone takes ~22 s.
 #
-#   LR_WIN64_BUILD   x86-64 build folder (default build/win64; the targets are built here)
+#   LR_LAB_BUILD     build folder: build/win64 (default) or the shipped 32-bit build/win32
+#                    (tests/lab/lib/lab_build.sh); the targets are built here
 #   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefixes (default build/wine)
 #   LRLAB_TAG        lab name part (default prod<pid>); the clones are lrpr-TAG-*
 #
@@ -30,13 +31,14 @@
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
-BUILD=${LR_WIN64_BUILD:-$ROOT/build/win64}
 WINE_DIR=${LR_LAB_WINE_DIR:-$ROOT/build/wine}
 export LRLAB_TAG=${LRLAB_TAG:-prod$$}
 unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh
+source tests/lab/lib/lab_build.sh
+lab_build_use "$ROOT"
 source tests/lab/lib/clone_registry.sh
 source tests/lab/lib/lab_wine.sh
 cafe_vars
@@ -67,11 +69,9 @@ trap 'exit 143' TERM
 suite_need_root
 
 echo "== build ($BUILD)"
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-  cmake --preset win64 -B "$BUILD" >/dev/null || { FAILED=1; finish; }
-fi
-cmake --build "$BUILD" --target Hostprep lr_lab_arp lr_lab_product_tests lrhp_recorder \
-  lrhp_keylog >/dev/null || { FAILED=1; finish; }
+lab_build_runs || { FAILED=1; finish; }
+lab_build Hostprep lr_lab_arp lr_lab_product_tests lrhp_recorder lrhp_keylog ||
+  { FAILED=1; finish; }
 HOSTPREP=$BUILD/apps/Hostprep/Hostprep.exe
 ARP_EXE=$BUILD/tests/lab/discovery/arp.exe
 TESTS_EXE=$BUILD/tests/lab/product/lr_lab_product_tests.exe
@@ -216,8 +216,8 @@ boot_clone() {
   local c=$CLONE_PREFIX/drive_c
   cp "$PACKAGE/$CLONE_PACKAGE.ini" "$c/windows/Myset.ini"
   cp "$PACKAGE/Hostprep.exe" "$c/windows/Hostprep.exe" || { fail "$1: no executable to copy"; return 1; }
-  cp "$RECORDER" "$c/windows/system32/netsh.exe"
-  cp "$RECORDER" "$c/windows/system32/shutdown.exe"
+  cp "$RECORDER" "$c/windows/$LAB_SYSDIR/netsh.exe"
+  cp "$RECORDER" "$c/windows/$LAB_SYSDIR/shutdown.exe"
   mkdir -p "$c/网吧" "$c/lrhp"
   cp "$RECORDER" "$c/网吧/prog.exe"
   inns "$LR_WINESERVER" -p

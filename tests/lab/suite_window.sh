@@ -7,13 +7,13 @@
 # build/lab-window/main_window_scan.png. Ends with "N passed, N failed"; everything it made is
 # torn down on exit, also after a failure or an interrupt. Needs root.
 #
-#   LR_WIN64_BUILD   x86-64 build folder (default build/win64; built here if needed)
+#   LR_LAB_BUILD     build folder: build/win64 (default) or the shipped 32-bit build/win32
+#                    (tests/lab/lib/lab_build.sh); the targets are built here
 #   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefix (default build/wine)
 #   LRLAB_TAG        lab name part (default win<pid>), so runs never share namespaces
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
-BUILD=${LR_WIN64_BUILD:-$ROOT/build/win64}
 WINE_DIR=${LR_LAB_WINE_DIR:-$ROOT/build/wine}
 SHOTS=$ROOT/build/lab-window
 export LRLAB_TAG=${LRLAB_TAG:-win$$}
@@ -22,6 +22,8 @@ source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh
 source tests/lab/lib/lab_wine.sh
+source tests/lab/lib/lab_build.sh
+lab_build_use "$ROOT"
 cafe_vars
 
 cleanup() {
@@ -36,10 +38,8 @@ trap 'exit 143' TERM
 suite_need_root
 
 echo "== build ($BUILD)"
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-  cmake --preset win64 -B "$BUILD" >/dev/null || { FAILED=1; finish; }
-fi
-cmake --build "$BUILD" --target lr_lab_arp lr_lab_window_tests >/dev/null || { FAILED=1; finish; }
+lab_build_runs || { FAILED=1; finish; }
+lab_build lr_lab_arp lr_lab_window_tests || { FAILED=1; finish; }
 ARP_EXE=$BUILD/tests/lab/discovery/arp.exe
 TESTS_EXE=$BUILD/tests/lab/window/lr_lab_window_tests.exe
 

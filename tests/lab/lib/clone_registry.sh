@@ -8,6 +8,11 @@ TCPIP='SYSTEM\CurrentControlSet\Services\Tcpip\Parameters'
 CNAME='SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName'
 IPX='SYSTEM\CurrentControlSet\Services\NwlnkIpx\Parameters'
 RUN='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+# A 32-bit Hostprep (LAB_BITS of lab_build.sh) reads and removes the value in the 32-bit view,
+# where the 32-bit Lanroster writes it and Windows starts it.
+if [ "${LAB_BITS:-64}" = 32 ]; then
+  RUN='SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Run'
+fi
 
 # regval KEY VALUE: the data of a value under HKLM as reg.exe prints it (GBK), or
 # "<absent>".

@@ -5,8 +5,10 @@
 #
 #   lab_wine_up NS DIR NAME [ARP_EXE]   copy the template prefix of DIR to DIR/NAME (exports
 #                                       WINEPREFIX, HOME), start its wineserver inside NS;
-#                                       with ARP_EXE, install it as C:\windows\system32\arp.exe
-#                                       and let it replace Wine's built-in one (arp.exe=n)
+#                                       with ARP_EXE, install it as arp.exe in the system
+#                                       folder of the build's programs (LAB_SYSDIR of
+#                                       lab_build.sh: system32, or syswow64 for the 32-bit
+#                                       build) and let it replace Wine's built-in (arp.exe=n)
 #   lab_wine NS PROGRAM ARGS...         run a Wine program of that prefix inside NS
 #   lab_wine_down NS                    stop the prefix's wineserver and delete the prefix
 #
@@ -18,7 +20,7 @@ lab_wine_up() {
   lr_wine_prefix "$dir" "$name" >/dev/null || return 1
   LR_EXTRA_OVERRIDES=${arp:+arp.exe=n} lr_wine_env
   if [ -n "$arp" ]; then
-    cp "$arp" "$WINEPREFIX/drive_c/windows/system32/arp.exe" || return 1
+    cp "$arp" "$WINEPREFIX/drive_c/windows/${LAB_SYSDIR:-system32}/arp.exe" || return 1
   fi
   ip netns exec "$ns" "$LR_WINESERVER" -p || return 1
   if [ -n "$arp" ]; then

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Lanroster in the cafe lab: builds the x86-64 programs, sets up the simulated cafe
+# Lanroster in the cafe lab: builds the programs, sets up the simulated cafe
 # (tests/lab/lib/cafe.sh) and starts Lanroster.exe under Wine inside the lab's scanner
 # namespace, where it can scan the lab's 24 PCs and nothing else (no route out).
 #
@@ -8,12 +8,12 @@
 # "开始扫描" itself, waits for the sweep of 192.168.0.1-254 and saves a picture of the
 # filled window as build/lab-window/lanroster_demo.png. Needs root.
 #
-#   LR_WIN64_BUILD   x86-64 build folder (default build/win64)
+#   LR_LAB_BUILD     build folder: build/win64 (default) or the shipped 32-bit build/win32
+#                    (tests/lab/lib/lab_build.sh)
 #   LR_LAB_WINE_DIR  folder of the Wine template and of this run's prefix (default build/wine)
 set -u
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 cd "$ROOT" || exit 1
-BUILD=${LR_WIN64_BUILD:-$ROOT/build/win64}
 WINE_DIR=${LR_LAB_WINE_DIR:-$ROOT/build/wine}
 SHOTS=$ROOT/build/lab-window
 export LRLAB_TAG=${LRLAB_TAG:-demo$$}
@@ -21,6 +21,8 @@ unset LRLAB_STATE
 source tests/lab/lib/cafe.sh
 source scripts/lib/wine.sh
 source tests/lab/lib/lab_wine.sh
+source tests/lab/lib/lab_build.sh
+lab_build_use "$ROOT"
 cafe_vars
 
 [ "$(id -u)" = 0 ] || { echo "the lab needs root (network namespaces)"; exit 1; }
@@ -37,10 +39,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 echo "== build ($BUILD)"
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-  cmake --preset win64 -B "$BUILD" >/dev/null || exit 1
-fi
-cmake --build "$BUILD" --target Lanroster lr_lab_arp lr_lab_drive_scan >/dev/null || exit 1
+lab_build_runs || exit 1
+lab_build Lanroster lr_lab_arp lr_lab_drive_scan || exit 1
 
 echo "== cafe lab $LRLAB_TAG"
 cafe_up >/dev/null || exit 1

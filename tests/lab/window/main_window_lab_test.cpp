@@ -1,7 +1,7 @@
 // The main window scanning the cafe lab, driven as the administrator drives it: the scan
-// button in each protocol, stop in each mode, the batch name resolution and Wake-on-LAN from
-// the popup menu; the list, the status panels and the buttons' states are read back from the
-// window.
+// button in each protocol, stop in each mode, the batch name resolution, Wake-on-LAN, the
+// roster comparison and the batch naming from the popup menu; the list, the status panels,
+// the dialogs and the buttons' states are read back from the window.
 // Runs only inside the lab's scanner namespace (the lab guard ends it elsewhere).
 #include <algorithm>
 #include <cstdio>
@@ -347,6 +347,8 @@ TEST_F(MainWindowLab, RosterComparisonGivesOneRowOfEachStatusAndMerges) {
   want.push_back(at("192.168.0.23"));
   EXPECT_EQ(Records(), want);
   EXPECT_EQ(Rows(), static_cast<int>(want.size()));
+}
+
 // The suite switches off the PCs listed in asleep.txt (no address until their magic packet
 // reaches their link) and checks the packets on the wire afterwards.
 TEST_F(MainWindowLab, WakeOnLanFromALoadedListThenNetBiosFindsEveryPc) {
