@@ -5,16 +5,16 @@
 // Runs only inside the lab's scanner namespace (the lab guard ends it elsewhere).
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <fstream>
+#include <map>
 #include <sstream>
 
+#include "base/format.h"
 #include "hostlist/field_texts.h"
 #include "hostlist/win32/RosterCompare.h"
-#include "tests/lab/discovery/lab_env.h"
-#include "base/format.h"
 #include "hostlist/win32/ip_edit.h"
 #include "hostlist/win32/pattern_dialog.h"
+#include "tests/lab/discovery/lab_env.h"
 #include "tests/win/main_window_test_support.h"
 #include "tests/win/screenshot.h"
 
