@@ -36,7 +36,8 @@ void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string
                   const std::vector<std::string>& own_macs, PackageTarget& t) {
   t.WriteSetting(kSectionAutoSet, kKeyGateway, in.gateway);
   t.WriteSetting(kSectionAutoSet, kKeyMask, in.mask);
-  for (const auto& [id, r] : rows) t.WriteSetting(kSectionInfoList, r.mac, JoinHostEntry(r.ip, r.name));
+  for (const auto& [id, r] : rows)
+    t.WriteSetting(kSectionInfoList, r.mac, JoinHostEntry(r.ip, r.name));
   if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
     throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
   }

@@ -230,8 +230,7 @@ void ApplyPreflightFixes(HostList& hosts, const std::vector<PreflightProblem>& p
   }
 }
 
-std::string FixedUnlockPassword(const std::vector<PreflightProblem>& problems,
-                                std::string typed) {
+std::string FixedUnlockPassword(const std::vector<PreflightProblem>& problems, std::string typed) {
   for (const PreflightProblem& p : problems)
     if (p.field == kFixUnlockPassword) return p.fixed;
   return typed;

@@ -26,10 +26,10 @@ struct PreflightProblem {
   std::string ip;       // the row as it stands
   std::string mac;
   std::string name;
-  std::string problem;  // GBK, plain Chinese
-  std::string fix;      // GBK: what the fix writes, or that it can't be fixed
-  int field = -1;       // HostField the fix changes, kFixUnlockPassword, or -1 (no fix)
-  std::string fixed;    // the new text of that field, or the password to write
+  std::string problem;        // GBK, plain Chinese
+  std::string fix;            // GBK: what the fix writes, or that it can't be fixed
+  int field = -1;             // HostField the fix changes, kFixUnlockPassword, or -1 (no fix)
+  std::string fixed;          // the new text of that field, or the password to write
   bool unconfigured = false;  // as it stands, Hostprep leaves this row's PC as it is
 
   bool Fixable() const { return field >= 0; }
@@ -61,7 +61,6 @@ std::vector<PreflightProblem> CheckBeforeGenerating(const HostList& hosts,
 void ApplyPreflightFixes(HostList& hosts, const std::vector<PreflightProblem>& problems);
 
 // The unlock password to write: the fixed one when a fix for it is among `problems`.
-std::string FixedUnlockPassword(const std::vector<PreflightProblem>& problems,
-                                std::string typed);
+std::string FixedUnlockPassword(const std::vector<PreflightProblem>& problems, std::string typed);
 
 }  // namespace lr

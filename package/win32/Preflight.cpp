@@ -39,7 +39,7 @@ void SetCell(HWND list, int row, int column, const std::string& gbk) {
 }  // namespace
 
 PreflightChoice TPreflightDialog::Ask(HWND owner, const std::vector<PreflightProblem>& problems,
-                                     size_t converted) {
+                                      size_t converted) {
   TPreflightDialog dialog;
   if (!dialog.Create(owner, problems, converted)) return PreflightChoice::kBack;
   ui::RunModal(dialog.hwnd(), owner, dialog.done_);
@@ -58,15 +58,18 @@ bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& p
 
   const size_t fixable = static_cast<size_t>(
       std::count_if(problems.begin(), problems.end(), [](const auto& p) { return p.Fixable(); }));
-  ui::CreateChild(h, L"STATIC",
-                  StrFormat("生成前发现 %u 个需要您处理的问题，其中 %u 个可以自动修正。修正会改写列表中的行。",
-                            static_cast<unsigned>(problems.size()), static_cast<unsigned>(fixable)),
-                  SS_LEFT, 8, 8, kClientWidth - 16, 16, -1);
-  ui::CreateChild(h, L"STATIC",
-                  converted ? StrFormat("已自动转换 %u 处：MAC地址改为客户机查找的格式，计算机名去掉末尾的空格。",
-                                        static_cast<unsigned>(converted))
-                            : std::string(),
-                  SS_LEFT, 8, 28, kClientWidth - 16, 16, kConverted);
+  ui::CreateChild(
+      h, L"STATIC",
+      StrFormat("生成前发现 %u 个需要您处理的问题，其中 %u 个可以自动修正。修正会改写列表中的行。",
+                static_cast<unsigned>(problems.size()), static_cast<unsigned>(fixable)),
+      SS_LEFT, 8, 8, kClientWidth - 16, 16, -1);
+  ui::CreateChild(
+      h, L"STATIC",
+      converted
+          ? StrFormat("已自动转换 %u 处：MAC地址改为客户机查找的格式，计算机名去掉末尾的空格。",
+                      static_cast<unsigned>(converted))
+          : std::string(),
+      SS_LEFT, 8, 28, kClientWidth - 16, 16, kConverted);
   HWND list = ui::CreateChild(
       h, WC_LISTVIEWW, "",
       WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8,
@@ -96,8 +99,9 @@ bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& p
     if (p.unconfigured && rows.find("第" + std::to_string(p.row) + "行") == std::string::npos)
       rows += (rows.empty() ? "第" : "、第") + std::to_string(p.row) + "行";
   ui::CreateChild(h, L"STATIC",
-                  rows.empty() ? std::string()
-                               : "按原样生成时，" + rows + "的计算机名无法使用，这些电脑不会被配置。",
+                  rows.empty()
+                      ? std::string()
+                      : "按原样生成时，" + rows + "的计算机名无法使用，这些电脑不会被配置。",
                   SS_LEFT, 8, 268, kClientWidth - 16, 16, kAsIsNote);
 
   // Fixing is the default only when the fixes leave nothing for the administrator.

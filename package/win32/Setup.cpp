@@ -167,7 +167,8 @@ void TForm2::btnCreateFileClick() {
         return TPreflightDialog::Ask(hwnd(), found, converted);
       });
   // The main window's list shows the converted and fixed rows.
-  if (owner_window_) RedrawWindow(owner_window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  if (owner_window_)
+    RedrawWindow(owner_window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   if (outcome == GenerateOutcome::kGenerated) Close();
   // Back to the rows: the dialog closes with its options kept for the next opening. A
   // problem of the options alone is corrected here, so the dialog stays.

@@ -46,8 +46,7 @@ TEST(Preflight, EveryRule) {
   } cases[] = {
       {{ok + "PC10", "192.168.0.11|00-0c-29-ab-01-11|\xCD\xF8\xB5\x5C"}, "+1"},
       {{ok + "PC10", "192.168.0.11|00.0C.29.AB.01.11|PC11"}, "+1"},
-      {{"192.168.0.11|00:0c:29:ab:01:11|PC11", "192.168.0.12|000C29AB0112|PC12"},
-       "+2"},
+      {{"192.168.0.11|00:0c:29:ab:01:11|PC11", "192.168.0.12|000C29AB0112|PC12"}, "+2"},
       {{"192.168.0.11|00.00.00.00.00.00|A", "192.168.0.12||B", "192.168.0.13|00-0C-29-AB-01|C",
         "192.168.0.14|00-0C:29-AB-01-14|D", "192.168.0.15|00-0C-29-AB-01-1G|E"},
        "1:x 2:x 3:x 4:x 5:x +1"},
@@ -102,8 +101,8 @@ TEST(Preflight, TheFixedPasswordIsTypedAsWritten) {
   EXPECT_EQ(keys.looked_up, password);
   Keys braces;
   EXPECT_TRUE(clientprep::SendKeys(EscapeKeySyntax("{}"), false, braces));
-  EXPECT_EQ(braces.own_log, (std::vector<std::string>{"D10", "DDB", "UDB", "U10", "D10", "DDD",
-                                                      "UDD", "U10"}));
+  EXPECT_EQ(braces.own_log,
+            (std::vector<std::string>{"D10", "DDB", "UDB", "U10", "D10", "DDD", "UDD", "U10"}));
   EXPECT_FALSE(HasKeySyntax("abc-1.!"));
 }
 

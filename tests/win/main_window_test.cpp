@@ -489,12 +489,11 @@ TEST_P(CloseDuringBoxTest, IsHeldUntilTheBoxIsGoneAndRunsOnce) {
   EXPECT_EQ(enabled_at_box, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, CloseDuringBoxTest,
-    ::testing::Values(CloseCase{Up::kCloseQuestion, "询问", {"询问", "提示"}},
-                      CloseCase{Up::kExportDone, "", {"提示", "询问"}},
-                      CloseCase{Up::kScannerBox, "Lanroster", {"Lanroster"}},
-                      CloseCase{Up::kRecordDialog, "", {}}));
+INSTANTIATE_TEST_SUITE_P(Boxes, CloseDuringBoxTest,
+                         ::testing::Values(CloseCase{Up::kCloseQuestion, "询问", {"询问", "提示"}},
+                                           CloseCase{Up::kExportDone, "", {"提示", "询问"}},
+                                           CloseCase{Up::kScannerBox, "Lanroster", {"Lanroster"}},
+                                           CloseCase{Up::kRecordDialog, "", {}}));
 
 }  // namespace
 }  // namespace lr::test
