@@ -166,6 +166,12 @@ check_eq "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" ok "$last
 check_eq "master: every InfoList key of the as-is package in the client's MAC form" 0 \
   "$(sed -n '/^\[InfoList\]/,$p' "$PACKAGE/asis.ini" |
     LC_ALL=C grep -avc -E '^(\[InfoList\]|([0-9A-F]{2}-){5}[0-9A-F]{2}=.*)'$'\r$')"
+# The sound PCs' NetBIOS scan (192.168.0.17..28), generated without the check's dialog.
+SOUND=$LRLAB_STATE/package-sound.ini
+echo "--- InfoList of the sound PCs' scan, generated without the check's dialog"
+sed -n '/^\[InfoList\]/,$p' "$SOUND" 2>/dev/null | iconv -f GBK -t UTF-8 | sed 's/\r$//; s/^/    /'
+check_eq "master: sound PCs' package, 12 entries in the client's MAC form, names unpadded" 12 \
+  "$(LC_ALL=C grep -ac -E '^([0-9A-F]{2}-){5}[0-9A-F]{2}=192\.168\.0\.[0-9]+~PC[0-9]+'$'\r$' "$SOUND" 2>/dev/null)"
 check_eq "master: the nmbd PC's row has its real MAC after the NetBIOS scan" 1 \
   "$(grep -ac "^$NMBD_ENTRY"$'\r$' "$PACKAGE/nbt.ini" 2>/dev/null)"
 cp "$MASTER_C/windows/Hostprep.exe" "$PACKAGE/Hostprep.exe" 2>/dev/null
