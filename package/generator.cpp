@@ -22,21 +22,29 @@ std::vector<std::string> OwnMacTexts(PackageTarget& t) {
   return out;
 }
 
-void WritePackage(const GeneratorInputs& in, const HostList& hosts,
+// The rows as they are now, each with its record's id.
+using Rows = std::vector<std::pair<HostList::Id, HostRecord>>;
+
+Rows RowsOf(const HostList& hosts) {
+  Rows rows;
+  rows.reserve(hosts.Count());
+  for (size_t i = 0; i < hosts.Count(); ++i) rows.emplace_back(hosts.IdAt(i), hosts.At(i));
+  return rows;
+}
+
+void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string& password,
                   const std::vector<std::string>& own_macs, PackageTarget& t) {
   t.WriteSetting(kSectionAutoSet, kKeyGateway, in.gateway);
   t.WriteSetting(kSectionAutoSet, kKeyMask, in.mask);
-  for (size_t i = 0; i < hosts.Count(); ++i) {
-    const HostRecord& r = hosts.At(i);
+  for (const auto& [id, r] : rows)
     t.WriteSetting(kSectionInfoList, r.mac, JoinHostEntry(r.ip, r.name));
-  }
   if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
     throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
   }
   if (!t.SaveHostprep()) {
     throw std::runtime_error(std::string("Unable to write to ") + kHostprepPath);
   }
-  t.WriteSetting(kSectionAutoSet, kKeyUnlockPW, EncodeUnlockPassword(in.password1));
+  t.WriteSetting(kSectionAutoSet, kKeyUnlockPW, EncodeUnlockPassword(password));
   t.WriteSetting(kSectionAutoSet, kKeyCanReboot, in.reboot ? kYes : kNo);
   t.WriteSetting(kSectionAutoSet, kKeyCanModifyRA2, in.modify_ra2 ? kYes : kNo);
   t.WriteSetting(kSectionAutoSet, kKeyExecutePath, in.execute_path);
@@ -47,6 +55,30 @@ void WritePackage(const GeneratorInputs& in, const HostList& hosts,
   std::string master;
   for (const std::string& m : own_macs) master += (master.empty() ? "" : ",") + m;
   t.WriteSetting(kSectionAutoSet, kKeyMasterMAC, master);
+}
+
+// With a review, the rows of `fixable` are converted and checked until the rows the
+// administrator answered for are the rows as they are now; returns false when they went
+// back. `rows` and `password` are then what to write.
+bool Review(const GeneratorInputs& in, HostList& hosts, const std::vector<std::string>& own_macs,
+            const PreflightReview& review, Rows& rows, std::string& password) {
+  size_t converted = ConvertHostTexts(hosts);
+  for (;;) {
+    rows = RowsOf(hosts);
+    const std::vector<PreflightProblem> problems =
+        CheckBeforeGenerating(hosts, PreflightOptions{in.gateway, in.mask, own_macs, in.password1});
+    if (problems.empty()) return true;
+    const PreflightChoice choice = review(problems, converted);
+    if (choice == PreflightChoice::kBack) return false;
+    converted = ConvertHostTexts(hosts);
+    if (RowsOf(hosts) != rows) continue;  // changed while the answer was awaited
+    if (choice == PreflightChoice::kFixThenGenerate) {
+      ApplyPreflightFixes(hosts, problems);
+      password = FixedUnlockPassword(problems, password);
+      rows = RowsOf(hosts);
+    }
+    return true;
+  }
 }
 
 // The generation; with a review, the rows are checked first and `fixable` takes the fixes.
@@ -61,16 +93,17 @@ GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostL
     return GenerateOutcome::kRefused;
   }
   const std::vector<std::string> own_macs = OwnMacTexts(t);
+  Rows rows;
+  std::string password = in.password1;
   if (review) {
-    const std::vector<PreflightProblem> problems =
-        CheckBeforeGenerating(hosts, PreflightOptions{in.gateway, in.mask, own_macs});
-    const PreflightChoice choice = problems.empty() ? PreflightChoice::kAsIs : (*review)(problems);
-    if (choice == PreflightChoice::kBack) return GenerateOutcome::kBack;
-    if (choice == PreflightChoice::kFixThenGenerate) ApplyPreflightFixes(*fixable, problems);
+    if (!Review(in, *fixable, own_macs, *review, rows, password)) return GenerateOutcome::kBack;
+  } else {
+    rows = RowsOf(hosts);
+    for (auto& row : rows) ConvertHostTexts(row.second);
   }
   try {
     t.DeleteSettingsFile();  // a file that stays would merge the old package into the new
-    WritePackage(in, hosts, own_macs, t);
+    WritePackage(in, rows, password, own_macs, t);
   } catch (const std::exception& e) {
     t.ShowError(e.what());
     return GenerateOutcome::kFailed;

@@ -68,18 +68,24 @@ enum class PreflightChoice {
   kAsIs,             // generate from the rows as they stand
   kBack,             // write nothing, back to the options
 };
-using PreflightReview = std::function<PreflightChoice(const std::vector<PreflightProblem>&)>;
+// Asked with the problems and how many fields were converted without asking.
+using PreflightReview =
+    std::function<PreflightChoice(const std::vector<PreflightProblem>&, size_t converted)>;
 
 inline constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValueName = "hostprep";
 inline constexpr const char* kHostprepPath = "C:\\Windows\\Hostprep.exe";
 
-// The generation behind the dialog's button: after the input checks, the rows and options
-// are checked; when anything is found, `review` chooses, and a fix changes `hosts` itself.
+// The generation behind the dialog's button: after the input checks, the rows are converted
+// (ConvertHostTexts) and checked with the options; when a problem is found, `review`
+// chooses, and a fix changes `hosts` itself. The list may change while `review` is open (a
+// sweep or the name resolution writes into it): rows that changed are checked again, and
+// asked about again when they have problems, so only checked rows are written.
 GenerateOutcome GeneratePackage(const GeneratorInputs& in, HostList& hosts, PackageTarget& target,
                                 const PreflightReview& review);
 
-// The generation from the rows as they stand, with nobody to ask about them.
+// The generation from the rows with nobody to ask about them; the conversions still apply
+// to what is written.
 GenerateOutcome GeneratePackage(const GeneratorInputs& in, const HostList& hosts,
                                 PackageTarget& target);
 

@@ -6,6 +6,7 @@
 #include "base/gbk.h"
 #include "hostlist/field_texts.h"
 #include "package/client_settings.h"
+#include "package/key_syntax.h"
 
 namespace lr {
 
@@ -23,8 +24,8 @@ std::string_view TrimRight(std::string_view s) {
   return s;
 }
 
-// What a name problem is and what its fix writes: trailing blanks trimmed, then a dotted
-// name cut to its first label. `fixed` stays empty when no fix gives a sound name.
+// What a name problem is and what its fix writes: a dotted name cut to its first label.
+// `fixed` stays empty when no fix gives a sound name.
 struct NameCheck {
   std::string fault;
   std::string fixed;
@@ -33,16 +34,10 @@ struct NameCheck {
 NameCheck CheckName(std::string_view name) {
   NameCheck out{ComputerNameFault(name), {}};
   if (out.fault.empty()) return out;
-  std::string_view t = TrimRight(name);
-  const size_t dot = t.find('.');
-  if (dot != std::string_view::npos) {
-    if (ComputerNameFault(t.substr(0, dot)).empty()) {
-      out.fault = "计算机名带域名后缀";
-      out.fixed = std::string(t.substr(0, dot));
-    }
-  } else if (t.size() != name.size() && ComputerNameFault(t).empty()) {
-    out.fault = "计算机名末尾有空格";
-    out.fixed = std::string(t);
+  const size_t dot = name.find('.');
+  if (dot != std::string_view::npos && ComputerNameFault(name.substr(0, dot)).empty()) {
+    out.fault = "计算机名带域名后缀";
+    out.fixed = std::string(name.substr(0, dot));
   }
   return out;
 }
@@ -87,9 +82,11 @@ class Checker {
                       RowNumber(last_mac[macs[i]]), RowNumber(last_mac[macs[i]])),
             "无法修正");
       const NameCheck n = CheckName(r.name);
-      if (!n.fault.empty())
+      if (!n.fault.empty()) {
         Add(i, n.fault, n.fixed.empty() ? kNoFix : "改为“" + n.fixed + "”",
             n.fixed.empty() ? -1 : kFieldName, n.fixed);
+        problems_.back().unconfigured = true;
+      }
       if (!names[i].empty() && ComputerNameFault(names[i]).empty()) {
         auto [it, fresh] = first_name.emplace(GbkFoldCase(names[i]), i);
         if (!fresh) Add(i, StrFormat("与第%u行计算机名相同", RowNumber(it->second)), "无法修正");
@@ -118,15 +115,23 @@ class Checker {
     problems_.push_back(std::move(p));
   }
 
-  void AddOption(std::string problem) {
+  void AddOption(std::string problem, std::string fix = "无法修正，请返回修改", int field = -1,
+                 std::string fixed = {}) {
     PreflightProblem p;
-    p.ip = options_.gateway + "/" + options_.mask;
+    if (field < 0) p.ip = options_.gateway + "/" + options_.mask;
     p.problem = std::move(problem);
-    p.fix = "无法修正，请返回修改";
+    p.fix = std::move(fix);
+    p.field = field;
+    p.fixed = std::move(fixed);
     problems_.push_back(std::move(p));
   }
 
   void CheckOptions() {
+    // The clone's keystroke sender would read these characters as keys, not as text.
+    if (HasKeySyntax(options_.unlock_password))
+      AddOption("解锁密码含有 + ^ % ~ ( ) { }，客户机会把它们当作按键命令而不是密码字符",
+                "加括号写入（如 + 写成 {+}），按原字符输入", kFixUnlockPassword,
+                EscapeKeySyntax(options_.unlock_password));
     subnet_ok_ = ParseDottedIPv4(options_.gateway, gateway_) &&
                  ParseDottedIPv4(options_.mask, mask_) && ContiguousMask(mask_);
     if (!subnet_ok_) {
@@ -144,8 +149,6 @@ class Checker {
       Add(i, "MAC地址不是六组十六进制数", kNoFix);
     } else if (form.empty()) {
       Add(i, "MAC地址全为0（对方没有报告网卡地址）", kNoFix);
-    } else if (form != r.mac) {
-      Add(i, "MAC地址格式与客户机查找的格式不同", "改为“" + form + "”", kFieldMac, form);
     }
     for (const std::string& m : master_) {
       if (!form.empty() && m == form) {
@@ -193,10 +196,44 @@ std::vector<PreflightProblem> CheckBeforeGenerating(const HostList& hosts,
   return Checker(hosts, options).Run();
 }
 
+bool ConvertHostTexts(HostRecord& record) {
+  bool changed = false;
+  const std::string form = ClientMacForm(record.mac);
+  if (!form.empty() && form != record.mac) {
+    record.mac = form;
+    changed = true;
+  }
+  const size_t kept = TrimRight(record.name).size();
+  if (kept != record.name.size()) {
+    record.name.resize(kept);
+    changed = true;
+  }
+  return changed;
+}
+
+size_t ConvertHostTexts(HostList& hosts) {
+  size_t changed = 0;
+  for (size_t i = 0; i < hosts.Count(); ++i) {
+    HostRecord r = hosts.At(i);
+    const std::string mac = r.mac;
+    const std::string name = r.name;
+    if (!ConvertHostTexts(r)) continue;
+    changed += (r.mac != mac) + (r.name != name);
+    hosts.Replace(i, std::move(r));
+  }
+  return changed;
+}
+
 void ApplyPreflightFixes(HostList& hosts, const std::vector<PreflightProblem>& problems) {
   for (const PreflightProblem& p : problems) {
-    if (p.Fixable()) hosts.SetFieldById(p.id, p.field, p.fixed);
+    if (p.Fixable() && p.field != kFixUnlockPassword) hosts.SetFieldById(p.id, p.field, p.fixed);
   }
+}
+
+std::string FixedUnlockPassword(const std::vector<PreflightProblem>& problems, std::string typed) {
+  for (const PreflightProblem& p : problems)
+    if (p.field == kFixUnlockPassword) return p.fixed;
+  return typed;
 }
 
 }  // namespace lr

@@ -40,6 +40,10 @@ class ScanView {
 
   // A failure shown in a plain message box (the window's general error handling).
   virtual void ShowError(const std::string& text) = 0;
+
+  // True when the window has been asked to close and the closing waits for a box of the
+  // scan to go: the sweep then ends without further boxes.
+  virtual bool CloseAsked() { return false; }
 };
 
 }  // namespace lr

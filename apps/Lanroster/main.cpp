@@ -33,6 +33,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   form1.SetRecordDialog(&frm_add);
   lr::TForm2 generator(form1.Hosts());
   if (!generator.Create(form1.hwnd())) return 1;
+  generator.SetShowRows(
+      [&form1](const std::vector<lr::HostList::Id>& ids) { form1.SelectRecords(ids); });
   form2 = &generator;
 
   form1.Show();

@@ -241,7 +241,7 @@ void TForm1::CreateToolBar() {
 void TForm1::CreateListView() {
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
-                              LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_EDITLABELS,
+                              LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_EDITLABELS,
                           0, 0, 100, 100, hwnd(), reinterpret_cast<HMENU>(INT_PTR{kListview1}),
                           GetModuleHandleW(nullptr), nullptr);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(ui::UiFont()), FALSE);
@@ -322,15 +322,20 @@ void TForm1::RefreshList() {
   if (ListView_GetItemCount(list_) != count)
     SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count),
                  LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  // The control knows rows by position only: put its selection back onto the record.
-  const std::optional<size_t> pos = selection_.Follow(hosts_);
-  const int shown = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
-  const int want = pos ? static_cast<int>(*pos) : -1;
-  if (shown != want) {
+  // The control knows rows by position only: put its selection back onto the records.
+  const std::vector<size_t> want = selection_.FollowAll(hosts_);
+  std::vector<size_t> shown;
+  for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0;
+       i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
+    shown.push_back(static_cast<size_t>(i));
+  std::vector<size_t> wanted = want;
+  std::sort(wanted.begin(), wanted.end());
+  if (shown != wanted) {
     syncing_selection_ = true;
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (want >= 0)
-      ListView_SetItemState(list_, want, LVIS_SELECTED | LVIS_FOCUSED,
+    for (size_t i = 0; i < want.size(); ++i)
+      ListView_SetItemState(list_, static_cast<int>(want[i]),
+                            LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0),
                             LVIS_SELECTED | LVIS_FOCUSED);
     syncing_selection_ = false;
   }
@@ -381,7 +386,8 @@ void TForm1::ShowError(const std::string& text) {
 
 std::optional<size_t> TForm1::SelectedRecord() {
   RefreshList();
-  const int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED | LVNI_FOCUSED);
+  if (i < 0) i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   if (i < 0 || static_cast<size_t>(i) >= hosts_.Count()) return std::nullopt;
   return static_cast<size_t>(i);
 }
@@ -623,11 +629,33 @@ void TForm1::SelectionChangedByUser() {
   // The rows on screen are drawn from the model as it is now, so the control's position is
   // the model's position even while a refresh of the row count is pending.
   if (syncing_selection_) return;
-  const int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED | LVNI_FOCUSED);
+  if (i < 0) i = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   if (i >= 0 && static_cast<size_t>(i) < hosts_.Count())
     selection_.Select(hosts_, static_cast<size_t>(i));
   else
     selection_.Clear();
+  // The administrator selects one row at a time (several are only ever the program's).
+  if (ListView_GetSelectedCount(list_) > 1) {
+    syncing_selection_ = true;
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
+    if (i >= 0) ListView_SetItemState(list_, i, LVIS_SELECTED, LVIS_SELECTED);
+    syncing_selection_ = false;
+  }
+}
+
+void TForm1::SelectRecords(const std::vector<HostList::Id>& ids) {
+  selection_.SelectSeveral(hosts_, ids);
+  list_refresh_pending_ = true;
+  RefreshList();
+  if (const std::optional<size_t> first = selection_.Position())
+    ListView_EnsureVisible(list_, static_cast<int>(*first), FALSE);
+  SetFocus(list_);
+}
+
+bool TForm1::CloseAsked() {
+  MSG msg;
+  return hwnd() && PeekMessageW(&msg, hwnd(), WM_CLOSE, WM_CLOSE, PM_NOREMOVE);
 }
 
 void TForm1::BeginEditAddress() {

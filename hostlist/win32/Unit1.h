@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "hostlist/host_list.h"
 #include "hostlist/list_files.h"
@@ -95,6 +96,9 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void ProcessPendingInput() override;
   void ShowError(const std::string& text) override;
   std::optional<size_t> SelectedRecord() override;
+  bool CloseAsked() override;
+  // Selects the rows of these records (several at once), the first one shown and focused.
+  void SelectRecords(const std::vector<HostList::Id>& ids);
   // Brings the list control up to the model at once (HostsChanged refreshes it shortly).
   void RefreshList();
 

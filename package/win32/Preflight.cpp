@@ -38,14 +38,16 @@ void SetCell(HWND list, int row, int column, const std::string& gbk) {
 
 }  // namespace
 
-PreflightChoice TPreflightDialog::Ask(HWND owner, const std::vector<PreflightProblem>& problems) {
+PreflightChoice TPreflightDialog::Ask(HWND owner, const std::vector<PreflightProblem>& problems,
+                                      size_t converted) {
   TPreflightDialog dialog;
-  if (!dialog.Create(owner, problems)) return PreflightChoice::kBack;
+  if (!dialog.Create(owner, problems, converted)) return PreflightChoice::kBack;
   ui::RunModal(dialog.hwnd(), owner, dialog.done_);
   return dialog.choice_;
 }
 
-bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& problems) {
+bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& problems,
+                              size_t converted) {
   if (!CreateWindowOf(kClassName, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
                       WS_POPUP | WS_CAPTION | WS_SYSMENU, ui::Wide("生成前检查"), 0, 0, 100, 100,
                       owner))
@@ -56,14 +58,22 @@ bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& p
 
   const size_t fixable = static_cast<size_t>(
       std::count_if(problems.begin(), problems.end(), [](const auto& p) { return p.Fixable(); }));
-  ui::CreateChild(h, L"STATIC",
-                  StrFormat("生成前发现 %u 个问题，其中 %u 个可以自动修正。修正会改写列表中的行。",
-                            static_cast<unsigned>(problems.size()), static_cast<unsigned>(fixable)),
-                  SS_LEFT, 8, 10, kClientWidth - 16, 16, -1);
+  ui::CreateChild(
+      h, L"STATIC",
+      StrFormat("生成前发现 %u 个需要您处理的问题，其中 %u 个可以自动修正。修正会改写列表中的行。",
+                static_cast<unsigned>(problems.size()), static_cast<unsigned>(fixable)),
+      SS_LEFT, 8, 8, kClientWidth - 16, 16, -1);
+  ui::CreateChild(
+      h, L"STATIC",
+      converted
+          ? StrFormat("已自动转换 %u 处：MAC地址改为客户机查找的格式，计算机名去掉末尾的空格。",
+                      static_cast<unsigned>(converted))
+          : std::string(),
+      SS_LEFT, 8, 28, kClientWidth - 16, 16, kConverted);
   HWND list = ui::CreateChild(
       h, WC_LISTVIEWW, "",
       WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8,
-      32, kClientWidth - 16, 250, kList, WS_EX_CLIENTEDGE);
+      48, kClientWidth - 16, 214, kList, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   const struct {
     const char* title;
@@ -82,14 +92,31 @@ bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& p
     SetCell(list, row, kColFix, p.fix);
   }
 
-  HWND fix = ui::CreateChild(h, L"BUTTON", "修正后生成(&F)", WS_TABSTOP | BS_DEFPUSHBUTTON,
-                             kClientWidth - 360, 294, 112, 26, kBtnFix);
+  // The rows whose names Hostprep refuses: generated as they stand, their PCs keep the
+  // master's identity.
+  std::string rows;
+  for (const PreflightProblem& p : problems)
+    if (p.unconfigured && rows.find("第" + std::to_string(p.row) + "行") == std::string::npos)
+      rows += (rows.empty() ? "第" : "、第") + std::to_string(p.row) + "行";
+  ui::CreateChild(h, L"STATIC",
+                  rows.empty()
+                      ? std::string()
+                      : "按原样生成时，" + rows + "的计算机名无法使用，这些电脑不会被配置。",
+                  SS_LEFT, 8, 268, kClientWidth - 16, 16, kAsIsNote);
+
+  // Fixing is the default only when the fixes leave nothing for the administrator.
+  default_id_ = fixable == problems.size() ? kBtnFix : kBtnBack;
+  const auto style = [this](int id) {
+    return WS_TABSTOP | (id == default_id_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+  };
+  HWND fix = ui::CreateChild(h, L"BUTTON", "修正后生成(&F)", style(kBtnFix), kClientWidth - 360,
+                             294, 112, 26, kBtnFix);
   EnableWindow(fix, fixable > 0);
-  ui::CreateChild(h, L"BUTTON", "按原样生成(&A)", WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 240,
-                  294, 112, 26, kBtnAsIs);
-  ui::CreateChild(h, L"BUTTON", "返回修改(&B)", WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 120, 294,
-                  112, 26, kBtnBack);
-  SetFocus(fixable > 0 ? fix : GetDlgItem(h, kBtnBack));
+  ui::CreateChild(h, L"BUTTON", "按原样生成(&A)", style(kBtnAsIs), kClientWidth - 240, 294, 112, 26,
+                  kBtnAsIs);
+  ui::CreateChild(h, L"BUTTON", "返回修改(&B)", style(kBtnBack), kClientWidth - 120, 294, 112, 26,
+                  kBtnBack);
+  SetFocus(GetDlgItem(h, default_id_));
   return true;
 }
 
@@ -115,7 +142,7 @@ LRESULT TPreflightDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case DM_GETDEFID:
-      return MAKELONG(kBtnFix, DC_HASDEFID);
+      return MAKELONG(default_id_, DC_HASDEFID);
     case WM_CLOSE:
       Answer(PreflightChoice::kBack);
       return 0;

@@ -131,6 +131,13 @@ void TForm2::ShowModal() {
   PostMessageW(hwnd(), kMsgFocusFirst, 0, 0);
   ui::RunModal(hwnd(), owner_window_, closed_);
   showing_ = false;
+  ShowBackRows();
+}
+
+void TForm2::ShowBackRows() {
+  std::vector<HostList::Id> rows;
+  rows.swap(back_rows_);
+  if (!rows.empty() && show_rows_) show_rows_(rows);
 }
 
 GeneratorInputs TForm2::Inputs() const {
@@ -150,17 +157,26 @@ GeneratorInputs TForm2::Inputs() const {
 
 void TForm2::btnCreateFileClick() {
   std::unique_ptr<PackageTarget> target = make_target_();
-  bool fixed = false;
-  const GenerateOutcome outcome =
-      GeneratePackage(Inputs(), hosts_, *target, [&](const std::vector<PreflightProblem>& found) {
-        const PreflightChoice choice = TPreflightDialog::Ask(hwnd(), found);
-        fixed = choice == PreflightChoice::kFixThenGenerate;
-        return choice;
+  std::vector<HostList::Id> problem_rows;
+  const GenerateOutcome outcome = GeneratePackage(
+      Inputs(), hosts_, *target, [&](const std::vector<PreflightProblem>& found, size_t converted) {
+        problem_rows.clear();
+        for (const PreflightProblem& p : found)
+          if (p.row && (problem_rows.empty() || problem_rows.back() != p.id))
+            problem_rows.push_back(p.id);
+        return TPreflightDialog::Ask(hwnd(), found, converted);
       });
-  // The main window's list shows the fixed rows.
-  if (fixed && owner_window_)
+  // The main window's list shows the converted and fixed rows.
+  if (owner_window_)
     RedrawWindow(owner_window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   if (outcome == GenerateOutcome::kGenerated) Close();
+  // Back to the rows: the dialog closes with its options kept for the next opening. A
+  // problem of the options alone is corrected here, so the dialog stays.
+  if (outcome == GenerateOutcome::kBack && !problem_rows.empty()) {
+    back_rows_ = std::move(problem_rows);
+    Close();
+    if (!showing_) ShowBackRows();
+  }
 }
 
 void TForm2::Button2Click() {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hostlist/host_list.h"
 #include "hostlist/win32/Unit1_address.h"
@@ -51,6 +52,11 @@ class TForm2 : public ui::Window {
 
   bool Create(HWND owner_window);
   void ShowModal();
+  // Shows the main list's rows that the administrator went back to correct from the check
+  // ("返回修改"); called once the dialog is closed.
+  void SetShowRows(std::function<void(const std::vector<HostList::Id>&)> show_rows) {
+    show_rows_ = std::move(show_rows);
+  }
   bool Showing() const { return showing_; }
 
   // Handlers.
@@ -72,10 +78,13 @@ class TForm2 : public ui::Window {
  private:
   void CreateControls();
   void Close();
+  void ShowBackRows();
   bool IsLink(HWND control) const;
 
   HostList& hosts_;
   TargetFactory make_target_;
+  std::function<void(const std::vector<HostList::Id>&)> show_rows_;
+  std::vector<HostList::Id> back_rows_;
   HWND owner_window_ = nullptr;
   AddressBox gateway_;
   AddressBox mask_;

@@ -161,9 +161,11 @@ std::uint16_t TNbt::BoundPort() const {
 }
 
 void TNbt::ShowBox(const std::string& text) {
+  if (stop_flag_ && SweepRunning()) return;  // the sweep is ending: nobody waits for its boxes
   ++in_window_steps_;
   ui::ShowMessage("Lanroster", text, MB_OK);
   --in_window_steps_;
+  if (CloseAsked && CloseAsked()) Stop();
 }
 
 void TNbt::Synchronize(const std::function<void()>& step) {

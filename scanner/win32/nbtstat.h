@@ -53,6 +53,9 @@ class TNbt {
   std::atomic<std::uint32_t> Timeout{100};
   Notify OnSend;  // before each query; StatusText holds "正在扫描：" + address
   Notify OnEnd;   // once when a sweep ends, normally or by Stop
+  // Asked when one of the scanner's boxes has been answered: true when the window is
+  // being closed, which stops the sweep. A stopped sweep shows no more boxes.
+  std::function<bool()> CloseAsked;
   std::string StatusText;
 
   // The list replies go into (not owned), and what to call after each insert.

@@ -31,6 +31,7 @@ struct ScanRun::Impl : IcmpSweepPlatform {
         options(std::move(o)),
         nbt(NbtPorts{options.nbt_local_port, options.nbt_remote_port}) {
     nbt.SetListView(&view.Hosts(), [this] { view.HostsChanged(); });
+    nbt.CloseAsked = [this] { return view.CloseAsked(); };
   }
 
   ~Impl() override {
@@ -39,6 +40,7 @@ struct ScanRun::Impl : IcmpSweepPlatform {
     closing = true;
     nbt.OnSend = nullptr;
     nbt.OnEnd = nullptr;
+    nbt.CloseAsked = nullptr;
     nbt.Stop();
     nbt.WaitSweepEnd();
     if (resolve_thread) {

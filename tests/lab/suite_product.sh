@@ -9,15 +9,16 @@
 #    must leave no part of a package, the check's dialog answered "按原样生成". It carries the
 #    built Hostprep.exe as its resource, as Lanroster.exe does, and checks the settings file
 #    byte for byte. Then, with no row corrected by hand, a NetBIOS scan and an ICMP scan with
-#    the reverse names, each generated with "修正后生成"; every package is kept.
+#    the reverse names, each generated with "修正后生成", and a NetBIOS scan of sound PCs that
+#    generates without the check's dialog; every package is kept.
 # 2. Here: the Run value (reg query), C:\Windows\Hostprep.exe identical to the built one,
 #    and the settings file printed into the log.
 # 3. Two clones, each a namespace of its own whose only interface carries the clone's MAC
 #    and a fresh prefix holding what the master wrote (settings file, executable, Run
 #    value), with netsh.exe and shutdown.exe replaced by a recorder and, for the first, a
 #    focused window logging keys. The corrected PC's clone takes its name and address and
-#    drops its Run value; the clone of a PC that the list holds only in the NetBIOS "." form
-#    changes nothing and keeps it. From the fixed packages: that same PC's clone, its adapter
+#    drops its Run value; the clone of a PC that no row holds changes nothing and keeps it.
+#    From the fixed packages: that same PC's clone, its adapter
 #    named "以太网", takes its name and address with netsh on "以太网"; a clone holding the
 #    master's MAC changes nothing; the clone of a PC found by ICMP takes the first label of
 #    its reverse name. Hostprep's pauses are real: each applying clone takes ~22 s.
@@ -88,9 +89,10 @@ PROGRAM='C:\网吧\prog.exe'
 CORRECTED_IP=192.168.0.21
 CORRECTED_MAC=00:0c:29:ab:01:21
 CORRECTED_NAME='网吧-21'
-UNLISTED_MAC=00:0c:29:ab:01:22  # PC 192.168.0.22: in the list only as 00.0C.29.AB.01.22
-UNLISTED_IP=192.168.0.22
-UNLISTED_NAME=PC22
+UNLISTED_MAC=00:0c:29:ab:01:99  # a PC no row holds
+NBT_FORM_MAC=00:0c:29:ab:01:22  # PC 192.168.0.22: scanned as 00.0C.29.AB.01.22
+NBT_FORM_IP=192.168.0.22
+NBT_FORM_NAME=PC22
 REVERSE_MAC=52:54:00:12:34:56  # PC 192.168.0.20, reverse name pc20.netbar.lan
 REVERSE_IP=192.168.0.20
 NMBD_ENTRY=02-00-00-00-00-07=192.168.0.7~CAFE-NMBD  # nmbd answers with a zero unit ID
@@ -160,6 +162,16 @@ MASTER_TEXT=$(printf '%s' "$MASTER_MAC" | tr 'a-f:' 'A-F-')
 last_autoset=$(tr -d '\r' <"$PACKAGE/asis.ini" 2>/dev/null | grep -a -B1 '^\[InfoList\]' | head -1)
 [[ $last_autoset == MasterMAC=*"$MASTER_TEXT"* ]] && last_autoset=ok
 check_eq "master: MasterMAC, the last AutoSet key, holds $MASTER_TEXT" ok "$last_autoset"
+# The scan's "." MACs and padded names were converted, even generated "按原样生成".
+check_eq "master: every InfoList key of the as-is package in the client's MAC form" 0 \
+  "$(sed -n '/^\[InfoList\]/,$p' "$PACKAGE/asis.ini" |
+    LC_ALL=C grep -avc -E '^(\[InfoList\]|([0-9A-F]{2}-){5}[0-9A-F]{2}=.*)'$'\r$')"
+# The sound PCs' NetBIOS scan (192.168.0.17..28), generated without the check's dialog.
+SOUND=$LRLAB_STATE/package-sound.ini
+echo "--- InfoList of the sound PCs' scan, generated without the check's dialog"
+sed -n '/^\[InfoList\]/,$p' "$SOUND" 2>/dev/null | iconv -f GBK -t UTF-8 | sed 's/\r$//; s/^/    /'
+check_eq "master: sound PCs' package, 12 entries in the client's MAC form, names unpadded" 12 \
+  "$(LC_ALL=C grep -ac -E '^([0-9A-F]{2}-){5}[0-9A-F]{2}=192\.168\.0\.[0-9]+~PC[0-9]+'$'\r$' "$SOUND" 2>/dev/null)"
 check_eq "master: the nmbd PC's row has its real MAC after the NetBIOS scan" 1 \
   "$(grep -ac "^$NMBD_ENTRY"$'\r$' "$PACKAGE/nbt.ini" 2>/dev/null)"
 cp "$MASTER_C/windows/Hostprep.exe" "$PACKAGE/Hostprep.exe" 2>/dev/null
@@ -290,7 +302,7 @@ if boot_clone corrected "$CORRECTED_MAC" keys; then
 fi
 shutdown_clone
 
-# --- A clone whose MAC the list holds only in the NetBIOS form: nothing changes.
+# --- A clone whose MAC no row holds: nothing changes.
 if boot_clone unlisted "$UNLISTED_MAC"; then
   before=$(regdump)
   case "$before" in *"hostprep=C:\\Windows\\Hostprep.exe"*) pass "unlisted clone: Run value copied" ;;
@@ -322,11 +334,11 @@ applied_clone() {
   shutdown_clone
 }
 
-# --- From the NetBIOS scan's fixed package: the PC that was unlisted, its adapter named as
+# --- From the NetBIOS scan's fixed package: the PC scanned in the "." form, its adapter named as
 # on Windows 10; a clone holding the master's MAC.
 CLONE_PACKAGE=nbt
 IFNAME=以太网
-applied_clone fixed-nbt "$UNLISTED_MAC" "$UNLISTED_IP" "$UNLISTED_NAME"
+applied_clone fixed-nbt "$NBT_FORM_MAC" "$NBT_FORM_IP" "$NBT_FORM_NAME"
 IFNAME=本地连接
 if boot_clone master "$MASTER_MAC"; then
   before=$(regdump)

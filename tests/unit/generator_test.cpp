@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "package/client_settings.h"
+#include "package/unlock_password.h"
 #include "tests/unit/test_files.h"
 
 namespace lr {
@@ -82,7 +83,7 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
   EXPECT_EQ(t.log, (std::vector<std::string>{
                        "delete", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
-                       "InfoList/00.0C.29.AB.01.FF", "InfoList/00-1A-2B-3C-4D-5E",
+                       "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E",
                        "run hostprep=C:\\Windows\\Hostprep.exe", "exe", "AutoSet/UnlockPW",
                        "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
                        "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
@@ -91,7 +92,7 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
             "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
             "FormStat=0\r\nMasterMAC=00-0C-29-00-00-99,00-0C-29-00-00-98\r\n"
             "[InfoList]\r\n00-1A-2B-3C-4D-5E=192.168.0.23~PC23\r\n"
-            "00.0C.29.AB.01.FF=192.168.0.22~-\r\n");
+            "00-0C-29-AB-01-FF=192.168.0.22~-\r\n");
 }
 
 TEST(Generator, FormStatNeedsBothAPathAndAWindowMode) {
@@ -156,43 +157,69 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
   EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
 }
 
+// The conversions reach the rows whatever the answer; the answer decides the fixes, and
+// rows that change while the dialog is up (a sweep's insert, a resolved name) are checked and
+// asked about again before anything is written.
 TEST(Generator, TheCheckAsksOnlyAboutProblemsAndItsAnswerHolds) {
-  for (PreflightChoice choice :
-       {PreflightChoice::kBack, PreflightChoice::kAsIs, PreflightChoice::kFixThenGenerate}) {
+  const struct {
+    PreflightChoice choice;
+    bool change_once;  // the list changes during the first answer
+    const char* name;  // row 1's name in the file, "" when nothing is written
+    const char* password;
+  } cases[] = {
+      {PreflightChoice::kBack, false, "", ""},
+      {PreflightChoice::kAsIs, false, "PC21.cafe", "a+b"},
+      {PreflightChoice::kFixThenGenerate, false, "PC21", "a{+}b"},
+      {PreflightChoice::kFixThenGenerate, true, "PC31", "a{+}b"},
+  };
+  for (const auto& c : cases) {
     lr::testing::ScratchDir dir;
     lr::testing::WriteBytes(dir / "Myset.ini", "previous package");
     FakeTarget t(dir / "Myset.ini");
-    HostList hosts = TwoHostsSameMac();
-    int asked = 0;
+    HostList hosts;
+    hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21.cafe", ""});
+    hosts.Append(HostRecord{"192.168.0.22", "00.0C.29.AB.01.FF", "-", "PC22       ", ""});
+    GeneratorInputs in = GoodInputs();
+    in.password1 = in.password2 = "a+b";
+    std::vector<size_t> asked;
     const GenerateOutcome outcome =
-        GeneratePackage(GoodInputs(), hosts, t, [&](const std::vector<PreflightProblem>&) {
-          ++asked;
-          return choice;
+        GeneratePackage(in, hosts, t, [&](const std::vector<PreflightProblem>& p, size_t conv) {
+          asked.push_back(p.size() * 10 + conv);
+          if (c.change_once && asked.size() == 1) {
+            hosts.InsertTop(HostRecord{"192.168.0.23", "00.0C.29.AB.01.23", "-", "PC23   ", ""});
+            hosts.SetField(1, kFieldName, "PC31.cafe");
+          }
+          return c.choice;
         });
-    EXPECT_EQ(asked, 1);
-    const auto keys = ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList);
-    if (choice == PreflightChoice::kBack) {
+    // Two problems (row 1's name, the password) and the two fields of row 2 converted; a
+    // change is asked about again with the new row's two fields.
+    EXPECT_EQ(asked, std::vector<size_t>(c.change_once ? 2 : 1, 22));
+    EXPECT_EQ(hosts.At(hosts.Count() - 1).mac, "00-0C-29-AB-01-FF");
+    EXPECT_EQ(hosts.At(hosts.Count() - 1).name, "PC22");
+    if (c.choice == PreflightChoice::kBack) {
       EXPECT_EQ(outcome, GenerateOutcome::kBack);
       EXPECT_TRUE(t.log.empty());
       EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"), "previous package");
-    } else {
-      const bool fixed = choice == PreflightChoice::kFixThenGenerate;
-      EXPECT_EQ(outcome, GenerateOutcome::kGenerated);
-      EXPECT_EQ(hosts.At(1).mac, fixed ? "00-0C-29-AB-01-FF" : "00.0C.29.AB.01.FF");
-      ASSERT_GE(keys.size(), 2u);
-      EXPECT_EQ(keys[1], hosts.At(1).mac);
+      continue;
     }
+    EXPECT_EQ(outcome, GenerateOutcome::kGenerated);
+    const Profile file = ReadProfileFile(dir / "Myset.ini");
+    EXPECT_EQ(file.KeyNames(kSectionInfoList).size(), hosts.Count());
+    EXPECT_EQ(file.Get(kSectionInfoList, "00-1A-2B-3C-4D-5E"),
+              JoinHostEntry("192.168.0.21", c.name));
+    EXPECT_EQ(file.Get(kSectionAutoSet, kKeyUnlockPW), EncodeUnlockPassword(c.password));
   }
   lr::testing::ScratchDir dir;
   FakeTarget t(dir / "Myset.ini");
   HostList sound;
-  sound.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+  sound.Append(HostRecord{"192.168.0.21", "00.1A.2B.3C.4D.5E", "-", "PC21    ", ""});
   EXPECT_EQ(GeneratePackage(GoodInputs(), sound, t,
-                            [](const std::vector<PreflightProblem>&) {
-                              ADD_FAILURE() << "asked about a sound list";
+                            [](const std::vector<PreflightProblem>&, size_t) {
+                              ADD_FAILURE() << "asked about a list with nothing to decide";
                               return PreflightChoice::kBack;
                             }),
             GenerateOutcome::kGenerated);
+  EXPECT_EQ(sound.At(0).mac + "=" + sound.At(0).name, "00-1A-2B-3C-4D-5E=PC21");
 }
 
 }  // namespace

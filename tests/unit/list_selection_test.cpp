@@ -63,5 +63,23 @@ TEST(SelectionTracker, ADuplicateAtTheOldPositionIsNotTakenForTheSelectedRecord)
   EXPECT_FALSE(sel.Follow(list));
 }
 
+// Several rows selected by the program follow their records; a removed leader hands the
+// lead on; a selection by the administrator is one row again.
+TEST(SelectionTracker, SeveralRowsFollowTheirRecords) {
+  HostList list;
+  std::vector<HostList::Id> ids;
+  for (const char* ip : {"a", "b", "c", "d"}) ids.push_back(list.Append(Rec(ip)));
+  SelectionTracker sel;
+  sel.SelectSeveral(list, {ids[1], 999, ids[3]});
+  EXPECT_EQ(sel.FollowAll(list), (std::vector<size_t>{1, 3}));
+  list.InsertTop(Rec("t"));
+  list.RemoveAt(2);  // "b", the leader
+  EXPECT_EQ(sel.FollowAll(list), (std::vector<size_t>{3}));
+  EXPECT_EQ(sel.Position(), 3u);
+  sel.SelectSeveral(list, {ids[0], ids[2]});
+  sel.Select(list, 1);
+  EXPECT_EQ(sel.FollowAll(list), (std::vector<size_t>{1}));
+}
+
 }  // namespace
 }  // namespace lr

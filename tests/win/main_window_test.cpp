@@ -48,7 +48,7 @@ TEST_F(MainWindowTest, ShowsItsControlsAsAtStart) {
   }
   const LONG_PTR style = GetWindowLongPtrW(List(), GWL_STYLE);
   EXPECT_TRUE(style & LVS_OWNERDATA);
-  EXPECT_TRUE(style & LVS_SINGLESEL);
+  EXPECT_FALSE(style & LVS_SINGLESEL);  // the program selects several rows; a person one
   EXPECT_TRUE(style & LVS_EDITLABELS);
 
   int parts[4] = {};
@@ -134,6 +134,29 @@ TEST_F(MainWindowTest, SelectionFollowsItsRecordWhileRecordsArriveAtTheTop) {
   form_->SpeedButton3Click();
   EXPECT_EQ(form_->Hosts().Count(), 4u);
   EXPECT_EQ(form_->Hosts().At(3).ip, "10.0.0.1");
+}
+
+// The rows the check sent the administrator back to are selected together and follow their
+// records; a row the administrator adds to them makes the selection that one row again.
+TEST_F(MainWindowTest, RowsSelectedTogetherFollowTheirRecordsUntilOneIsChosen) {
+  AddRecords({Rec("10.0.0.1", "a", "-", "x"), Rec("10.0.0.2", "b", "-", "y"),
+              Rec("10.0.0.3", "c", "-", "z")});
+  const auto rows = [this] {
+    form_->RefreshList();
+    std::vector<int> out;
+    for (int i = ListView_GetNextItem(List(), -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(List(), i, LVNI_SELECTED))
+      out.push_back(i);
+    return out;
+  };
+  form_->SelectRecords({form_->Hosts().IdAt(2), form_->Hosts().IdAt(0)});
+  form_->Hosts().InsertTop(Rec("10.0.1.1", "n", "WG", "new"));
+  form_->HostsChanged();
+  EXPECT_EQ(rows(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(form_->SelectedRecord(), std::optional<size_t>(3));
+  ListView_SetItemState(List(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(rows(), (std::vector<int>{2}));
+  EXPECT_EQ(form_->SelectedRecord(), std::optional<size_t>(2));
 }
 
 TEST_F(MainWindowTest, InPlaceEditTakesAnyTextAsTheAddressAndEscKeepsIt) {
@@ -490,7 +513,8 @@ TEST_F(MainWindowTest, ClosingDuringAnIcmpSweepWaitsForTheSweepToReturn) {
 // A close that arrives while a real box or the record dialog is up (boxes answered from a
 // second thread, so each runs its own nested loop): the window takes no input meanwhile, the
 // close waits until the box is gone, and one that arrives during the closing's own question
-// or save is dropped, so the closing runs once and the program always ends.
+// or save is dropped, so the closing runs once and the program always ends. A close during a
+// scanner box stops the sweep: only the box that was up needs an answer.
 enum class Up { kCloseQuestion, kExportDone, kScannerBox, kRecordDialog };
 struct CloseCase {
   Up up;
@@ -517,9 +541,9 @@ TEST_P(CloseDuringBoxTest, IsHeldUntilTheBoxIsGoneAndRunsOnce) {
   });
   if (c.up == Up::kCloseQuestion) SendMessageW(main, WM_CLOSE, 0, 0);
   if (c.up == Up::kExportDone) form_->btnExportClick();
-  if (c.up == Up::kScannerBox) {
-    form_->edtStart().SetIPString("127.0.0.1");
-    form_->edtEnd().SetIPString("127.0.0.1");
+  if (c.up == Up::kScannerBox) {  // a range across .255: the close stops the sweep
+    form_->edtStart().SetIPString("127.0.0.254");
+    form_->edtEnd().SetIPString("127.0.1.1");
     Toolbar(TForm1::kBtnScan);
   }
   if (c.up == Up::kRecordDialog) {
@@ -536,12 +560,11 @@ TEST_P(CloseDuringBoxTest, IsHeldUntilTheBoxIsGoneAndRunsOnce) {
   EXPECT_EQ(enabled_at_box, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, CloseDuringBoxTest,
-    ::testing::Values(CloseCase{Up::kCloseQuestion, "询问", {"询问", "提示"}},
-                      CloseCase{Up::kExportDone, "", {"提示", "询问"}},
-                      CloseCase{Up::kScannerBox, "Lanroster", {"Lanroster", "Lanroster"}},
-                      CloseCase{Up::kRecordDialog, "", {}}));
+INSTANTIATE_TEST_SUITE_P(Boxes, CloseDuringBoxTest,
+                         ::testing::Values(CloseCase{Up::kCloseQuestion, "询问", {"询问", "提示"}},
+                                           CloseCase{Up::kExportDone, "", {"提示", "询问"}},
+                                           CloseCase{Up::kScannerBox, "Lanroster", {"Lanroster"}},
+                                           CloseCase{Up::kRecordDialog, "", {}}));
 
 }  // namespace
 }  // namespace lr::test

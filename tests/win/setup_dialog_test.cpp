@@ -139,11 +139,17 @@ TEST_F(SetupDialog, CancelWritesNothing) {
   EXPECT_TRUE(log_.empty());
 }
 
+// Conversions are only counted; going back (Esc, the close box, Enter on a list with a
+// problem no fix solves) closes the generator and shows the problem rows in the main list.
 TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
   hosts_.Append(HostRecord{"192.168.0.22", "00.0c.29.ab.01.22", "WG", "pc22.cafe.test", ""});
   hosts_.Append(HostRecord{"192.168.0.23", "00.00.00.00.00.00", "WG", "-", ""});
   hosts_.Append(HostRecord{"192.168.0.21", "00-0C-29-00-00-99", "-", "PC24", ""});
   hosts_.Append(HostRecord{"10.0.0.25", "00-0C-29-AB-01-25", "-", "PC25     ", ""});
+  std::vector<HostList::Id> problem_rows;
+  for (size_t i = 1; i < hosts_.Count(); ++i) problem_rows.push_back(hosts_.IdAt(i));
+  std::vector<std::vector<HostList::Id>> shown_rows;
+  form_->SetShowRows([&](const std::vector<HostList::Id>& ids) { shown_rows.push_back(ids); });
   form_->edtGateway().SetIPString("192.168.0.1");
   form_->edtMask().SetIPString("255.255.255.0");
   const struct {
@@ -154,6 +160,7 @@ TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
   } answers[] = {
       {TPreflightDialog::kList, WM_KEYDOWN, VK_ESCAPE, false, false},
       {0, WM_SYSCOMMAND, SC_CLOSE, false, false},
+      {TPreflightDialog::kList, WM_KEYDOWN, VK_RETURN, false, false},
       {TPreflightDialog::kBtnAsIs, BM_CLICK, 0, true, false},
       {TPreflightDialog::kBtnFix, BM_CLICK, 0, true, true},
   };
@@ -161,11 +168,13 @@ TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
   for (const auto& a : answers) {
     log_.clear();
     HWND seen = nullptr;
-    std::string caption;
+    std::string caption, converted, as_is;
     int lines = 0;
     later.Post([&] {
       seen = FindWindowW(TPreflightDialog::kClassName, nullptr);
       caption = ui::GetText(seen);
+      converted = ui::GetText(GetDlgItem(seen, TPreflightDialog::kConverted));
+      as_is = ui::GetText(GetDlgItem(seen, TPreflightDialog::kAsIsNote));
       lines = ListView_GetItemCount(GetDlgItem(seen, TPreflightDialog::kList));
       if (&a == &answers[0]) {  // the picture of the dialog, frame included
         RedrawWindow(seen, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -179,11 +188,15 @@ TEST_F(SetupDialog, TheCheckAsksAndEachAnswerHolds) {
     Click(TForm2::kBtnCreateFile);
     ASSERT_NE(seen, nullptr);
     EXPECT_EQ(caption, "生成前检查");
-    EXPECT_EQ(lines, 8);
+    EXPECT_EQ(lines, 6);  // row 2's name, row 3's MAC and name, row 4's MAC and address, row 5's
+    // Row 2's and row 3's MAC and row 5's name, converted at the first generation only.
+    EXPECT_EQ(converted.find(" 3 ") != std::string::npos, &a == &answers[0]) << converted;
+    EXPECT_NE(as_is.find("第2行、第3行的"), std::string::npos) << as_is;
     EXPECT_EQ(log_.empty(), !a.writes);
     EXPECT_EQ(Has("InfoList/00-0C-29-AB-01-22=192.168.0.22~pc22"), a.fixes);
-    EXPECT_EQ(Has("InfoList/00.0c.29.ab.01.22=192.168.0.22~pc22.cafe.test"), a.writes && !a.fixes);
+    EXPECT_EQ(Has("InfoList/00-0C-29-AB-01-22=192.168.0.22~pc22.cafe.test"), a.writes && !a.fixes);
   }
+  EXPECT_EQ(shown_rows, std::vector<std::vector<HostList::Id>>(3, problem_rows));
   EXPECT_EQ(hosts_.At(1), (HostRecord{"192.168.0.22", "00-0C-29-AB-01-22", "WG", "pc22", ""}));
   EXPECT_EQ(hosts_.At(4).name, "PC25");
 }

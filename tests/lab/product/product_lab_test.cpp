@@ -4,8 +4,10 @@
 // dialog, opened from the main window's button, writes the client package onto this Wine
 // prefix through the real master-machine target, the check's dialog answered "按原样生成".
 // The settings file is compared byte for byte with the text the scanned list must give.
-// Then, uncorrected, a NetBIOS and an ICMP scan answered "修正后生成". The suite script
-// checks the kept packages and boots the clones. Runs only in the lab's scanner namespace.
+// Then, uncorrected, a NetBIOS and an ICMP scan answered "修正后生成", and a NetBIOS scan of
+// PCs with nothing wrong but the scan's MAC form and name padding, which generates without
+// the check's dialog. The suite script checks the kept packages and boots the clones. Runs
+// only in the lab's scanner namespace.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "base/file.h"
+#include "package/preflight.h"
 #include "package/win32/Preflight.h"
 #include "package/win32/Setup.h"
 #include "package/win32/adapters.h"
@@ -129,14 +132,20 @@ class ProductLab : public MainWindowTest {
   }
 
   // Clicks the create button with the check's dialog, when it comes, answered `button`
-  // (its lines counted); fails and closes the generator dialog if that stays open.
+  // (its lines counted, -1 when it did not come); fails and closes the generator dialog if
+  // that stays open.
   void CreateAnswering(int button) {
     boxes_.clear();
+    check_lines_ = -1;
     later_.Post([this, button] {
       HWND d = FindWindowW(TPreflightDialog::kClassName, nullptr);
       if (!d) return;
       check_lines_ = ListView_GetItemCount(GetDlgItem(d, TPreflightDialog::kList));
-      SendMessageW(GetDlgItem(d, button), BM_CLICK, 0, 0);
+      // With nothing the check can fix, "修正后生成" is disabled: the converted rows are
+      // generated as they stand.
+      HWND b = GetDlgItem(d, button);
+      if (!IsWindowEnabled(b)) b = GetDlgItem(d, TPreflightDialog::kBtnAsIs);
+      SendMessageW(b, BM_CLICK, 0, 0);
     });
     ClickCreate();
     later_.Post([this] {  // runs inside the dialog's loop only if it stayed open
@@ -150,7 +159,10 @@ class ProductLab : public MainWindowTest {
   // After a scan: the generator with the suite's options, answered "修正后生成", the package
   // kept as `keep`; then each lab PC's row, in the list and the window, holds the MAC the
   // ARP table gives and, unless `name` gives "", that name.
-  void GenerateFixed(const char* keep, std::string (*name)(const lab::LabPc&)) {
+  // With `lines` 0, the check must find nothing to ask and only the PCs of `ips` are looked
+  // at.
+  void GenerateFixed(const char* keep, std::string (*name)(const lab::LabPc&), int lines = 1,
+                     const std::vector<std::string>& ips = {}) {
     later_.Post([&] {
       form2_->edtGateway().SetIPString(kGateway);
       form2_->edtMask().SetIPString(kMask);
@@ -159,11 +171,15 @@ class ProductLab : public MainWindowTest {
       CreateAnswering(TPreflightDialog::kBtnFix);
     });
     Toolbar(TForm1::kBtnInstall);
-    EXPECT_GT(check_lines_, 0);
+    if (lines)
+      EXPECT_GT(check_lines_, 0);
+    else
+      EXPECT_EQ(check_lines_, -1) << "the check's dialog came for a sound list";
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].caption, "提示");
     Keep(keep);
     for (const auto& pc : lab::LoadLabPcs()) {
+      if (!ips.empty() && std::find(ips.begin(), ips.end(), pc.ip) == ips.end()) continue;
       const int row = RowOf(pc.ip);
       const HostRecord r = row < 0 ? HostRecord{} : form_->Hosts().At(row);
       EXPECT_TRUE(row < 0 || (Cell(row, 1) == r.mac && Cell(row, 3) == r.name)) << pc.ip;
@@ -294,6 +310,9 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
                   static_cast<unsigned char>(password[i]) ^ key[(i + 1) % 3]);
     encoded += hex;
   }
+  // The MACs in the client's form and the names without their padding, in the rows too.
+  std::vector<HostRecord> converted = rows;
+  for (HostRecord& r : converted) ConvertHostTexts(r);
   const std::string expected = ExpectedSettings({{"Gateway", gateway},
                                                  {"Mask", mask},
                                                  {"UnlockPW", encoded},
@@ -302,11 +321,11 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
                                                  {"ExecutePath", program},
                                                  {"FormStat", "1"},
                                                  {"MasterMAC", MasterMacs()}},
-                                                rows);
+                                                converted);
   std::string written;
   ASSERT_TRUE(ReadWholeFile(kSettingsFile, written).ok);
   EXPECT_EQ(written, expected);
-  EXPECT_EQ(Records(), rows);  // "按原样生成" leaves the rows as they were
+  EXPECT_EQ(Records(), converted);  // "按原样生成" leaves the rows as the conversions made them
   Keep("package-asis.ini");
   EXPECT_TRUE(RunValueExists());
   EXPECT_TRUE(std::filesystem::exists(kHostprepFile));
@@ -326,6 +345,22 @@ TEST_F(ProductLab, NetBiosScanThenFixThenGenerate) {
   GenerateFixed("package-nbt.ini", [](const lab::LabPc& pc) {  // the padding trimmed
     return pc.kind == "ours" && pc.computer.rfind("PC", 0) == 0 ? pc.computer : "";
   });
+}
+
+// PCs with sound names and addresses: the scan's "." MACs and padded names are converted
+// without asking, so the package is written at once and the rows show what was written.
+TEST_F(ProductLab, NetBiosScanOfSoundPcsGeneratesWithoutTheCheck) {
+  form_->edtStart().SetIPString("192.168.0.17");
+  form_->edtEnd().SetIPString("192.168.0.29");  // no PC: the sweep waits out the last reply
+  Toolbar(TForm1::kBtnScan);
+  std::vector<std::string> ips;
+  for (int i = 17; i <= 28; ++i) ips.push_back("192.168.0." + std::to_string(i));
+  ASSERT_TRUE(PumpUntil([&] { return !form_->Scan().NbtSweepRunning(); }, 120000));
+  PumpUntil([&] { return form_->Hosts().Count() >= ips.size(); }, 5000);
+  ASSERT_EQ(form_->Hosts().Count(), ips.size());
+  EXPECT_NE(form_->Hosts().At(0).mac.find('.'), std::string::npos);  // as scanned
+  GenerateFixed(
+      "package-sound.ini", [](const lab::LabPc& pc) { return pc.computer; }, 0, ips);
 }
 
 TEST_F(ProductLab, IcmpScanAndReverseNamesThenFixThenGenerate) {
