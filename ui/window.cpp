@@ -3,8 +3,10 @@
 #include <exception>
 #include <optional>
 
+#include "ui/controls.h"
 #include "ui/message_box.h"
 #include "ui/modal_scope.h"
+#include "ui/text.h"
 
 namespace lr::ui {
 
@@ -35,6 +37,17 @@ bool Window::CreateWindowOf(const wchar_t* class_name, DWORD ex_style, DWORD sty
   }
   return CreateWindowExW(ex_style, class_name, title.c_str(), style, x, y, width, height, parent,
                          menu_or_id, instance, this) != nullptr;
+}
+
+bool Window::CreateDialogOf(const wchar_t* class_name, const std::string& caption, int client_width,
+                            int client_height, HWND owner, DWORD extra_style) {
+  if (!CreateWindowOf(class_name, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                      WS_POPUP | WS_CAPTION | WS_SYSMENU | extra_style, Wide(caption), 0, 0, 100,
+                      100, owner))
+    return false;
+  SetClientSize(hwnd_, client_width, client_height);
+  CenterOnScreen(hwnd_);
+  return true;
 }
 
 LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

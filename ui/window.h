@@ -31,6 +31,11 @@ class Window {
                       const std::wstring& title, int x, int y, int width, int height, HWND parent,
                       HMENU menu_or_id = nullptr, HICON icon = nullptr);
 
+  // A dialog frame (caption, system menu, `extra_style`) owned by `owner`, with a client area
+  // of the given size, centred on the screen; hidden until shown. False when refused.
+  bool CreateDialogOf(const wchar_t* class_name, const std::string& caption, int client_width,
+                      int client_height, HWND owner, DWORD extra_style = 0);
+
   // Every message of the window; the default passes it to DefWindowProc.
   virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);

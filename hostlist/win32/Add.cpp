@@ -12,13 +12,9 @@ constexpr UINT kMsgFocusFirst = WM_APP + 1;
 
 bool TFrmAdd::Create(HWND owner_window) {
   owner_window_ = owner_window;
-  if (!CreateWindowOf(L"TFrmAdd", WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                      WS_POPUP | WS_CAPTION | WS_SYSMENU, ui::Wide(kAddModeCaption), 0, 0, 100, 100,
-                      owner_window))
+  if (!CreateDialogOf(L"TFrmAdd", kAddModeCaption, kClientWidth, kClientHeight, owner_window))
     return false;
   HWND h = hwnd();
-  ui::SetClientSize(h, kClientWidth, kClientHeight);
-  ui::CenterOnScreen(h);
 
   group_ =
       ui::CreateChild(h, L"BUTTON", kAddModeGroupCaption, BS_GROUPBOX, 8, 6, 248, 134, kGroupBox1);

@@ -74,13 +74,8 @@ bool TRosterCompareDialog::Ask(HWND owner, const std::vector<HostRecord>& roster
 }
 
 bool TRosterCompareDialog::Create(HWND owner) {
-  if (!CreateWindowOf(kClassName, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                      WS_POPUP | WS_CAPTION | WS_SYSMENU, ui::Wide("对比结果"), 0, 0, 100, 100,
-                      owner))
-    return false;
+  if (!CreateDialogOf(kClassName, "对比结果", kClientWidth, kClientHeight, owner)) return false;
   HWND h = hwnd();
-  ui::SetClientSize(h, kClientWidth, kClientHeight);
-  ui::CenterOnScreen(h);
 
   ui::CreateChild(h, L"STATIC", RosterSummary(comparison_), SS_LEFT, 8, 10, kClientWidth - 16, 16,
                   kSummary);

@@ -37,13 +37,8 @@ bool TPatternDialog::Run(HWND owner, HostList& hosts, std::optional<size_t> sele
 }
 
 bool TPatternDialog::Create(HWND owner) {
-  if (!CreateWindowOf(kClassName, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                      WS_POPUP | WS_CAPTION | WS_SYSMENU, ui::Wide("批量命名"), 0, 0, 100, 100,
-                      owner))
-    return false;
+  if (!CreateDialogOf(kClassName, "批量命名", kClientWidth, kClientHeight, owner)) return false;
   HWND h = hwnd();
-  ui::SetClientSize(h, kClientWidth, kClientHeight);
-  ui::CenterOnScreen(h);
   const int w = kClientWidth - 16;
   auto label = [&](const char* text, int x, int y, int width) {
     ui::CreateChild(h, L"STATIC", text, SS_LEFT, x, y + 4, width, 16, -1);

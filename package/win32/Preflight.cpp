@@ -48,13 +48,8 @@ PreflightChoice TPreflightDialog::Ask(HWND owner, const std::vector<PreflightPro
 
 bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& problems,
                               size_t converted) {
-  if (!CreateWindowOf(kClassName, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                      WS_POPUP | WS_CAPTION | WS_SYSMENU, ui::Wide("生成前检查"), 0, 0, 100, 100,
-                      owner))
-    return false;
+  if (!CreateDialogOf(kClassName, "生成前检查", kClientWidth, kClientHeight, owner)) return false;
   HWND h = hwnd();
-  ui::SetClientSize(h, kClientWidth, kClientHeight);
-  ui::CenterOnScreen(h);
 
   const size_t fixable = static_cast<size_t>(
       std::count_if(problems.begin(), problems.end(), [](const auto& p) { return p.Fixable(); }));

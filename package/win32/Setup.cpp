@@ -47,12 +47,9 @@ TForm2::~TForm2() {
 
 bool TForm2::Create(HWND owner_window) {
   owner_window_ = owner_window;
-  if (!CreateWindowOf(L"TForm2", WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                      ui::Wide("配置并生成客户端"), 0, 0, 100, 100, owner_window))
+  if (!CreateDialogOf(L"TForm2", "配置并生成客户端", kClientWidth, kClientHeight, owner_window,
+                      WS_MINIMIZEBOX))
     return false;
-  ui::SetClientSize(hwnd(), kClientWidth, kClientHeight);
-  ui::CenterOnScreen(hwnd());
   CreateControls();
   return true;
 }
