@@ -29,7 +29,7 @@ lr_wine32_ok() {
     return 1
   fi
   if ! "$loader" --version >/dev/null 2>&1; then
-    echo "this kernel runs no 32-bit code ($loader: $("$loader" --version 2>&1 | tail -1 |
+    echo "this kernel runs no 32-bit code ($loader: $(LC_ALL=C "$loader" --version 2>&1 | tail -1 |
       sed 's/.*: //'))"
     return 1
   fi
