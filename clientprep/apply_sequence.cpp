@@ -6,7 +6,7 @@
 
 #include "base/format.h"
 #include "base/gbk.h"
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 #include "clientprep/network_number.h"
 #include "clientprep/run_log.h"
 #include "clientprep/send_keys.h"

@@ -7,7 +7,7 @@
 
 #include "base/format.h"
 #include "base/gbk.h"
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 
 namespace lr {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 #include "package/profile.h"
 
 namespace lr {

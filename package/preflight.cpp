@@ -4,7 +4,7 @@
 
 #include "base/format.h"
 #include "base/gbk.h"
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 #include "package/client_settings.h"
 #include "package/key_syntax.h"
 

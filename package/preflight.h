@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 #include "hostlist/host_list.h"
 
 namespace lr {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 
 namespace lr {
 

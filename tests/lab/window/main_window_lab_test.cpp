@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "base/format.h"
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 #include "hostlist/win32/RosterCompare.h"
 #include "hostlist/win32/ip_edit.h"
 #include "hostlist/win32/pattern_dialog.h"

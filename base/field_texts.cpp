@@ -1,4 +1,4 @@
-#include "hostlist/field_texts.h"
+#include "base/field_texts.h"
 
 #include "base/format.h"
 #include "base/gbk.h"
