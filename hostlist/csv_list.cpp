@@ -206,6 +206,7 @@ const char* ReadRecord(const std::vector<std::string>& fields, const Columns& co
     if (!fields[i].empty()) return "字段多于表头的列数";
   const size_t ip_column = columns.ColumnOf(kFieldIp);
   if (ip_column >= fields.size()) return "缺少 IP 地址一栏";
+  if (TrimBlanks(fields[ip_column]).empty()) return "IP 地址为空";
   auto value = [&](int field, const char* absent) {
     const size_t column = columns.ColumnOf(field);
     return column < fields.size() ? fields[column] : std::string(absent);
@@ -214,6 +215,38 @@ const char* ReadRecord(const std::vector<std::string>& fields, const Columns& co
       HostRecord{fields[ip_column], value(kFieldMac, ""), value(kFieldWorkgroup, kUnknownField),
                  value(kFieldName, kUnknownField), std::string()};
   return nullptr;
+}
+
+bool IsUtf16(std::string_view text) {
+  return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
+// The scanner for a text after its UTF-8 byte-order mark (`is_utf8` says whether there was
+// one): the separator named by a "sep=" first line (`named`), or the one the text uses.
+CsvScanner ScannerFor(std::string_view& text, bool& is_utf8, bool& named) {
+  is_utf8 = text.starts_with(kUtf8Bom);
+  if (is_utf8) text.remove_prefix(kUtf8Bom.size());
+  named = text.size() >= 5 && GbkIEquals(text.substr(0, 4), "sep=") &&
+          std::string_view("\"\r\n").find(text[4]) == kNone &&
+          (text.size() == 5 || LineBreakAt(text, 5));
+  if (named) return CsvScanner(text, text[4], 5 + LineBreakAt(text, 5), 2);
+  return CsvScanner(text, DetectSeparator(text), 0, 1);
+}
+
+// The next record whose fields aren't all empty (or one that can't be read), its fields
+// converted from UTF-8 when the text is; false at the end of the text.
+bool NextFilled(CsvScanner& scanner, bool is_utf8, const Utf8ToGbk& utf8, CsvRecord& r,
+                bool& replaced) {
+  while (!scanner.AtEnd()) {
+    r = scanner.Next();
+    replaced = false;
+    if (r.fault) return true;
+    if (is_utf8)
+      for (std::string& f : r.fields) f = utf8.Convert(f, replaced);
+    if (!std::all_of(r.fields.begin(), r.fields.end(), [](auto& f) { return f.empty(); }))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -237,38 +270,32 @@ std::string FormatCsvLine(const HostRecord& r) {
   return line;
 }
 
+bool StartsWithCsvHeader(std::string_view text, const Utf8ToGbk& utf8) {
+  if (IsUtf16(text)) return true;
+  bool is_utf8 = false, named = false, replaced = false;
+  CsvScanner scanner = ScannerFor(text, is_utf8, named);
+  CsvRecord r;
+  if (named) return true;
+  if (!NextFilled(scanner, is_utf8, utf8, r, replaced) || r.fault) return false;
+  return r.fields.size() >= 2 && std::any_of(r.fields.begin(), r.fields.end(),
+                                             [](auto& f) { return FieldNamed(f) != kNoField; });
+}
+
 void ParseCsvList(std::string_view text, const Utf8ToGbk& utf8, ListFileContents& out) {
-  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+  if (IsUtf16(text)) {
     out.unread.push_back({1, "文件是 UTF-16 编码，请另存为 CSV 或 CSV UTF-8 后再导入"});
     return;
   }
-  const bool is_utf8 = text.starts_with(kUtf8Bom);
-  if (is_utf8) text.remove_prefix(kUtf8Bom.size());
-
-  size_t pos = 0, line = 1;
-  char separator = DetectSeparator(text);
-  if (text.size() >= 5 && GbkIEquals(text.substr(0, 4), "sep=") &&
-      std::string_view("\"\r\n").find(text[4]) == kNone &&
-      (text.size() == 5 || LineBreakAt(text, 5))) {
-    separator = text[4];
-    pos = 5 + LineBreakAt(text, 5);
-    line = 2;
-  }
-
-  CsvScanner scanner(text, separator, pos, line);
+  bool is_utf8 = false, named = false;
+  CsvScanner scanner = ScannerFor(text, is_utf8, named);
   Columns columns;
-  bool first = true;
-  while (!scanner.AtEnd()) {
-    CsvRecord r = scanner.Next();
+  bool first = true, replaced = false;
+  for (CsvRecord r; NextFilled(scanner, is_utf8, utf8, r, replaced);) {
     if (r.fault) {
       out.unread.push_back({r.line, r.fault});
       first = false;
       continue;
     }
-    bool replaced = false;
-    if (is_utf8)
-      for (std::string& f : r.fields) f = utf8.Convert(f, replaced);
-    if (std::all_of(r.fields.begin(), r.fields.end(), [](auto& f) { return f.empty(); })) continue;
     if (first) {
       first = false;
       if (ReadHeader(r.fields, columns)) {

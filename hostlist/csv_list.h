@@ -39,8 +39,14 @@ std::string FormatCsvLine(const HostRecord& record);
 // - A column the file lacks, or a field a line lacks, gives MAC "" and workgroup and computer
 //   name "-".
 // - Skipped and listed in `out.unread`: a quote that no quote closes (reading goes on at the
-//   next line), a line with fewer fields than the IP column needs, a line with a non-empty
-//   field beyond the last column. A header without an IP column stops the reading there.
+//   next line), a line with fewer fields than the IP column needs or with an IP field that
+//   is empty or blank, a line with a non-empty field beyond the last column. A header without an IP
+//   column stops the reading there.
 void ParseCsvList(std::string_view bytes, const Utf8ToGbk& utf8, ListFileContents& out);
+
+// Whether a text tells by itself that it is CSV: a UTF-16 byte-order mark (read only to be
+// refused), a "sep=" first line, or a first line that isn't empty holding at least two
+// fields, one of them a column name as above.
+bool StartsWithCsvHeader(std::string_view bytes, const Utf8ToGbk& utf8);
 
 }  // namespace lr

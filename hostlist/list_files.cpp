@@ -35,9 +35,13 @@ constexpr size_t kNameTextBytes = 15;
 HostRecord SaveOnExitRecord(std::string_view ip, std::string_view mac, std::string_view rest) {
   std::string_view workgroup, name;
   const size_t space = rest.find(' ');
-  const bool padded = space != std::string_view::npos && space <= kNameTextBytes &&
-                      rest.size() > kNameTextBytes && rest[kNameTextBytes] == ' ' &&
-                      rest.find_first_not_of(' ', space) >= kNameTextBytes;
+  // A padded text starts with its name and is followed by the separating space; the
+  // computer name after it starts at once or is empty, unless the workgroup is a word
+  // padded all the way to its 15 bytes.
+  const bool padded = rest.size() > kNameTextBytes && rest[kNameTextBytes] == ' ' &&
+                      rest[0] != ' ' && rest.substr(0, space) != kUnknownField &&
+                      (rest.find_first_not_of(' ', space) >= kNameTextBytes ||
+                       rest.size() <= kNameTextBytes + 2 || rest[kNameTextBytes + 1] != ' ');
   if (padded) {
     workgroup = rest.substr(0, kNameTextBytes);
     name = rest.substr(kNameTextBytes + 1);
@@ -104,6 +108,35 @@ ListWriteResult WriteListFile(const std::filesystem::path& path, const HostList&
   return result;
 }
 
+namespace {
+
+// The first line of a text, up to its line end or a NUL byte.
+std::string_view FirstLine(std::string_view bytes) {
+  return bytes.substr(0, bytes.find_first_of(std::string_view("\r\n\0", 3)));
+}
+
+bool IsTextHeader(std::string_view line) {
+  line = TrimTrailingSpaces(line);
+  return line == TrimTrailingSpaces(ListHeader(ListLayout::kExport)) ||
+         line == TrimTrailingSpaces(ListHeader(ListLayout::kSaveOnExit));
+}
+
+// Whether a file name ends in `ext` (".csv"), ASCII letter case aside.
+bool NameEndsIn(const std::filesystem::path& path, std::string_view ext) {
+  const std::filesystem::path::string_type name = path.filename().native();
+  if (name.size() < ext.size()) return false;
+  for (size_t i = 0; i < ext.size(); ++i) {
+    const auto c = name[name.size() - ext.size() + i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != ext[i]) return false;
+  }
+  return true;
+}
+
+constexpr std::string_view kTxtExt = ".txt";
+constexpr std::string_view kCsvExt = ".csv";
+
+}  // namespace
+
 std::vector<HostRecord> ParseImport(std::string_view bytes) {
   const size_t nul = bytes.find('\0');
   if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
@@ -141,19 +174,31 @@ std::vector<HostRecord> ParseImport(std::string_view bytes) {
 }
 
 ListFileKind ListFileKindOf(const std::filesystem::path& path) {
-  const std::filesystem::path::string_type ext = path.extension().native();
-  constexpr std::string_view kCsvExt = ".csv";
-  if (ext.size() != kCsvExt.size()) return ListFileKind::kText;
-  for (size_t i = 0; i < ext.size(); ++i) {
-    const auto c = ext[i];
-    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kCsvExt[i]) return ListFileKind::kText;
-  }
-  return ListFileKind::kCsv;
+  return NameEndsIn(path, kCsvExt) ? ListFileKind::kCsv : ListFileKind::kText;
+}
+
+ListFileKind ListFileKindOfText(std::string_view bytes, ListFileKind hint, const Utf8ToGbk& utf8) {
+  if (IsTextHeader(FirstLine(bytes))) return ListFileKind::kText;
+  if (StartsWithCsvHeader(bytes, utf8)) return ListFileKind::kCsv;
+  return hint;
+}
+
+ListSaveTarget ListSaveTargetOf(const std::filesystem::path& chosen, ListLayout layout,
+                                bool csv_filter) {
+  ListSaveTarget target{chosen, csv_filter ? ListLayout::kCsv : layout};
+  const bool csv = target.layout == ListLayout::kCsv;
+  const std::string_view want = csv ? kCsvExt : kTxtExt;
+  if (NameEndsIn(chosen, want)) return target;
+  std::filesystem::path::string_type name = chosen.filename().native();
+  if (NameEndsIn(chosen, csv ? kTxtExt : kCsvExt)) name.resize(name.size() - want.size());
+  name.append(want.begin(), want.end());
+  target.path.replace_filename(name);
+  return target;
 }
 
 ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind, const Utf8ToGbk& utf8) {
   ListFileContents contents;
-  if (kind == ListFileKind::kCsv)
+  if (ListFileKindOfText(bytes, kind, utf8) == ListFileKind::kCsv)
     ParseCsvList(bytes, utf8, contents);
   else
     contents.records = ParseImport(bytes);

@@ -44,10 +44,13 @@ ListWriteResult WriteListFile(const std::filesystem::path& path, const HostList&
 //   space), MAC (between the first and second space) and computer name (the rest), with
 //   workgroup "-".
 // - After the save-on-exit header: IP, MAC, then the workgroup and the computer name, and
-//   the one space that ends the line is dropped. The workgroup ends at the next space,
-//   unless that space only pads a scanned 15-byte name text ("WORKGROUP" and six spaces):
-//   then the workgroup is those 15 bytes. A workgroup that holds a space of its own and
-//   is not 15 bytes long can't be told from the name.
+//   the one space that ends the line is dropped. A scanned workgroup is a 15-byte name
+//   text padded with spaces ("WORKGROUP" and six spaces, "MY GROUP" and seven): when the
+//   byte after the first 15 is the separating space, those 15 bytes are the workgroup
+//   (not for the mark "-", never padded, nor when the name after it would start with a
+//   space, unless only spaces follow the workgroup's first word). Otherwise the workgroup
+//   ends at the next space. A short workgroup typed by hand followed by a name with a space
+//   at that place can't be told from a padded one.
 std::vector<HostRecord> ParseImport(std::string_view bytes);
 
 // Which reader a list file takes: CSV, or the text layouts told apart by their header.
@@ -55,6 +58,24 @@ enum class ListFileKind { kText, kCsv };
 
 // kCsv for a name that ends in ".csv" in any letter case, kText otherwise.
 ListFileKind ListFileKindOf(const std::filesystem::path& path);
+
+// The reader a file's text calls for: kText when its first line is the export or the
+// save-on-exit header, kCsv when it opens with a CSV header (csv_list.h), `hint` (the
+// dialog's filter or the file's name) when the text says neither.
+ListFileKind ListFileKindOfText(std::string_view bytes, ListFileKind hint,
+                                const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
+
+// Where a save writes and in which layout: the CSV layout when the save dialog's CSV filter
+// was chosen, `layout` otherwise; the file name is the chosen one with that layout's
+// extension (".csv", or ".txt" for the text layouts, in any letter case): the other
+// layout's extension is replaced by it, and a name that has neither gets it added
+// ("NetInfo.txt" with the CSV filter is written as "NetInfo.csv").
+struct ListSaveTarget {
+  std::filesystem::path path;
+  ListLayout layout = ListLayout::kExport;
+};
+ListSaveTarget ListSaveTargetOf(const std::filesystem::path& chosen, ListLayout layout,
+                                bool csv_filter);
 
 // A line that could not be read: where it starts in the file (from 1) and why, in GBK.
 struct UnreadLine {
@@ -70,7 +91,8 @@ struct ListFileContents {
 };
 
 // Reads a list file of any layout: the text layouts as ParseImport does, CSV as
-// ParseCsvList does; `utf8` converts a CSV file saved as UTF-8.
+// ParseCsvList does, whichever ListFileKindOfText names (`kind` is its hint); `utf8`
+// converts a CSV file saved as UTF-8.
 ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind,
                                const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
 
@@ -84,7 +106,8 @@ FileStatus ReadListFile(const std::filesystem::path& path, ListFileKind kind, Li
 // the lines where characters were replaced. Empty when every line was read whole.
 std::string ListFileReport(const ListFileContents& contents);
 
-// Reads a text-layout file, then appends its records to `list`. When the file can't be read
+// Reads a list file (as ParseListFile does, with the text layouts as its hint), then
+// appends its records to `list`. When the file can't be read
 // the list is unchanged and the status names the reason.
 FileStatus ImportListFile(const std::filesystem::path& path, HostList& list);
 

@@ -126,19 +126,76 @@ const std::vector<HostRecord> kRoundTripRows = {
     {"10.0.0.1", "00-14-78-AA-BB-CC", "-", "-", ""},
     {"10.0.0.2", "", "-", "name with  spaces ", ""},
     {"10.0.0.3", "m", "MSHOME", "", ""},
+    // Workgroups with a space inside, and names with one where a padded workgroup ends.
+    {"192.168.0.9", "00.0C.29.AB.01.FB", "MY GROUP       ", "PC09           ", ""},
+    {"192.168.0.10", "00.0C.29.AB.01.FA", "MY GROUP1234567", "PC10", ""},
+    {"192.168.0.11", "00.0C.29.AB.01.F9", "MY GROUP       ", "", ""},
+    {"10.0.0.4", "", "-", "ABCDEFGHIJKLM X", ""},
+    {"10.0.0.5", "m", "WG", "PC05           ", ""},
 };
 
-TEST(ListFiles, SaveOnExitAndCsvFilesReadBackEveryRow) {
+// Every layout read back with either reader as the hint (the dialog's filter or the name).
+TEST(ListFiles, EveryLayoutReadsBackEveryRowWhateverTheHint) {
   ScratchDir dir;
   HostList list;
   for (const HostRecord& r : kRoundTripRows) list.Append(r);
-  for (ListLayout layout : {ListLayout::kSaveOnExit, ListLayout::kCsv}) {
+  for (ListLayout layout : {ListLayout::kExport, ListLayout::kSaveOnExit, ListLayout::kCsv}) {
     ASSERT_TRUE(WriteListFile(dir / "list", list, layout).status.ok);
-    const ListFileKind kind = layout == ListLayout::kCsv ? ListFileKind::kCsv : ListFileKind::kText;
-    ListFileContents back;
-    ASSERT_TRUE(ReadListFile(dir / "list", kind, back).ok);
-    EXPECT_EQ(back.records, kRoundTripRows) << static_cast<int>(layout);
-    EXPECT_TRUE(back.unread.empty());
+    std::vector<HostRecord> want = kRoundTripRows;
+    if (layout == ListLayout::kExport)
+      for (HostRecord& r : want) r.workgroup = "-";
+    for (ListFileKind hint : {ListFileKind::kText, ListFileKind::kCsv}) {
+      ListFileContents back;
+      ASSERT_TRUE(ReadListFile(dir / "list", hint, back).ok);
+      EXPECT_EQ(back.records, want) << static_cast<int>(layout) << static_cast<int>(hint);
+      EXPECT_TRUE(back.unread.empty());
+    }
+  }
+}
+
+TEST(ListFiles, TheTextTellsTheReaderAndTheSavedNameTheLayout) {
+  constexpr auto kText = ListFileKind::kText;
+  constexpr auto kCsv = ListFileKind::kCsv;
+  const std::string export_file = kExportHeader + "\r\n1.2.3.4,m,w,n\r\n";
+  const std::string save_file = kSaveHeader + "  \r\n";
+  const struct {
+    std::string text;
+    ListFileKind hint, kind;
+  } reads[] = {
+      {export_file, kCsv, kText},
+      {save_file, kCsv, kText},
+      {"IP\xB5\xD8\xD6\xB7,MAC\xB5\xD8\xD6\xB7\r\n", kText, kCsv},
+      {"\r\n;;\r\nName;ip\r\n", kText, kCsv},
+      {"\xEF\xBB\xBFName,IP\r\n", kText, kCsv},
+      {"sep=;\n1;2\n", kText, kCsv},
+      {"\xFF\xFEI\0", kText, kCsv},
+      {"IP,Seat\n", kText, kCsv},
+      {"IP MAC Name\r\nIP,MAC\r\n", kText, kText},  // one field in the first line
+      {"a,b\r\n", kText, kText},                    // no column named
+      {"\"IP\r\n", kText, kText},                   // an unclosed quote
+      {"header\r\n1 2 3\r\n", kCsv, kCsv},
+      {"", kText, kText},
+  };
+  for (const auto& r : reads) EXPECT_EQ(ListFileKindOfText(r.text, r.hint), r.kind) << r.text;
+
+  const struct {
+    const char* chosen;
+    ListLayout layout;
+    bool csv_filter;
+    const char* path;
+  } saves[] = {
+      {"d/NetInfo.txt", ListLayout::kExport, true, "d/NetInfo.csv"},
+      {"d/NetInfo.TXT", ListLayout::kExport, false, "d/NetInfo.TXT"},
+      {"d/x.Csv", ListLayout::kExport, true, "d/x.Csv"},
+      {"d/x.csv", ListLayout::kExport, false, "d/x.txt"},
+      {"d/x.csv", ListLayout::kSaveOnExit, false, "d/x.txt"},
+      {"d/list", ListLayout::kExport, true, "d/list.csv"},
+      {"d/list.2026", ListLayout::kSaveOnExit, false, "d/list.2026.txt"},
+  };
+  for (const auto& s : saves) {
+    const ListSaveTarget got = ListSaveTargetOf(s.chosen, s.layout, s.csv_filter);
+    EXPECT_EQ(got.path.generic_string(), s.path) << s.chosen;
+    EXPECT_EQ(got.layout, s.csv_filter ? ListLayout::kCsv : s.layout) << s.chosen;
   }
 }
 
@@ -147,6 +204,8 @@ TEST(ListFiles, CsvExportQuotesOnlyWhatNeedsIt) {
                                               "B9 A4 D7 F7 D7 E9 2C BC C6 CB E3 BB FA C3 FB"));
   EXPECT_EQ(FormatListLine(ListLayout::kCsv, {"1.2.3.4", "a b", "-", "x,\"y\"\r\nz", ""}),
             "1.2.3.4,a b,-,\"x,\"\"y\"\"\r\nz\"\r\n");
+  EXPECT_EQ(FormatListLine(ListLayout::kCsv, {"a,b", "q\"", "c\rd", "e\nf", ""}),
+            "\"a,b\",\"q\"\"\",\"c\rd\",\"e\nf\"\r\n");
   EXPECT_EQ(ListFileKindOf("a/NetInfo.CSV"), ListFileKind::kCsv);
   EXPECT_EQ(ListFileKindOf("a.csv.txt"), ListFileKind::kText);
 }
@@ -179,6 +238,12 @@ TEST(ListFiles, CsvImportReadsWhatSpreadsheetsWrite) {
        "I\0P\0",
        "1:文件是 UTF-16 编码，请另存为 CSV 或 CSV UTF-8 后再导入;"},
       {"\"", "1:引号没有闭合;"},
+      {"IP;MAC;;Name\r\n;00-0C-29-78-00-99;;CAFE\r\n \t;m\r\n10.0.0.1;m;;n\r\n",
+       "10.0.0.1|m|-|n;2:IP 地址为空;3:IP 地址为空;"},
+      // Line numbers after a "sep=" line, an unclosed quote and a lone CR in a field.
+      {"sep=,\nIP,Name\n1,a,b\n", "3:字段多于表头的列数;"},
+      {"IP\n\"1\n2,x\n", "2:引号没有闭合;3:字段多于表头的列数;"},
+      {"IP,Name\n1,\"a\rb\"\n2,n,x\n", "1||-|a\rb;4:字段多于表头的列数;"},
   };
   for (const Case& c : cases) {
     ListFileContents got = ParseListFile(c.text, ListFileKind::kCsv);
