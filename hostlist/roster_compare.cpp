@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/format.h"
 #include "base/gbk.h"
@@ -29,7 +30,7 @@ std::string IpKey(std::string_view text) {
 }
 
 // The client's form of a MAC text; empty for text no client could have, all zeros included
-// (an answer without its unit ID), so that such rows never pair with one another.
+// (an answer without its unit ID), so that such rows never pair by their MAC.
 std::string MacKey(std::string_view text) {
   std::string mac = ClientMacForm(text);
   return mac == "00-00-00-00-00-00" ? std::string() : mac;
@@ -73,6 +74,8 @@ const char* RosterStatusText(RosterStatus status) {
       return "未找到";
     case RosterStatus::kNew:
       return "新增";
+    case RosterStatus::kDuplicate:
+      return "重复";
   }
   return "";
 }
@@ -88,11 +91,13 @@ RosterComparison CompareWithRoster(const std::vector<HostRecord>& roster,
 
   std::vector<bool> taken(scan.size(), false);
   std::vector<size_t> partner(roster.size(), RosterRow::kNone);
+  std::unordered_set<std::string> paired_macs;  // of the scanned rows paired so far
   // The same adapter first, so that a PC is never paired by its address while its own
   // adapter is elsewhere in the scan.
-  for (size_t r = 0; r < roster.size(); ++r)
-    partner[r] =
-        TakeFirst(scan_by_mac, ClientMacForm(roster[r].mac), taken, [](size_t) { return true; });
+  for (size_t r = 0; r < roster.size(); ++r) {
+    partner[r] = TakeFirst(scan_by_mac, MacKey(roster[r].mac), taken, [](size_t) { return true; });
+    if (partner[r] != RosterRow::kNone) paired_macs.insert(MacKey(scan[partner[r]].mac));
+  }
 
   RosterComparison result;
   result.rows.reserve(roster.size() + scan.size());
@@ -104,26 +109,58 @@ RosterComparison CompareWithRoster(const std::vector<HostRecord>& roster,
       row.status = IpKey(want.ip) == IpKey(got.ip) && NamesAgree(want.name, got.name)
                        ? RosterStatus::kSame
                        : RosterStatus::kNotApplied;
-    } else {
+      result.rows.push_back(row);
+      continue;
+    }
+    // By the address: two MACs must come with one name to be one PC; without a MAC on one
+    // side the address is all there is. A scanned row under a paired MAC is another's.
+    const bool roster_mac = !MacKey(want.mac).empty();
+    row.scan = TakeFirst(scan_by_ip, IpKey(want.ip), taken, [&](size_t s) {
+      const std::string mac = MacKey(scan[s].mac);
+      if (!mac.empty() && paired_macs.count(mac)) return false;
+      return !roster_mac || mac.empty() || NamesAgree(want.name, scan[s].name);
+    });
+    if (row.scan != RosterRow::kNone) {
+      const std::string mac = MacKey(scan[row.scan].mac);
+      const bool agree = NamesAgree(want.name, scan[row.scan].name);
       // Only a MAC the scan could read may replace the roster's.
-      row.scan = TakeFirst(scan_by_ip, IpKey(want.ip), taken, [&](size_t s) {
-        return NamesAgree(want.name, scan[s].name) && !MacKey(scan[s].mac).empty();
-      });
-      if (row.scan != RosterRow::kNone) row.status = RosterStatus::kNicChanged;
+      row.status = !agree         ? RosterStatus::kNotApplied
+                   : !mac.empty() ? RosterStatus::kNicChanged
+                                  : RosterStatus::kSame;
+      if (!mac.empty()) paired_macs.insert(mac);
     }
     result.rows.push_back(row);
   }
-  for (size_t s = 0; s < scan.size(); ++s)
-    if (!taken[s]) result.rows.push_back(RosterRow{RosterStatus::kNew, RosterRow::kNone, s});
+
+  // What the merged list holds: no row the scan adds may bring a MAC or address again.
+  std::unordered_set<std::string> macs = std::move(paired_macs), ips;
+  for (const HostRecord& r : roster) {
+    if (std::string mac = MacKey(r.mac); !mac.empty()) macs.insert(std::move(mac));
+    if (std::string ip = IpKey(r.ip); !ip.empty()) ips.insert(std::move(ip));
+  }
+  for (size_t s = 0; s < scan.size(); ++s) {
+    if (taken[s]) continue;
+    std::string mac = MacKey(scan[s].mac), ip = IpKey(scan[s].ip);
+    const bool again = (!mac.empty() && macs.count(mac)) || (!ip.empty() && ips.count(ip));
+    if (!again) {
+      if (!mac.empty()) macs.insert(std::move(mac));
+      if (!ip.empty()) ips.insert(std::move(ip));
+    }
+    result.rows.push_back(
+        RosterRow{again ? RosterStatus::kDuplicate : RosterStatus::kNew, RosterRow::kNone, s});
+  }
   for (const RosterRow& row : result.rows) ++result.counts[static_cast<int>(row.status)];
   return result;
 }
 
 std::string RosterSummary(const RosterComparison& c) {
   auto n = [&](RosterStatus s) { return static_cast<unsigned>(c.counts[static_cast<int>(s)]); };
-  return StrFormat("一致 %u 台，未生效 %u 台，已换网卡 %u 台，未找到 %u 台，新增 %u 台",
-                   n(RosterStatus::kSame), n(RosterStatus::kNotApplied),
-                   n(RosterStatus::kNicChanged), n(RosterStatus::kMissing), n(RosterStatus::kNew));
+  std::string text =
+      StrFormat("一致 %u 台，未生效 %u 台，已换网卡 %u 台，未找到 %u 台，新增 %u 台",
+                n(RosterStatus::kSame), n(RosterStatus::kNotApplied), n(RosterStatus::kNicChanged),
+                n(RosterStatus::kMissing), n(RosterStatus::kNew));
+  if (n(RosterStatus::kDuplicate)) text += StrFormat("，重复 %u 台", n(RosterStatus::kDuplicate));
+  return text;
 }
 
 std::string RosterCell(const RosterRow& row, int column, const std::vector<HostRecord>& roster,
@@ -181,7 +218,7 @@ std::vector<HostRecord> MergeRoster(const RosterComparison& comparison,
   std::vector<HostRecord> merged = roster;
   for (const RosterRow& row : comparison.rows) {
     if (row.status == RosterStatus::kNicChanged) merged[row.roster].mac = scan[row.scan].mac;
-    if (row.status == RosterStatus::kNew) merged.push_back(scan[row.scan]);
+    if (row.status == RosterStatus::kNew) merged.push_back(scan[row.scan]);  // not kDuplicate
   }
   return merged;
 }

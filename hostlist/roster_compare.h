@@ -2,11 +2,16 @@
 // cycles): one row per PC with its status, the summary line, sorting the rows by a column,
 // and the merged list (the roster brought up to date with what the scan found).
 //
-// Rows pair by MAC first (the client's form of any MAC text on either side; all zeros is no
-// MAC), then the roster rows left over by IP address together with the computer name, with
-// a scanned row whose MAC could be read (it may replace the roster's). Computer names
-// compare without the NetBIOS padding and without regard to ASCII letter case; a name that
-// is not known ("-", or "---" after a failed lookup) on either side is not held against a row.
+// Rows pair by MAC first (the client's form of any MAC text on either side; all zeros or
+// text that names no MAC is no MAC), then the roster rows left over by IP address: with a
+// scanned row at that address when either of them has no MAC, or when the names agree (the
+// scanned MAC may then replace the roster's). Computer names compare without the NetBIOS
+// padding and without regard to ASCII letter case; a name that is not known ("-", or "---"
+// after a failed lookup) on either side is not held against a row.
+//
+// A scanned row left over whose MAC is that of a row already paired or kept, or whose
+// address a roster row or an earlier new row holds, is a duplicate: shown, never merged, so
+// that a merge adds no second row with one MAC or one address.
 #pragma once
 
 #include <cstddef>
@@ -23,8 +28,9 @@ enum class RosterStatus : int {
   kNicChanged,  // "已换网卡": the roster's IP and name are there under another MAC
   kMissing,     // "未找到": in the roster, not in the scan
   kNew,         // "新增": in the scan, not in the roster
+  kDuplicate,   // "重复": in the scan, its MAC or address already another row's
 };
-inline constexpr int kRosterStatusCount = 5;
+inline constexpr int kRosterStatusCount = 6;
 
 const char* RosterStatusText(RosterStatus status);
 
@@ -36,7 +42,7 @@ struct RosterRow {
 };
 
 struct RosterComparison {
-  // The roster's rows in roster order, then the new PCs in scan order.
+  // The roster's rows in roster order, then the new PCs and the duplicates in scan order.
   std::vector<RosterRow> rows;
   size_t counts[kRosterStatusCount] = {};
 };
@@ -44,7 +50,8 @@ struct RosterComparison {
 RosterComparison CompareWithRoster(const std::vector<HostRecord>& roster,
                                    const std::vector<HostRecord>& scan);
 
-// "一致 A 台，未生效 B 台，已换网卡 C 台，未找到 D 台，新增 E 台"
+// "一致 A 台，未生效 B 台，已换网卡 C 台，未找到 D 台，新增 E 台", then "，重复 F 台" when
+// there are duplicates.
 std::string RosterSummary(const RosterComparison& comparison);
 
 // The columns of the comparison's list.
@@ -71,7 +78,7 @@ void SortRosterRows(std::vector<size_t>& order, int column, bool ascending,
                     const std::vector<HostRecord>& scan);
 
 // The roster's rows in roster order, each "已换网卡" row with the MAC the scan found, then
-// the new PCs as the scan found them.
+// the new PCs as the scan found them; duplicates are left out.
 std::vector<HostRecord> MergeRoster(const RosterComparison& comparison,
                                     const std::vector<HostRecord>& roster,
                                     const std::vector<HostRecord>& scan);

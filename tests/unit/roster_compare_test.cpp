@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
+#include "base/field_texts.h"
+
 namespace lr {
 namespace {
 
@@ -44,15 +49,33 @@ TEST(RosterCompare, PairsByMacThenByAddressAndName) {
         R("10.0.0.9", "00-11-22-33-44-09", "PC9")},
        {R("10.0.0.9", "00-11-22-33-44-99", "OTHER"), R("10.0.0.8", "00-11-22-33-44-08", "pc8"),
         R("10.0.0.7", "00-11-22-33-44-77", "PC7")},
-       {{S::kNicChanged, 0, 2}, {S::kNicChanged, 1, 1}, {S::kMissing, 2, kNo}, {S::kNew, kNo, 0}}},
-      {"a MAC no client has pairs nothing and replaces nothing",
-       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.8", "00-00-00-00-00-00", "PC8")},
-       {R("10.0.0.5", "", "PC5"), R("10.0.0.7", "00.00.00.00.00.00", "PC7")},
-       {{S::kMissing, 0, kNo}, {S::kMissing, 1, kNo}, {S::kNew, kNo, 0}, {S::kNew, kNo, 1}}},
-      {"each scanned row pairs once",
-       {R("10.0.0.5", "00-11-22-33-44-05", "PC5")},
-       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.5", "00-11-22-33-44-05", "PC5")},
-       {{S::kSame, 0, 0}, {S::kNew, kNo, 1}}},
+       {{S::kNicChanged, 0, 2},
+        {S::kNicChanged, 1, 1},
+        {S::kMissing, 2, kNo},
+        {S::kDuplicate, kNo, 0}}},
+      {"a MAC no client has pairs by the address only, whatever the names",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.8", "00-00-00-00-00-00", "PC8"),
+        R("10.0.0.9", "", "PC9"), R("10.0.0.4", "x", "PC4")},
+       {R("10.0.0.5", "", "pc5"), R("10.0.0.7", "00.00.00.00.00.00", "PC7"),
+        R("10.0.0.9", "00-11-22-33-44-99", "MASTER"), R("10.0.0.4", "00-00-00-00-00-00", "PC4")},
+       {{S::kSame, 0, 0},
+        {S::kMissing, 1, kNo},
+        {S::kNotApplied, 2, 2},
+        {S::kSame, 3, 3},
+        {S::kNew, kNo, 1}}},
+      {"a second row under a paired MAC, or at an address kept or added, is a duplicate",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.6", "", "PC6")},
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.6", "00.11.22.33.44.05", "PC6"),
+        R("10.0.0.5", "", "PC5"), R("10.0.0.8", "00-11-22-33-44-08", "N8"), R("10.0.0.8", "", "N8"),
+        R("10.0.0.10", "001122334408", "X"), R("10.0.0.5", "00-11-22-33-44-77", "OTHER")},
+       {{S::kSame, 0, 0},
+        {S::kMissing, 1, kNo},
+        {S::kDuplicate, kNo, 1},
+        {S::kDuplicate, kNo, 2},
+        {S::kNew, kNo, 3},
+        {S::kDuplicate, kNo, 4},
+        {S::kDuplicate, kNo, 5},
+        {S::kDuplicate, kNo, 6}}},
       {"nothing to compare", {}, {}, {}},
   };
   for (const auto& c : cases) {
@@ -66,6 +89,22 @@ TEST(RosterCompare, PairsByMacThenByAddressAndName) {
       ++counts[static_cast<int>(c.rows[i].status)];
     }
     EXPECT_TRUE(std::equal(counts, counts + kRosterStatusCount, got.counts)) << c.what;
+    // The merge brings no MAC or address twice that neither side held twice.
+    auto most = [](const std::vector<HostRecord>& rows, bool mac) {
+      std::map<std::string, int> n;
+      for (const HostRecord& r : rows)
+        if (std::string k = mac ? ClientMacForm(r.mac) : r.ip;
+            !k.empty() && k != "00-00-00-00-00-00")
+          ++n[k];
+      return n;
+    };
+    for (bool mac : {true, false}) {
+      const auto before = most(c.roster, mac), scanned = most(c.scan, mac);
+      for (const auto& [key, n] : most(MergeRoster(got, c.roster, c.scan), mac))
+        EXPECT_LE(n, std::max({1, before.count(key) ? before.at(key) : 0,
+                               scanned.count(key) ? scanned.at(key) : 0}))
+            << c.what << " " << key;
+    }
   }
 }
 
@@ -78,6 +117,8 @@ TEST(RosterCompare, SummarySortAndMerge) {
       R("10.0.0.9", "00.11.22.33.44.09", "MASTER"), R("10.0.0.10", "00.11.22.33.44.10", "PC10")};
   const RosterComparison c = CompareWithRoster(roster, scan);
   EXPECT_EQ(RosterSummary(c), "一致 1 台，未生效 1 台，已换网卡 1 台，未找到 1 台，新增 1 台");
+  EXPECT_EQ(RosterSummary(CompareWithRoster(roster, {scan[0], scan[0]})),
+            "一致 0 台，未生效 0 台，已换网卡 0 台，未找到 4 台，新增 1 台，重复 1 台");
 
   // Merged: the roster's rows, the scanned MAC on the changed adapter, the new PC last.
   std::vector<HostRecord> want = roster;
