@@ -32,6 +32,19 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD
   return hwnd;
 }
 
+void AddListColumns(HWND list, std::span<const ListColumn> columns) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    std::wstring caption = Wide(columns[i].caption);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+    col.fmt = columns[i].format;
+    col.cx = columns[i].width;
+    col.pszText = caption.data();
+    col.iSubItem = static_cast<int>(i);
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+  }
+}
+
 void SetClientSize(HWND hwnd, int width, int height) {
   RECT r{0, 0, width, height};
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,

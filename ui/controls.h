@@ -1,9 +1,11 @@
 // One-line helpers over the standard controls and the GDI objects the windows share:
-// texts in GBK, the shared font, child control creation.
+// texts in GBK, the shared font, child control creation, the columns of report lists.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <span>
 #include <string>
 
 namespace lr::ui {
@@ -37,6 +39,16 @@ HFONT UiFont();
 // A child control of `parent` with the UI font, at client position (x, y).
 HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
                  int y, int width, int height, int id, DWORD ex_style = 0);
+
+// One column of a report-view list control: caption (GBK), width in pixels, alignment.
+struct ListColumn {
+  const char* caption;
+  int width;
+  int format = LVCFMT_LEFT;
+};
+
+// Adds the columns to a report-view list control, the first as column 0.
+void AddListColumns(HWND list, std::span<const ListColumn> columns);
 
 // Sizes a top-level window so that its client area is width x height.
 void SetClientSize(HWND hwnd, int width, int height);

@@ -15,11 +15,7 @@ namespace lr {
 
 namespace {
 
-struct ColumnSpec {
-  const char* caption;
-  int width;
-};
-constexpr ColumnSpec kColumns[kRosterColumnCount] = {
+constexpr ui::ListColumn kColumns[kRosterColumnCount] = {
     {"状态", 70},    {"花名册IP", 105}, {"花名册MAC", 125},    {"花名册计算机名", 110},
     {"扫描IP", 105}, {"扫描MAC", 125},  {"扫描计算机名", 110},
 };
@@ -84,15 +80,7 @@ bool TRosterCompareDialog::Create(HWND owner) {
       WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 8,
       32, kClientWidth - 16, kClientHeight - 76, kList, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int c = 0; c < kRosterColumnCount; ++c) {
-    std::wstring text = ui::Wide(kColumns[c].caption);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = text.data();
-    col.cx = kColumns[c].width;
-    col.iSubItem = c;
-    SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
-  }
+  ui::AddListColumns(list_, kColumns);
   SendMessageW(list_, LVM_SETITEMCOUNT, order_.size(), 0);
 
   ui::CreateChild(h, L"BUTTON", "合并到列表(&M)", WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 240,

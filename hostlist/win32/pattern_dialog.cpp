@@ -14,11 +14,7 @@ namespace lr {
 
 namespace {
 
-struct ColumnSpec {
-  const char* title;
-  int width;
-};
-constexpr ColumnSpec kColumns[TPatternDialog::kColCount] = {
+constexpr ui::ListColumn kColumns[TPatternDialog::kColCount] = {
     {"行", 40},       {"IP地址", 100},    {"新IP地址", 100},
     {"计算机名", 96}, {"新计算机名", 96}, {"问题", 146},
 };
@@ -100,15 +96,7 @@ bool TPatternDialog::Create(HWND owner) {
                                   LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_OWNERDATA,
                               8, 232, w, 160, kList, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int c = 0; c < kColCount; ++c) {
-    std::wstring title = ui::Wide(kColumns[c].title);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = title.data();
-    col.cx = kColumns[c].width;
-    col.iSubItem = c;
-    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
-  }
+  ui::AddListColumns(list, kColumns);
   ui::CreateChild(h, L"STATIC", "", SS_LEFT, 8, 400, w - 190, 40, kLblSummary);
   ui::CreateChild(h, L"BUTTON", "确定", WS_TABSTOP | BS_DEFPUSHBUTTON, kClientWidth - 178, 408, 80,
                   26, kBtnOk);

@@ -13,16 +13,6 @@ namespace lr {
 
 namespace {
 
-void AddColumn(HWND list, int index, const char* title, int width) {
-  std::wstring text = ui::Wide(title);
-  LVCOLUMNW col{};
-  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-  col.pszText = text.data();
-  col.cx = width;
-  col.iSubItem = index;
-  SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
-}
-
 void SetCell(HWND list, int row, int column, const std::string& gbk) {
   std::wstring text = ui::Wide(gbk);
   LVITEMW item{};
@@ -70,12 +60,10 @@ bool TPreflightDialog::Create(HWND owner, const std::vector<PreflightProblem>& p
       WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8,
       48, kClientWidth - 16, 214, kList, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  const struct {
-    const char* title;
-    int width;
-  } columns[kColCount] = {{"行", 36},        {"IP地址", 100}, {"MAC地址", 120},
-                          {"计算机名", 110}, {"问题", 290},   {"修正", 170}};
-  for (int c = 0; c < kColCount; ++c) AddColumn(list, c, columns[c].title, columns[c].width);
+  constexpr ui::ListColumn kColumns[kColCount] = {{"行", 36},       {"IP地址", 100},
+                                                  {"MAC地址", 120}, {"计算机名", 110},
+                                                  {"问题", 290},    {"修正", 170}};
+  ui::AddListColumns(list, kColumns);
   for (size_t i = 0; i < problems.size(); ++i) {
     const PreflightProblem& p = problems[i];
     const int row = static_cast<int>(i);
