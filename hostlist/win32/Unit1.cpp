@@ -27,12 +27,7 @@ constexpr const char* kExportFilter = "文本文件(*.txt)|*.txt|CSV 文件(*.cs
 constexpr int kCsvFilterIndex = 2;  // in the import and export filters
 constexpr const char* kDefaultListName = "NetInfo.txt";
 
-struct ColumnSpec {
-  const char* caption;
-  int width;
-  int format;
-};
-constexpr ColumnSpec kColumns[] = {
+constexpr ui::ListColumn kColumns[] = {
     {"IP地址", 130, LVCFMT_LEFT},     {"MAC地址", 130, LVCFMT_CENTER},
     {"工作组", 130, LVCFMT_CENTER},   {"计算机名", 130, LVCFMT_CENTER},
     {"备注及其它", 250, LVCFMT_LEFT},
@@ -246,16 +241,7 @@ void TForm1::CreateListView() {
                           GetModuleHandleW(nullptr), nullptr);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(ui::UiFont()), FALSE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    std::wstring caption = ui::Wide(kColumns[i].caption);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-    col.fmt = kColumns[i].format;
-    col.cx = kColumns[i].width;
-    col.pszText = caption.data();
-    col.iSubItem = i;
-    SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
-  }
+  ui::AddListColumns(list_, kColumns);
   row_images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 0);
   row_bitmap_.Reset(MakeComputerBitmap());
   ImageList_AddMasked(row_images_, row_bitmap_.get(), RGB(255, 0, 255));
@@ -445,11 +431,11 @@ bool TForm1::SaveListAs(ListLayout layout, const char* success_text) {
   request.owner = hwnd();
   const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
   if (!chosen.chosen) return true;
-  if (layout == ListLayout::kExport && chosen.filter_index == kCsvFilterIndex)
-    layout = ListLayout::kCsv;
-  const ListWriteResult written = WriteListFile(chosen.path, hosts_, layout);
+  const ListSaveTarget target = ListSaveTargetOf(
+      chosen.path, layout, layout == ListLayout::kExport && chosen.filter_index == kCsvFilterIndex);
+  const ListWriteResult written = WriteListFile(target.path, hosts_, target.layout);
   if (!written.status) {
-    ui::ShowErrorBox("无法写入文件 \"" + ui::Gbk(chosen.path.wstring()) + "\"：" +
+    ui::ShowErrorBox("无法写入文件 \"" + ui::Gbk(target.path.wstring()) + "\"：" +
                      written.status.reason);
     return false;
   }

@@ -206,7 +206,9 @@ TEST_F(MainWindowTest, ExportThenImportGivesTheRecordsBack) {
   ASSERT_EQ(done.size(), 1u);
   EXPECT_EQ(done[0].text, "全部记录已成功导出!");
 
-  dialog_answers_.push_back(Chosen(path));
+  // Named .csv by hand and opened with the CSV filter, it is still read by its header.
+  std::filesystem::rename(path, dir_ / L"导出.csv");
+  dialog_answers_.push_back(Chosen(dir_ / L"导出.csv", 2));
   form_->SpeedButton4Click();
   EXPECT_EQ(dialogs_.back().kind, ui::FileDialogRequest::Kind::kOpen);
   EXPECT_EQ(dialogs_.back().filter, "文本文件|*.txt|CSV 文件(*.csv)|*.csv");
@@ -226,15 +228,17 @@ TEST_F(MainWindowTest, CsvExportAndImportFollowTheChosenFilterOrTheName) {
   const HostRecord scanned = Rec("192.168.0.5", "00.0C.29.AB.01.FF", "WORKGROUP      ", "PC01  ");
   const HostRecord typed = Rec("10.0.0.1", "", "-", "网吧,\"A\"");
   AddRecords({scanned, typed});
-  const auto path = dir_ / L"名单";
-  dialog_answers_.push_back(Chosen(path, 2));
+  // The CSV filter with the name proposed for text: written as CSV under ".csv".
+  const auto path = dir_ / L"名单.csv";
+  dialog_answers_.push_back(Chosen(dir_ / L"名单.txt", 2));
   form_->btnExportClick();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / L"名单.txt"));
   EXPECT_EQ(ReadFile(path),
             "IP\xB5\xD8\xD6\xB7,MAC\xB5\xD8\xD6\xB7,\xB9\xA4\xD7\xF7\xD7\xE9,"
             "\xBC\xC6\xCB\xE3\xBB\xFA\xC3\xFB\r\n"
             "192.168.0.5,00.0C.29.AB.01.FF,WORKGROUP      ,PC01  \r\n"
             "10.0.0.1,,-,\"\xCD\xF8\xB0\xC9,\"\"A\"\"\"\r\n");
-  dialog_answers_.push_back(Chosen(path, 2));
+  dialog_answers_.push_back(Chosen(path, 1));  // the text filter: read by its header
   form_->SpeedButton4Click();
   ASSERT_EQ(Rows(), 4);
   EXPECT_EQ(form_->Hosts().At(2), scanned);

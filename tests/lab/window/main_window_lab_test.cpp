@@ -90,19 +90,30 @@ TEST_F(MainWindowLab, NetBiosScanListsEveryPcOfTheRangeWithItsNames) {
         SaveWindowPicture(form_->hwnd(), std::filesystem::path(dir) / L"main_window_scan.bmp"));
   }
 
-  // Saved on exit (the window's close query, without the close) and as CSV, then imported:
-  // every row comes back with its padded workgroup and name.
+  // Saved on exit (the window's close query, without the close), exported with the CSV
+  // filter and the proposed name, exported as text and renamed to .csv, then each imported
+  // with either filter: every row comes back with its padded workgroup and name (the text
+  // export has no workgroup).
   const auto saved = dir_ / L"NetInfo.txt";
   const auto sheet = dir_ / L"NetInfo.csv";
-  dialog_answers_ = {Chosen(saved), Chosen(saved), Chosen(sheet, 2), Chosen(sheet)};
+  const auto text = dir_ / L"text.csv";
+  dialog_answers_ = {Chosen(saved),    Chosen(saved, 2), Chosen(dir_ / L"text.txt"),
+                     Chosen(saved, 2), Chosen(sheet),    Chosen(sheet, 2),
+                     Chosen(text, 2)};
   ASSERT_TRUE(form_->FormCloseQuery());
-  form_->SpeedButton4Click();
-  form_->btnExportClick();  // the list and its copy
-  form_->SpeedButton4Click();
+  form_->btnExportClick();
+  EXPECT_EQ(dialogs_.back().file_name, "NetInfo.txt");
+  form_->btnExportClick();
+  std::filesystem::rename(dir_ / L"text.txt", text);
+  for (int i = 0; i < 4; ++i) form_->SpeedButton4Click();
   const auto all = Records();
-  ASSERT_EQ(all.size(), 4 * records.size());
-  for (size_t copy = 1; copy < 4; ++copy)
-    EXPECT_TRUE(std::equal(records.begin(), records.end(), all.begin() + copy * records.size()));
+  ASSERT_EQ(all.size(), 5 * records.size());
+  for (size_t copy = 1; copy < 5; ++copy) {
+    auto want = records;
+    if (copy == 4)
+      for (auto& r : want) r.workgroup = "-";
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), all.begin() + copy * records.size())) << copy;
+  }
   while (form_->Hosts().Count() > records.size()) form_->Hosts().RemoveAt(records.size());
   form_->HostsChanged();
 
