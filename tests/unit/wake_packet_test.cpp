@@ -7,7 +7,8 @@
 namespace lr {
 namespace {
 
-TEST(WakePacket, SixFfThenTheMacSixteenTimes) {
+TEST(WakePacket, SixFfThenTheMacSixteenTimesToTheDiscardPort) {
+  EXPECT_EQ(kWakePort, 9);  // where adapters listen for it
   const MacBytes mac = {0x00, 0x0C, 0x29, 0xAB, 0x01, 0xFF};
   const auto packet = MagicPacket(mac);
   ASSERT_EQ(packet.size(), 102u);
