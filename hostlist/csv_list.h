@@ -40,8 +40,8 @@ std::string FormatCsvLine(const HostRecord& record);
 //   name "-".
 // - Skipped and listed in `out.unread`: a quote that no quote closes (reading goes on at the
 //   next line), a line with fewer fields than the IP column needs or with an IP field that
-//   is empty or blank, a line with a non-empty field beyond the last column. A header without an IP
-//   column stops the reading there.
+//   is empty or blank, a line with a non-empty field beyond the last column. A header
+//   without an IP column stops the reading there.
 void ParseCsvList(std::string_view bytes, const Utf8ToGbk& utf8, ListFileContents& out);
 
 // Whether a text tells by itself that it is CSV: a UTF-16 byte-order mark (read only to be

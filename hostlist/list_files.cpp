@@ -35,13 +35,11 @@ constexpr size_t kNameTextBytes = 15;
 HostRecord SaveOnExitRecord(std::string_view ip, std::string_view mac, std::string_view rest) {
   std::string_view workgroup, name;
   const size_t space = rest.find(' ');
-  // A padded text starts with its name and is followed by the separating space; the
-  // computer name after it starts at once or is empty, unless the workgroup is a word
-  // padded all the way to its 15 bytes.
+  // A padded text starts with a name and is followed by the separating space, then by the
+  // computer name (which starts at once) or by nothing more than the line's last space.
   const bool padded = rest.size() > kNameTextBytes && rest[kNameTextBytes] == ' ' &&
                       rest[0] != ' ' && rest.substr(0, space) != kUnknownField &&
-                      (rest.find_first_not_of(' ', space) >= kNameTextBytes ||
-                       rest.size() <= kNameTextBytes + 2 || rest[kNameTextBytes + 1] != ' ');
+                      (rest.size() <= kNameTextBytes + 2 || rest[kNameTextBytes + 1] != ' ');
   if (padded) {
     workgroup = rest.substr(0, kNameTextBytes);
     name = rest.substr(kNameTextBytes + 1);

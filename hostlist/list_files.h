@@ -47,10 +47,9 @@ ListWriteResult WriteListFile(const std::filesystem::path& path, const HostList&
 //   the one space that ends the line is dropped. A scanned workgroup is a 15-byte name
 //   text padded with spaces ("WORKGROUP" and six spaces, "MY GROUP" and seven): when the
 //   byte after the first 15 is the separating space, those 15 bytes are the workgroup
-//   (not for the mark "-", never padded, nor when the name after it would start with a
-//   space, unless only spaces follow the workgroup's first word). Otherwise the workgroup
-//   ends at the next space. A short workgroup typed by hand followed by a name with a space
-//   at that place can't be told from a padded one.
+//   (not for the mark "-", never padded, nor when the computer name after it would start
+//   with a space). Otherwise the workgroup ends at the next space. A short workgroup typed
+//   by hand followed by a name with a space at that place can't be told from a padded one.
 std::vector<HostRecord> ParseImport(std::string_view bytes);
 
 // Which reader a list file takes: CSV, or the text layouts told apart by their header.

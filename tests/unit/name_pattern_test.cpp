@@ -140,6 +140,7 @@ TEST(NamePattern, PlansNamesAndAddressesAndRefusesWhatTheCheckWould) {
       for (size_t i = 0; i < c.list.size(); ++i) chosen.push_back(i);
     const PatternPlan plan = PlanNamePattern(hosts, chosen, c.pattern);
     EXPECT_EQ(plan.fault.rfind(c.fault, 0), 0u) << plan.fault;
+    EXPECT_EQ(plan.fault.empty(), c.fault.empty()) << plan.fault;
     ASSERT_EQ(plan.rows.size(), c.rows.size());
     for (size_t i = 0; i < c.rows.size(); ++i) {
       const PatternRow& row = plan.rows[i];
