@@ -174,7 +174,6 @@ TEST(ListFiles, TheTextTellsTheReaderAndTheSavedNameTheLayout) {
       {"a,b\r\n", kText, kText},                    // no column named
       {"\"IP\r\n", kText, kText},                   // an unclosed quote
       {"header\r\n1 2 3\r\n", kCsv, kCsv},
-      {"", kText, kText},
   };
   for (const auto& r : reads) EXPECT_EQ(ListFileKindOfText(r.text, r.hint), r.kind) << r.text;
 
@@ -188,7 +187,6 @@ TEST(ListFiles, TheTextTellsTheReaderAndTheSavedNameTheLayout) {
       {"d/NetInfo.TXT", ListLayout::kExport, false, "d/NetInfo.TXT"},
       {"d/x.Csv", ListLayout::kExport, true, "d/x.Csv"},
       {"d/x.csv", ListLayout::kExport, false, "d/x.txt"},
-      {"d/x.csv", ListLayout::kSaveOnExit, false, "d/x.txt"},
       {"d/list", ListLayout::kExport, true, "d/list.csv"},
       {"d/list.2026", ListLayout::kSaveOnExit, false, "d/list.2026.txt"},
   };
