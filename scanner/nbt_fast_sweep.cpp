@@ -31,6 +31,16 @@ bool SendPaced(NbtSweepPort& port, const std::vector<std::string>& ips, bool aga
   return true;
 }
 
+// A retry round's wait: the time-out, or until every address of the round has answered;
+// false when the sweep was stopped.
+bool WaitRound(NbtSweepPort& port, const std::vector<std::string>& round, std::uint64_t wait_us) {
+  for (std::uint64_t waited = 0; waited < wait_us; waited += kNbtRoundPollUs) {
+    if (port.AllAnswered(round)) return true;
+    if (!port.WaitUs(std::min(kNbtRoundPollUs, wait_us - waited))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void RunNbtFastSweep(NbtSweepPort& port, const std::vector<std::string>& targets,
@@ -40,7 +50,7 @@ void RunNbtFastSweep(NbtSweepPort& port, const std::vector<std::string>& targets
   for (int round = 0; round < kNbtRetryRounds; ++round) {
     const std::vector<std::string> again = port.Silent();
     if (again.empty()) return;
-    if (!SendPaced(port, again, true, per_second) || !port.WaitUs(wait_us)) return;
+    if (!SendPaced(port, again, true, per_second) || !WaitRound(port, again, wait_us)) return;
   }
 }
 

@@ -32,7 +32,12 @@ class NbtSweepPort {
   // The next retry round: the walked addresses the neighbour table resolved that have not
   // answered, in the walk's order.
   virtual std::vector<std::string> Silent() = 0;
+  // True when every one of `ips` has answered.
+  virtual bool AllAnswered(const std::vector<std::string>& ips) = 0;
 };
+
+// How often a retry round's wait looks whether its addresses have all answered.
+inline constexpr std::uint64_t kNbtRoundPollUs = 5000;
 
 // The whole sweep over `targets` (the walk's addresses, in order); returns when it is done
 // or stopped. The caller raises the end notification.

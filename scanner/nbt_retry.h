@@ -36,6 +36,7 @@ class NbtRetry {
   // Just before a retry query goes to `ip`: false when it has answered meanwhile (no query
   // then); otherwise it counts as retried from now on.
   bool AskAgain(const std::string& ip);
+  bool HasAnswered(const std::string& ip) const { return answered_.count(ip) > 0; }
   // How many retried addresses have answered since.
   size_t FoundOnRetry() const;
 

@@ -44,6 +44,14 @@ class NbtFastPort : public NbtSweepPort {
     });
   }
 
+  bool AllAnswered(const std::vector<std::string>& ips) override {
+    bool all = true;
+    nbt_.Synchronize([&] {
+      for (const std::string& ip : ips) all = all && nbt_.retry_.HasAnswered(ip);
+    });
+    return all;
+  }
+
   std::vector<std::string> Silent() override {
     const std::set<std::string> resolved = nbt_.neighbours_.ResolvedAddresses();
     std::vector<std::string> out;

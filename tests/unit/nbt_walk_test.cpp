@@ -127,14 +127,19 @@ TEST(NbtRetry, RowsOfRepeatedAnswers) {
 }
 
 // The sweep thread's view of the scanner, on a fake clock: each wait passes its time, each
-// hand-over of queries costs `send_us` (or `stall_us` once, at the `stall_at`-th), and the
-// stop comes with the `stop_at_wait`-th wait.
+// hand-over of queries costs `send_us` (or `stall_us` once, at the `stall_at`-th), a retry
+// round has all answered `answered_after` its last query, and the stop comes with the
+// `stop_at_wait`-th wait.
 class FakeSweepPort : public NbtSweepPort {
  public:
   std::uint64_t NowUs() override { return now; }
   bool WaitUs(std::uint64_t us) override {
     now += us;
-    log.push_back("wait " + std::to_string(us));
+    if (!log.empty() && log.back().rfind("wait ", 0) == 0) {  // waits in a row as one
+      log.back() = "wait " + std::to_string(std::stoull(log.back().substr(5)) + us);
+    } else {
+      log.push_back("wait " + std::to_string(us));
+    }
     if (++waits == stop_at_wait) stopped = true;
     return !stopped;
   }
@@ -144,6 +149,9 @@ class FakeSweepPort : public NbtSweepPort {
     log.push_back("send " + std::to_string(ips.size()));
     now += ++sends == stall_at ? stall_us : send_us;
   }
+  bool AllAnswered(const std::vector<std::string>&) override {
+    return now - sent.back().first >= answered_after;
+  }
   std::vector<std::string> Silent() override {
     log.push_back("silent");
     if (rounds.empty()) return {};
@@ -152,7 +160,7 @@ class FakeSweepPort : public NbtSweepPort {
     return r;
   }
 
-  std::uint64_t now = 1000000, send_us = 0, stall_us = 0;
+  std::uint64_t now = 1000000, send_us = 0, stall_us = 0, answered_after = UINT64_MAX / 2;
   int sends = 0, stall_at = 0, waits = 0, stop_at_wait = 0;
   bool stopped = false;
   std::vector<std::vector<std::string>> rounds;
@@ -162,28 +170,28 @@ class FakeSweepPort : public NbtSweepPort {
 
 TEST(NbtFastSweep, PacedQueriesOneWaitAfterTheLastAndRetryRounds) {
   const auto range = Range("10.0.", 0, 4999);
+  constexpr std::uint64_t kNo = UINT64_MAX / 2;
   const struct {
     const char* name;
     std::uint64_t send_us, stall_us;
     int stall_at, stop_at_wait;
+    std::uint64_t answered_after;
     std::vector<std::vector<std::string>> rounds;
     size_t sent;       // queries that go out
     const char* tail;  // the log after the last query
   } cases[] = {
-      {"no loss", 0, 0, 0, 0, {}, 5000, "wait 100000,silent"},
-      {"slow hand-over", 700, 0, 0, 0, {}, 5000, "wait 100000,silent"},
-      {"held up by a box", 0, 3000000, 7, 0, {}, 5000, "wait 100000,silent"},
-      {"two rounds",
-       0,
-       0,
-       0,
-       0,
-       {{"10.0.3", "10.0.9"}, {"10.0.9"}, {"x"}},
-       5003,
+      // clang-format off
+      {"no loss", 0, 0, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
+      {"slow hand-over", 700, 0, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
+      {"held up by a box", 0, 3000000, 7, 0, kNo, {}, 5000, "wait 100000,silent"},
+      {"two rounds", 0, 0, 0, 0, kNo, {{"10.0.3", "10.0.9"}, {"10.0.9"}, {"x"}}, 5003,
        "wait 100000,silent,send 1,wait 100000"},
-      {"empty round", 0, 0, 0, 0, {{"10.0.3"}, {}}, 5001, "wait 100000,silent"},
-      {"stop in a pacing wait", 0, 0, 0, 20, {}, 20, "send 1,wait 500"},
-      {"stop in the last wait", 0, 0, 0, 5000, {{"10.0.3"}}, 5000, "wait 100000"},
+      {"empty round", 0, 0, 0, 0, kNo, {{"10.0.3"}, {}}, 5001, "wait 100000,silent"},
+      {"rounds answered early", 0, 0, 0, 0, 12000, {{"10.0.3"}, {"x"}}, 5002,
+       "wait 100000,silent,send 1,wait 15000,silent,send 1,wait 15000"},
+      {"stop in a pacing wait", 0, 0, 0, 20, kNo, {}, 20, "send 1,wait 500"},
+      {"stop in the last wait", 0, 0, 0, 5000, kNo, {{"10.0.3"}}, 5000, "wait 100000"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -192,6 +200,7 @@ TEST(NbtFastSweep, PacedQueriesOneWaitAfterTheLastAndRetryRounds) {
     port.stall_us = c.stall_us;
     port.stall_at = c.stall_at;
     port.stop_at_wait = c.stop_at_wait;
+    port.answered_after = c.answered_after;
     port.rounds = c.rounds;
     const std::uint64_t begin = port.now;
     RunNbtFastSweep(port, range, 100);
