@@ -41,7 +41,9 @@ std::string RowAddress(const MIB_IPNETROW& row) {
 std::vector<MIB_IPNETROW> AllRows() {
   const GetIpNetTableFn get = LoadGetIpNetTable();
   if (!get) return {};
-  std::vector<std::uint8_t> buffer(sizeof(MIB_IPNETTABLE));
+  // Room for a few /24s at once: each call is a round trip to the system's network
+  // driver, so the size is asked for only when the table is larger.
+  std::vector<std::uint8_t> buffer(sizeof(MIB_IPNETTABLE) + 1024 * sizeof(MIB_IPNETROW));
   ULONG size = static_cast<ULONG>(buffer.size());
   DWORD r = ERROR_INSUFFICIENT_BUFFER;
   // The table may grow between the size query and the read: ask again with the new size.

@@ -296,6 +296,13 @@ void SweepWithDrops(bool fast, const char* figure) {
   lab::BoxRecorder boxes;
   RecordingView view;
   lr::ScanRun run(view);
+  // Where the time goes: the walk's last query, and the first query of the retries.
+  DWORD walk_done = 0, retries_begin = 0;
+  view.on_status = [&](int panel, const std::string& text) {
+    if (panel != 0 || text.rfind(kScanning, 0) != 0) return;
+    if (walk_done && !retries_begin) retries_begin = GetTickCount();
+    if (text == kScanning + "192.168.0.253" && !walk_done) walk_done = GetTickCount();
+  };
   const DWORD start = GetTickCount();
   run.ScanClick("192.168.0.1", "192.168.0.254", "NetBios", "100", fast);
   // The end text goes on after "扫描成功完成！" with the count of PCs found on a retry.
@@ -325,6 +332,10 @@ void SweepWithDrops(bool fast, const char* figure) {
   EXPECT_EQ(view.status[0], kEnded + "，重试后补充 " + std::to_string(on_retry) + " 台");
   EXPECT_TRUE(boxes.boxes.empty());
   std::printf("FIGURE %s_sweep_ms %lu\n", figure, static_cast<unsigned long>(wall));
+  std::printf("FIGURE %s_walk_ms %lu\n", figure, static_cast<unsigned long>(walk_done - start));
+  std::printf("FIGURE %s_first_retry_ms %lu\n", figure,
+              static_cast<unsigned long>(retries_begin - start));
+  std::printf("FIGURE %s_dropped_queries %u\n", figure, run.Nbt().DroppedQueries());
   std::printf("FIGURE %s_found %zu\n", figure, rows.size());
   std::printf("FIGURE %s_rows %zu\n", figure, view.Records().size());
   std::printf("FIGURE %s_found_on_retry %zu\n", figure, on_retry);
