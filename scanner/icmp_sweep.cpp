@@ -39,17 +39,53 @@ bool IcmpTargets::Next(std::string& host, bool& carry) {
   return true;
 }
 
-void RunIcmpSweep(ScanView& view, IcmpSweepPlatform& platform, const IcmpSweepPauses& pauses,
-                  const std::string& start, const std::string& end, bool& cancel) {
+void IcmpSweepStarting(ScanView& view, bool& cancel) {
   view.Hosts().Clear();
   view.HostsChanged();
   view.SetButtonEnabled(ScanButton::kStop, true);
   cancel = false;
+}
+
+void IcmpTargetsReady(ScanView& view, IcmpSweepPlatform& platform) {
+  platform.DeleteDump();
+  view.ShowProgress(true);
+  view.SetStatus(1, "");
+}
+
+void IcmpEchoSent(ScanView& view, const std::string& host, std::int32_t count, bool carry) {
+  view.SetStatus(0, IcmpEchoText(host, count, carry));
+  if (!carry) {
+    view.SetProgressCaption(IcmpProgressText(host));
+    view.ProcessPendingInput();
+  }
+}
+
+void IcmpHarvestBegins(ScanView& view) {
+  view.SetStatus(0, IcmpHarvestText());
+  view.SetProgressCaption(IcmpHarvestText());
+  view.ProcessPendingInput();
+}
+
+void IcmpHarvestRead(ScanView& view, IcmpSweepPlatform& platform) {
+  std::string text;
+  const FileStatus status = platform.ReadDump(text);
+  if (!status) {
+    view.ShowError(CannotOpenFileText(platform.DumpPathText(), status.reason));
+    return;
+  }
+  for (HostRecord& r : ReadArpDump(text)) view.Hosts().Append(std::move(r));
+  view.HostsChanged();
+  view.SetStatus(0, IcmpDoneText(view.Hosts().Count()));
+  view.ShowProgress(false);
+  view.SetButtonEnabled(ScanButton::kInstall, true);
+}
+
+void RunIcmpSweep(ScanView& view, IcmpSweepPlatform& platform, const IcmpSweepPauses& pauses,
+                  const std::string& start, const std::string& end, bool& cancel) {
+  IcmpSweepStarting(view, cancel);
   try {
     IcmpTargets targets(start, end);
-    platform.DeleteDump();
-    view.ShowProgress(true);
-    view.SetStatus(1, "");
+    IcmpTargetsReady(view, platform);
     if (targets.Count() < 0) return;
 
     std::string host;
@@ -59,30 +95,14 @@ void RunIcmpSweep(ScanView& view, IcmpSweepPlatform& platform, const IcmpSweepPa
       if (cancel) return;
       if (!targets.Next(host, carry)) break;
       platform.Echo(host);
-      view.SetStatus(0, IcmpEchoText(host, targets.Count(), carry));
-      if (!carry) {
-        view.SetProgressCaption(IcmpProgressText(host));
-        view.ProcessPendingInput();
-      }
+      IcmpEchoSent(view, host, targets.Count(), carry);
     }
 
-    view.SetStatus(0, IcmpHarvestText());
-    view.SetProgressCaption(IcmpHarvestText());
-    view.ProcessPendingInput();
+    IcmpHarvestBegins(view);
     platform.Sleep(pauses.harvest_ms);
     platform.StartDumpCommand();
     platform.Sleep(pauses.dump_ms);
-    std::string text;
-    const FileStatus status = platform.ReadDump(text);
-    if (!status) {
-      view.ShowError(CannotOpenFileText(platform.DumpPathText(), status.reason));
-      return;
-    }
-    for (HostRecord& r : ReadArpDump(text)) view.Hosts().Append(std::move(r));
-    view.HostsChanged();
-    view.SetStatus(0, IcmpDoneText(view.Hosts().Count()));
-    view.ShowProgress(false);
-    view.SetButtonEnabled(ScanButton::kInstall, true);
+    IcmpHarvestRead(view, platform);
   } catch (const Exception& e) {
     view.ShowError(e.what());
   }

@@ -60,6 +60,19 @@ struct IcmpSweepPauses {
 void RunIcmpSweep(ScanView& view, IcmpSweepPlatform& platform, const IcmpSweepPauses& pauses,
                   const std::string& start, const std::string& end, bool& cancel);
 
+// The steps both ICMP sweeps (this one and the fast one) share.
+// The start: the list emptied, the stop button enabled, `cancel` cleared.
+void IcmpSweepStarting(ScanView& view, bool& cancel);
+// The targets are known: the old dump deleted, the progress panel shown, panel 1 emptied.
+void IcmpTargetsReady(ScanView& view, IcmpSweepPlatform& platform);
+// After the echo to `host`: its texts, and pending input handled (not at a carry).
+void IcmpEchoSent(ScanView& view, const std::string& host, std::int32_t count, bool carry);
+// The harvest begins: its text, and pending input handled.
+void IcmpHarvestBegins(ScanView& view);
+// The harvest ends: the dump read back and its records appended, the done texts; or the
+// failure to open it shown.
+void IcmpHarvestRead(ScanView& view, IcmpSweepPlatform& platform);
+
 // The stop button in ICMP mode.
 void IcmpStopClick(ScanView& view, bool& cancel);
 

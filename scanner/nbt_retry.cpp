@@ -1,15 +1,17 @@
-// The NetBIOS sweep's retry rounds.
+// The NetBIOS sweep's retry rounds and its rule for rows.
 #include "scanner/nbt_retry.h"
 
 namespace lr {
 
-void NbtRetry::Clear() {
+void NbtRetry::Clear(bool one_row_per_address) {
+  one_row_ = one_row_per_address;
   answered_.clear();
   retried_.clear();
 }
 
-void NbtRetry::Answered(const std::string& ip) {
-  answered_.insert(ip);
+bool NbtRetry::Answered(const std::string& ip) {
+  const bool first = answered_.insert(ip).second;
+  return first || !(one_row_ || retried_.count(ip));
 }
 
 std::vector<std::string> NbtRetry::Silent(const std::vector<std::string>& queried,
@@ -22,11 +24,10 @@ std::vector<std::string> NbtRetry::Silent(const std::vector<std::string>& querie
   return silent;
 }
 
-std::vector<std::string> NbtRetry::NextRound(const std::vector<std::string>& queried,
-                                             const std::set<std::string>& resolved) {
-  std::vector<std::string> round = Silent(queried, resolved);
-  retried_.insert(round.begin(), round.end());
-  return round;
+bool NbtRetry::AskAgain(const std::string& ip) {
+  if (answered_.count(ip)) return false;
+  retried_.insert(ip);
+  return true;
 }
 
 size_t NbtRetry::FoundOnRetry() const {

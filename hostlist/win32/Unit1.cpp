@@ -168,7 +168,7 @@ void TForm1::CreateControls() {
     SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(item).c_str()));
   SendMessageW(combo_, CB_SETCURSEL, 0, 0);
   ui::CreateChild(h, L"STATIC", "设置扫描超时", SS_LEFT, 578, 24, 76, 16, -1);
-  spin_edit_ = ui::CreateChild(h, L"EDIT", "100", WS_TABSTOP | ES_AUTOHSCROLL, 656, 20, 66, 21,
+  spin_edit_ = ui::CreateChild(h, L"EDIT", "100", WS_TABSTOP | ES_AUTOHSCROLL, 656, 20, 58, 21,
                                kSpinEdit1, WS_EX_CLIENTEDGE);
   HWND spin = CreateWindowExW(
       0, UPDOWN_CLASSW, nullptr,
@@ -178,7 +178,9 @@ void TForm1::CreateControls() {
   SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(spin_edit_), 0);
   SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(INT_MIN + 1), INT_MAX);
   SendMessageW(spin, UDM_SETPOS32, 0, 100);
-  ui::CreateChild(h, L"STATIC", "毫秒", SS_LEFT, 730, 24, 30, 16, -1);
+  ui::CreateChild(h, L"STATIC", "毫秒", SS_LEFT, 720, 24, 26, 16, -1);
+  ui::CreateChild(h, L"BUTTON", "快速扫描", WS_TABSTOP | BS_AUTOCHECKBOX, 750, 22, 66, 18,
+                  kChkFast);
 
   CreateToolBar();
   CreateListView();
@@ -386,7 +388,7 @@ void TForm1::btnScanClick() {
   // the closing destroys).
   ++in_scan_click_;
   scan_->ScanClick(edt_start_.IPString(), edt_end_.IPString(), ui::GetText(combo_),
-                   ui::GetText(spin_edit_));
+                   ui::GetText(spin_edit_), IsDlgButtonChecked(hwnd(), kChkFast) == BST_CHECKED);
   --in_scan_click_;
   if (in_scan_click_ == 0 && close_pending_) {
     close_pending_ = false;

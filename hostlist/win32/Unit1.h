@@ -72,6 +72,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kListview1,
     kStatusBar1,
     kPanel1,
+    kChkFast,  // 快速扫描
   };
   static constexpr int kWidth = 840;
   static constexpr int kHeight = 576;

@@ -27,11 +27,23 @@ GetIpNetTableFn LoadGetIpNetTable() {
   return fn;
 }
 
-// The rows of the table that hold a resolved six-byte address (none when unavailable).
-std::vector<MIB_IPNETROW> ResolvedRows() {
+bool HasAddress(const MIB_IPNETROW& row) {
+  return row.dwPhysAddrLen == 6 && row.dwType != MIB_IPNET_TYPE_INVALID &&
+         std::any_of(row.bPhysAddr, row.bPhysAddr + 6, [](BYTE b) { return b != 0; });
+}
+
+std::string RowAddress(const MIB_IPNETROW& row) {
+  const auto* a = reinterpret_cast<const std::uint8_t*>(&row.dwAddr);
+  return DottedQuad(a[0], a[1], a[2], a[3]);
+}
+
+// Every row of the table (none when unavailable).
+std::vector<MIB_IPNETROW> AllRows() {
   const GetIpNetTableFn get = LoadGetIpNetTable();
   if (!get) return {};
-  std::vector<std::uint8_t> buffer(sizeof(MIB_IPNETTABLE));
+  // Room for a few /24s at once: each call is a round trip to the system's network
+  // driver, so the size is asked for only when the table is larger.
+  std::vector<std::uint8_t> buffer(sizeof(MIB_IPNETTABLE) + 1024 * sizeof(MIB_IPNETROW));
   ULONG size = static_cast<ULONG>(buffer.size());
   DWORD r = ERROR_INSUFFICIENT_BUFFER;
   // The table may grow between the size query and the read: ask again with the new size.
@@ -42,13 +54,14 @@ std::vector<MIB_IPNETROW> ResolvedRows() {
   }
   if (r != NO_ERROR) return {};
   const auto* table = reinterpret_cast<const MIB_IPNETTABLE*>(buffer.data());
-  std::vector<MIB_IPNETROW> rows;
-  for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-    const MIB_IPNETROW& row = table->table[i];
-    if (row.dwPhysAddrLen != 6 || row.dwType == MIB_IPNET_TYPE_INVALID) continue;
-    if (std::any_of(row.bPhysAddr, row.bPhysAddr + 6, [](BYTE b) { return b != 0; }))
-      rows.push_back(row);
-  }
+  return std::vector<MIB_IPNETROW>(table->table, table->table + table->dwNumEntries);
+}
+
+// The rows of the table that hold a resolved six-byte address.
+std::vector<MIB_IPNETROW> ResolvedRows() {
+  std::vector<MIB_IPNETROW> rows = AllRows();
+  rows.erase(std::remove_if(rows.begin(), rows.end(), [](const auto& r) { return !HasAddress(r); }),
+             rows.end());
   return rows;
 }
 
@@ -68,11 +81,14 @@ std::optional<std::array<std::uint8_t, 6>> IpNetTable::Lookup(const std::string&
 
 std::set<std::string> IpNetTable::ResolvedAddresses() {
   std::set<std::string> out;
-  for (const MIB_IPNETROW& row : ResolvedRows()) {
-    const auto* a = reinterpret_cast<const std::uint8_t*>(&row.dwAddr);
-    out.insert(DottedQuad(a[0], a[1], a[2], a[3]));
-  }
+  for (const MIB_IPNETROW& row : ResolvedRows()) out.insert(RowAddress(row));
   return out;
+}
+
+size_t IpNetTable::Resolving(const std::set<std::string>& among) {
+  size_t n = 0;
+  for (const MIB_IPNETROW& row : AllRows()) n += !HasAddress(row) && among.count(RowAddress(row));
+  return n;
 }
 
 }  // namespace lr

@@ -15,6 +15,9 @@ class IpNetTable : public NeighbourTable {
   // The dotted addresses the table holds as resolved: a six-byte, not all-zero hardware
   // address in a valid entry. Callable from any thread.
   std::set<std::string> ResolvedAddresses();
+  // How many entries for addresses of `among` the table holds without a hardware address
+  // yet (still resolving, or given up on: the table doesn't tell them apart).
+  size_t Resolving(const std::set<std::string>& among);
 };
 
 }  // namespace lr

@@ -6,6 +6,7 @@
 #include "scanner/nbt_walk.h"
 #include "scanner/scan_texts.h"
 #include "scanner/send_room.h"
+#include "scanner/win32/fast_sweep.h"
 #include "ui/message_box.h"
 
 namespace lr {
@@ -132,7 +133,7 @@ bool TNbt::Start() {
   }
   send_thread_.reset();
   dropped_ = 0;
-  retry_.Clear();
+  retry_.Clear(Fast);
   stop_flag_ = false;
   ResetEvent(stop_event_);
   send_thread_ = std::make_unique<TSendDataThread>(*this);
@@ -240,7 +241,10 @@ void TNbt::OnSocketRead(LPARAM lparam) {
     const auto* a = reinterpret_cast<const std::uint8_t*>(&from.sin_addr.s_addr);
     try {
       const std::string ip = DottedQuad(a[0], a[1], a[2], a[3]);
-      retry_.Answered(ip);
+      if (!retry_.Answered(ip)) {
+        SetEvent(ack_event_);
+        return;
+      }
       HostRecord record = ParseReply(buffer, static_cast<size_t>(n), ip);
       FillZeroMac(record, neighbours_);
       if (list_) {
@@ -286,12 +290,19 @@ void TSendDataThread::Execute() {
     });
   };
 
+  bool fast = false;
   nbt.Synchronize([&] {
     CurrentIP = nbt.StartIP;
     EndIP = nbt.EndIP;
+    fast = nbt.Fast;
   });
   if (!IsValidIP(CurrentIP) || !IsValidIP(EndIP)) {
     nbt.Synchronize([&nbt] { nbt.ShowBox("Illegal IP address!"); });
+    return;
+  }
+  if (fast) {
+    RunNbtFastSweepThread(nbt, NbtQueryTargets(CurrentIP, EndIP));
+    raise_end();
     return;
   }
   std::uint8_t cur[4];
@@ -300,15 +311,20 @@ void TSendDataThread::Execute() {
   SplitOctets(EndIP, end);
   NbtWalk walk(cur, end);
   WaitPacer pacer;
-  // One query and its wait, the same for the walk and the retries.
-  const auto query = [&](const std::string& ip) {
+  // One query and its wait, the same for the walk and the retries. A retry goes only to
+  // an address that has not answered since its round was drawn up.
+  const auto query = [&](const std::string& ip, bool again) {
     CurrentIP = ip;
     pacer.Begin();
+    bool asked = true;
     nbt.Synchronize([&] {
+      asked = !again || nbt.retry_.AskAgain(CurrentIP);
+      if (!asked) return;
       nbt.StatusText = NbtStatusText(CurrentIP);
       if (nbt.OnSend) nbt.OnSend();
       nbt.SendQuery(kNodeStatusQuery.data(), kNodeStatusQuery.size(), CurrentIP);
     });
+    if (!asked) return;
     std::uint32_t timeout = nbt.Timeout;
     if (timeout >= INFINITE) timeout = INFINITE - 1;
     pacer.Wait(nbt.ack_event_, nbt.stop_event_, timeout);
@@ -322,24 +338,24 @@ void TSendDataThread::Execute() {
       return;
     }
     walked.push_back(walk.Current());
-    query(walked.back());
+    query(walked.back(), false);
     if (!walk.Advance()) break;
   }
-  for (int round = 0; round < kNbtRetryRounds && !nbt.stop_flag_; ++round) {
-    std::set<std::string> resolved = nbt.neighbours_.ResolvedAddresses();
+  // Each round waits for answers still on their way before it is drawn up.
+  const auto silent = [&] {
+    const std::set<std::string> resolved = nbt.neighbours_.ResolvedAddresses();
     std::vector<std::string> again;
-    if (round == 0) {
-      nbt.Synchronize([&] { again = nbt.retry_.Silent(walked, resolved); });
-      if (again.empty()) break;
-      WaitForSingleObject(nbt.stop_event_, kNbtLateAnswerMs);
+    nbt.Synchronize([&] { again = nbt.retry_.Silent(walked, resolved); });
+    return again;
+  };
+  for (int round = 0; round < kNbtRetryRounds && !nbt.stop_flag_; ++round) {
+    if (silent().empty()) break;
+    WaitForSingleObject(nbt.stop_event_, kNbtLateAnswerMs);
+    if (nbt.stop_flag_) break;
+    ResetEvent(nbt.ack_event_);  // the late answers must not cut the round's first wait
+    for (const std::string& ip : silent()) {
       if (nbt.stop_flag_) break;
-      ResetEvent(nbt.ack_event_);  // the late answers must not cut the first retry's wait
-      resolved = nbt.neighbours_.ResolvedAddresses();
-    }
-    nbt.Synchronize([&] { again = nbt.retry_.NextRound(walked, resolved); });
-    for (const std::string& ip : again) {
-      if (nbt.stop_flag_) break;
-      query(ip);
+      query(ip, true);
     }
   }
   raise_end();

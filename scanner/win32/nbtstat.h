@@ -8,7 +8,9 @@
 // of a hidden window. The sweep thread (TSendDataThread) walks the range and hands every
 // step that touches the scanner to that thread with a synchronous SendMessage; it meets
 // the receive side through the manual-reset event "WAIT_ACK". After the range, addresses the
-// neighbour table resolved but that sent no answer are asked again (NbtRetry).
+// neighbour table resolved but that sent no answer are asked again (NbtRetry). With Fast
+// set, the sweep sends without waiting between queries and keeps one row per address
+// (RunNbtFastSweep).
 #pragma once
 
 #include <winsock2.h>
@@ -51,8 +53,9 @@ class TNbt {
   std::string StartIP;
   std::string EndIP;
   std::atomic<std::uint32_t> Timeout{100};
-  Notify OnSend;  // before each query; StatusText holds "正在扫描：" + address
-  Notify OnEnd;   // once when a sweep ends, normally or by Stop
+  Notify OnSend;      // before each query; StatusText holds "正在扫描：" + address
+  Notify OnEnd;       // once when a sweep ends, normally or by Stop
+  bool Fast = false;  // the next sweep is the fast one
   // Asked when one of the scanner's boxes has been answered: true when the window is
   // being closed, which stops the sweep. A stopped sweep shows no more boxes.
   std::function<bool()> CloseAsked;
@@ -90,6 +93,7 @@ class TNbt {
 
  private:
   friend class TSendDataThread;
+  friend class NbtFastPort;
   static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   void OnSocketRead(LPARAM lparam);
   // Runs a step of the sweep thread on the window thread.

@@ -8,12 +8,15 @@
 
 #include "base/file.h"
 #include "scanner/compare_records.h"
+#include "scanner/icmp_fast_sweep.h"
 #include "scanner/icmp_sweep.h"
 #include "scanner/id_exceptions.h"
 #include "scanner/ip_text.h"
 #include "scanner/name_resolution.h"
 #include "scanner/nbt_events.h"
+#include "scanner/win32/fast_sweep.h"
 #include "scanner/win32/id_icmp_client.h"
+#include "scanner/win32/ip_net_table.h"
 #include "scanner/win32/nbtstat.h"
 #include "scanner/win32/reverse_lookup.h"
 #include "scanner/win32/window_thread_call.h"
@@ -25,7 +28,7 @@ namespace {
 constexpr char kNetBios[] = "NetBios";
 }  // namespace
 
-struct ScanRun::Impl : IcmpSweepPlatform {
+struct ScanRun::Impl : IcmpFastPlatform {
   Impl(ScanView& v, ScanRunOptions o)
       : view(v),
         options(std::move(o)),
@@ -47,6 +50,7 @@ struct ScanRun::Impl : IcmpSweepPlatform {
       WaitRunningSentMessages(resolve_thread);
       CloseHandle(resolve_thread);
     }
+    if (dump_process) CloseHandle(dump_process);
   }
 
   TIdIcmpClient& Icmp() {
@@ -71,15 +75,35 @@ struct ScanRun::Impl : IcmpSweepPlatform {
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi = {};
+    if (dump_process) CloseHandle(dump_process);
+    dump_process = nullptr;
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                        &pi)) {
       CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
+      dump_process = pi.hProcess;  // only the fast sweep waits for it
     }
   }
   void DeleteDump() override { DeleteFileW(options.dump_path.c_str()); }
   FileStatus ReadDump(std::string& text) override { return ReadWholeFile(options.dump_path, text); }
   std::string DumpPathText() override { return ui::Gbk(options.dump_path.wstring()); }
+  // IcmpFastPlatform: the echo with a receive time-out of 0 polls once and goes on.
+  void SendEcho(const std::string& host) override {
+    TIdIcmpClient& client = Icmp();
+    struct Restore {
+      TIdIcmpClient& c;
+      std::int32_t timeout;
+      ~Restore() { c.ReceiveTimeout = timeout; }
+    } restore{client, client.ReceiveTimeout};
+    client.ReceiveTimeout = 0;
+    Echo(host);
+  }
+  std::uint64_t NowUs() override { return FastSweepClockUs(); }
+  size_t Resolving(const std::set<std::string>& hosts) override {
+    return IpNetTable().Resolving(hosts);
+  }
+  bool DumpCommandEnded() override {
+    return !dump_process || WaitForSingleObject(dump_process, 0) == WAIT_OBJECT_0;
+  }
 
   bool ResolveRunning() const {
     return resolve_thread && WaitForSingleObject(resolve_thread, 0) != WAIT_OBJECT_0;
@@ -112,6 +136,7 @@ struct ScanRun::Impl : IcmpSweepPlatform {
   bool icmp_running = false;
   bool icmp_cancel = false;
   HANDLE resolve_thread = nullptr;
+  HANDLE dump_process = nullptr;  // the dump command started last
 };
 
 ScanRun::ScanRun(ScanView& view, ScanRunOptions options)
@@ -120,7 +145,7 @@ ScanRun::ScanRun(ScanView& view, ScanRunOptions options)
 ScanRun::~ScanRun() = default;
 
 void ScanRun::ScanClick(const std::string& start, const std::string& end,
-                        const std::string& protocol, const std::string& timeout_text) {
+                        const std::string& protocol, const std::string& timeout_text, bool fast) {
   Impl& s = *impl_;
   // A click from the ICMP sweep's own pending input would nest a second sweep inside it.
   if (s.icmp_running) return;
@@ -138,6 +163,7 @@ void ScanRun::ScanClick(const std::string& start, const std::string& end,
     s.nbt.StartIP = start;
     s.nbt.EndIP = end;
     s.nbt.Timeout = TimeoutFromText(timeout_text);
+    s.nbt.Fast = fast;
     s.nbt.OnSend = [&s] { NbtSendEvent(s.view, s.nbt.StatusText); };
     s.nbt.OnEnd = [&s] { NbtEndEvent(s.view, s.nbt.DroppedQueries(), s.nbt.FoundOnRetry()); };
     s.nbt.Start();
@@ -150,10 +176,14 @@ void ScanRun::ScanClick(const std::string& start, const std::string& end,
   s.protocol = protocol;
   s.icmp_running = true;
   try {
-    IcmpSweepPauses pauses;
-    pauses.harvest_ms = s.options.harvest_pause_ms;
-    pauses.dump_ms = s.options.dump_pause_ms;
-    RunIcmpSweep(s.view, s, pauses, start, end, s.icmp_cancel);
+    if (fast) {
+      RunIcmpFastSweep(s.view, s, start, end, s.icmp_cancel);
+    } else {
+      IcmpSweepPauses pauses;
+      pauses.harvest_ms = s.options.harvest_pause_ms;
+      pauses.dump_ms = s.options.dump_pause_ms;
+      RunIcmpSweep(s.view, s, pauses, start, end, s.icmp_cancel);
+    }
   } catch (const std::exception& e) {
     s.view.ShowError(e.what());
   }

@@ -49,9 +49,10 @@ class ScanRun {
   // range state is only ever walked by one thread); a click from inside one of the
   // scanner's own notifications or message boxes is ignored. An ICMP range whose third
   // number would pass 255 ends its echoes at x.x.255.255 and goes on to the harvest.
-  // The time-out text counts as 0 when it is not a number or is negative.
+  // The time-out text counts as 0 when it is not a number or is negative. With `fast`
+  // (the scan options' "快速扫描") either sweep is its fast one.
   void ScanClick(const std::string& start, const std::string& end, const std::string& protocol,
-                 const std::string& timeout_text);
+                 const std::string& timeout_text, bool fast = false);
   // btnStopClick: the protocol is the one of the last ScanClick.
   void StopClick();
   // N10Click: the batch reverse lookup of every record on a worker thread; returns at once.

@@ -188,7 +188,9 @@ rm -f "$LRLAB_HOSTILE_FLAG"
 # written): our sweep with its retries, then nbtscan on the same lab, without and with its
 # own retransmits.
 echo 0.3 >"$LRLAB_DROP_FLAG"
-run_group nbt-drops 'NbtDropLab.*'
+run_group nbt-drops 'NbtDropLab.Retries*'
+echo 0.3 >"$LRLAB_DROP_FLAG"
+run_group nbt-fast-drops 'NbtDropLab.Fast*'
 case " ${LRLAB_ONLY:-nbt-drops} " in
   *" nbt-drops "*)
     echo 0.3 >"$LRLAB_DROP_FLAG"
@@ -212,9 +214,11 @@ every_pc_pings >/dev/null
 nbtscan_figures default
 nbtscan_figures t100 -t 100
 
-# The ICMP sweep must find the PCs through its own echoes.
+# The ICMP sweeps must find the PCs through their own echoes.
 ip -n "$LRLAB_SCAN_NS" neigh flush all
-run_group icmp 'IcmpLab.*'
+run_group icmp 'IcmpLab.*:-IcmpLab.Fast*'
+ip -n "$LRLAB_SCAN_NS" neigh flush all
+run_group icmp-fast 'IcmpLab.Fast*'
 
 # --- figures -----------------------------------------------------------------------------
 pcs=$(cafe_rows | wc -l)
@@ -257,12 +261,21 @@ report 'nbtscan 192.168.0.1-253, -t 100: %s ms, %s of %s PCs found' \
   nbtscan_t100_ms nbtscan_t100_found "=$pcs"
 report 'NetBIOS sweep 192.168.0.1-254, Timeout 100, no query lost: %s ms, %s of %s PCs found' \
   nbt_sweep_100_ms nbt_sweep_100_found "=$pcs"
-report 'the same with 30%% of the queries dropped: %s ms, %s of %s PCs found, %s of them on a retry (%s retry queries)' \
-  nbt_drop_sweep_ms nbt_drop_found "=$pcs" nbt_drop_found_on_retry nbt_drop_retry_queries
+report 'the same with 30%% of the queries dropped: %s ms, %s of %s PCs found in %s rows, %s of them on a retry (%s retry queries)' \
+  nbt_drop_sweep_ms nbt_drop_found "=$pcs" nbt_drop_rows nbt_drop_found_on_retry nbt_drop_retry_queries
 report 'nbtscan 192.168.0.1-253, 30%% dropped, -t 100: %s ms, %s of %s PCs found' \
   nbtscan_drops_t100_ms nbtscan_drops_t100_found "=$pcs"
 report 'nbtscan 192.168.0.1-253, 30%% dropped, -t 100 -m 2 (two retransmits): %s ms, %s of %s PCs found' \
   nbtscan_drops_t100_m2_ms nbtscan_drops_t100_m2_found "=$pcs"
+report 'fast NetBIOS sweep 192.168.0.1-254 (快速扫描), Timeout 100: %s ms, %s of %s PCs found in %s rows (%s by the end notification), %s queries dropped' \
+  nbt_fast_100_ms nbt_fast_100_found "=$pcs" nbt_fast_100_rows nbt_fast_100_found_at_end nbt_fast_100_dropped_queries
+report 'the fast sweep with 30%% of the queries dropped: %s ms, %s of %s PCs found in %s rows, %s of them on a retry (%s retry queries)' \
+  nbt_fast_drop_sweep_ms nbt_fast_drop_found "=$pcs" nbt_fast_drop_rows nbt_fast_drop_found_on_retry nbt_fast_drop_retry_queries
+fast=$(figure nbt_fast_100_ms) fast_drop=$(figure nbt_fast_drop_sweep_ms)
+[ -n "$fast" ] && [ -n "$fast_drop" ] &&
+  awk -v a="$fast_drop" -v b="$fast" 'BEGIN { printf "  (the fast sweep with drops takes %.2f times its loss-free time)\n", a / b }'
+report 'ICMP sweep 192.168.0.1-254: %s ms, %s rows; the fast ICMP sweep: %s ms, %s rows' \
+  icmp_sweep_ms icmp_sweep_rows icmp_fast_ms icmp_fast_rows
 report 'Wine: a 100 ms WaitForSingleObject on an unsignalled event lasts %s ms on average' \
   wine_wait_100_mean_ms
 report 'hostile PC: %s of 400 flood datagrams became records' hostile_flood_records

@@ -1,14 +1,17 @@
-// The scan run's logic against a recording view: the ICMP target sequence and sweep with
-// a scripted platform, the NetBIOS start and end texts, the ARP dump reader, the column
-// sort and the batch name resolution with the list changing under it.
+// The scan run's logic against a recording view: the ICMP target sequence and both ICMP
+// sweeps with a scripted platform on a fake clock, the NetBIOS start and end texts, the ARP dump
+// reader, the column sort and the batch name resolution with the list changing under it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "scanner/arp_dump.h"
 #include "scanner/compare_records.h"
+#include "scanner/icmp_fast_sweep.h"
 #include "scanner/icmp_sweep.h"
 #include "scanner/id_exceptions.h"
 #include "scanner/name_resolution.h"
@@ -59,15 +62,19 @@ class RecordingView : public ScanView {
   std::vector<std::string> log;
 };
 
-class FakePlatform : public IcmpSweepPlatform {
+class FakePlatform : public IcmpFastPlatform {
  public:
   void Echo(const std::string& host) override {
     echoes.push_back(host);
     if (fail_at == static_cast<int>(echoes.size()))
       throw EIdIcmpException("Non-echo type response received");
   }
-  void Sleep(unsigned ms) override { sleeps.push_back(ms); }
+  void Sleep(unsigned ms) override {
+    sleeps.push_back(ms);
+    now += ms * 1000ull;
+  }
   void StartDumpCommand() override {
+    command_at = now;
     ++commands;
     if (write_dump) dump_exists = true;
   }
@@ -81,6 +88,15 @@ class FakePlatform : public IcmpSweepPlatform {
     return {};
   }
   std::string DumpPathText() override { return "C:\\WINDOWS\\IPMAC.TXT"; }
+  void SendEcho(const std::string& host) override {
+    Echo(host);
+    last_echo_at = now;
+  }
+  std::uint64_t NowUs() override { return now; }
+  size_t Resolving(const std::set<std::string>& hosts) override {
+    return now < settled_at ? hosts.size() : 0;
+  }
+  bool DumpCommandEnded() override { return now >= command_at + command_us; }
 
   std::vector<std::string> echoes;
   std::vector<unsigned> sleeps;
@@ -90,6 +106,9 @@ class FakePlatform : public IcmpSweepPlatform {
   bool write_dump = true;
   bool dump_exists = true;
   std::string dump;
+  // The fast sweep's clock (microseconds), when the table settles and how long the dump
+  // command runs.
+  std::uint64_t now = 0, last_echo_at = 0, settled_at = 0, command_at = 0, command_us = 0;
 };
 
 const char kDump[] =
@@ -264,6 +283,61 @@ TEST(IcmpSweep, FailuresShowTheirMessageAndEndTheRun) {
     EXPECT_EQ(view.errors[0].rfind("Cannot open file \"C:\\WINDOWS\\IPMAC.TXT\". ", 0), 0u);
     EXPECT_TRUE(view.hosts.Empty());
     EXPECT_TRUE(view.progress_shown);
+  }
+}
+
+// The fast sweep harvests as soon as the table has settled, or a second after the last echo,
+// and reads the dump when the command has ended (or has run too long), with the records and
+// texts of the designed harvest; a stop while it waits ends it without records.
+TEST(IcmpFastSweep, HarvestWhenTheTableSettlesOrAStopEndsIt) {
+  constexpr std::uint64_t kNever = UINT64_MAX / 2;
+  const struct {
+    const char* name;
+    std::uint64_t settled_at, command_us;
+    int stop_at_pump;
+    std::uint64_t command_after_last_echo;  // when harvested
+  } cases[] = {
+      {"settles", 30000, 5000, 0, 30000},
+      {"never settles", kNever, 5000, 0, 1000000},
+      {"command hangs", 0, kNever, 0, 0},
+      {"stop while settling", kNever, 0, 5, 0},
+      {"stop while the command runs", 0, kNever, 5, 0},
+  };
+  RecordingView designed;
+  FakePlatform designed_platform;
+  designed_platform.dump = kDump;
+  bool designed_cancel = false;
+  RunIcmpSweep(designed, designed_platform, {}, "10.9.0.1", "10.9.0.3", designed_cancel);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingView view;
+    FakePlatform platform;
+    platform.dump = kDump;
+    platform.settled_at = c.settled_at;
+    platform.command_us = c.command_us;
+    bool cancel = false;
+    view.on_pump = [&] {
+      if (view.pumps == c.stop_at_pump) IcmpStopClick(view, cancel);
+    };
+    RunIcmpFastSweep(view, platform, "10.9.0.1", "10.9.0.3", cancel);
+    EXPECT_EQ(platform.echoes, designed_platform.echoes);
+    for (unsigned ms : platform.sleeps) EXPECT_LE(ms, kIcmpPollMs);
+    if (c.stop_at_pump) {
+      EXPECT_TRUE(view.hosts.Empty());
+      EXPECT_EQ(view.status[0], IcmpCancelText());
+      continue;
+    }
+    const std::uint64_t waited = platform.command_at - platform.last_echo_at;
+    EXPECT_GE(waited, c.command_after_last_echo);
+    EXPECT_LE(waited, c.command_after_last_echo + kIcmpPollMs * 1000);
+    EXPECT_GE(platform.now - platform.command_at,
+              std::min<std::uint64_t>(c.command_us, kIcmpDumpLimitMs * 1000));
+    ASSERT_EQ(view.hosts.Count(), designed.hosts.Count());
+    for (size_t i = 0; i < view.hosts.Count(); ++i)
+      EXPECT_EQ(view.hosts.At(i), designed.hosts.At(i));
+    EXPECT_EQ(view.status, designed.status);
+    EXPECT_EQ(view.buttons, designed.buttons);
+    EXPECT_FALSE(view.progress_shown);
   }
 }
 

@@ -36,6 +36,8 @@ TEST_F(MainWindowTest, ShowsItsControlsAsAtStart) {
   EXPECT_EQ(ui::GetText(combo), "NetBios");
   EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
   EXPECT_EQ(ui::GetText(form_->control(TForm1::kSpinEdit1)), "100");
+  EXPECT_EQ(ui::GetText(form_->control(TForm1::kChkFast)), "快速扫描");
+  EXPECT_EQ(IsDlgButtonChecked(h, TForm1::kChkFast), static_cast<UINT>(BST_UNCHECKED));
 
   const char* captions[] = {"IP地址", "MAC地址", "工作组", "计算机名", "备注及其它"};
   const int widths[] = {130, 130, 130, 130, 250};
@@ -459,9 +461,11 @@ TEST_F(MainWindowTest, TabWalksTheScanOptionsAndTheListAndF2EditsTheAddress) {
   auto inside = [](HWND control, HWND focus) {
     return focus == control || IsChild(control, focus);
   };
-  // From the time-out field Tab goes to the list, and from the list round to the start
-  // address; backwards from the protocol box to the end address.
+  // From the time-out field Tab goes to "快速扫描" and on to the list, and from the list
+  // round to the start address; backwards from the protocol box to the end address.
   HWND next = GetNextDlgTabItem(h, form_->control(TForm1::kSpinEdit1), FALSE);
+  EXPECT_EQ(next, form_->control(TForm1::kChkFast));
+  next = GetNextDlgTabItem(h, next, FALSE);
   EXPECT_EQ(next, List());
   next = GetNextDlgTabItem(h, List(), FALSE);
   EXPECT_TRUE(inside(form_->edtStart().hwnd(), next));

@@ -1,7 +1,8 @@
 // The NetBIOS scanner against a node-status responder on loopback, run on this test's
-// thread as the window thread: queries, replies into the list, a Start from inside a
-// notification, illegal addresses. Stop, a second Start during a sweep, malformed
-// datagrams, floods and full send buffers are covered by the lab suite with real peers.
+// thread as the window thread: queries, replies into the list, the fast sweep's one row per
+// address, a Start from inside a notification, illegal addresses. Stop, a second Start during a
+// sweep, malformed datagrams, floods and full send buffers are covered by the lab suite with real
+// peers.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -219,6 +220,25 @@ TEST_F(NbtTest, SweepQueriesEachAddressAndInsertsRepliesNewestFirst) {
   ASSERT_TRUE(nbt->Start());
   ASSERT_TRUE(PumpUntil([&] { return ends == 2 && !nbt->SweepRunning(); }));
   EXPECT_EQ(sends.size(), 5u);
+}
+
+// The fast sweep sends every query without waiting for answers and keeps one row per
+// address (on loopback every answer comes from 127.0.0.1).
+TEST_F(NbtTest, FastSweepSendsEveryQueryAndKeepsOneRowPerAddress) {
+  Responder a(remote, {Answer("PC01", "WORKGROUP", kMacA), Answer("PC02", "LAB", kMacB)});
+  ASSERT_TRUE(a.Bound());
+  nbt->StartIP = "127.0.0.1";
+  nbt->EndIP = "127.0.0.5";
+  nbt->Timeout = 300;
+  nbt->Fast = true;
+  ASSERT_TRUE(nbt->Start());
+  ASSERT_TRUE(PumpUntil([&] { return ends == 1 && !nbt->SweepRunning(); }));
+  EXPECT_EQ(sends.size(), 4u);
+  ASSERT_TRUE(PumpUntil([&] { return a.Received().size() == 4 && changes == 1; }));
+  PumpUntil([] { return false; }, 300);
+  ASSERT_EQ(hosts.Count(), 1u);
+  EXPECT_EQ(hosts.At(0).name, "PC01           ");
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(NbtTest, StartFromInsideANotificationIsRefused) {

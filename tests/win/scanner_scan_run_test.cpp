@@ -1,8 +1,8 @@
 // The scan run's Windows side under Wine, on loopback only: the echo client's raw socket
 // against 127.0.0.1, the socket layer's usage count, the address parse against the
 // platform's inet_addr, the reverse lookup, and ScanRun driving a recording view through
-// an ICMP sweep with a redirected dump, a NetBIOS sweep, stops, sorting and the batch
-// name resolution.
+// an ICMP sweep (and the fast one) with a redirected dump, a NetBIOS sweep, stops, sorting and the
+// batch name resolution.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -191,6 +191,17 @@ TEST_F(ScanRunTest, IcmpSweepHarvestsTheDump) {
   EXPECT_EQ(run.IcmpClient().LastReply().SourceAddress, "127.0.0.1");
   run.DeleteDumpFile();
   EXPECT_FALSE(DumpFiles::DumpExists());
+}
+
+TEST_F(ScanRunTest, FastIcmpSweepReadsTheDumpOnceTheCommandHasEnded) {
+  ScanRun run(view, files.Options());
+  run.ScanClick("127.0.0.1", "127.0.0.3", "ICMP", "100", true);
+  EXPECT_TRUE(view.errors.empty()) << view.errors[0];
+  ASSERT_EQ(view.hosts.Count(), 2u);
+  EXPECT_EQ(view.hosts.At(0), (HostRecord{"127.0.0.2", "02-00-00-AA-BB-02", "-", "-", ""}));
+  EXPECT_EQ(view.status[0], IcmpDoneText(2));
+  EXPECT_EQ(run.IcmpClient().SequenceCounter(), 3489 + 2);
+  EXPECT_EQ(run.IcmpClient().ReceiveTimeout, 30);  // the designed sweep's wait is kept
 }
 
 TEST_F(ScanRunTest, IcmpStopFromPendingInputAndNestedScanIgnored) {

@@ -1,12 +1,14 @@
 // ICMP in the lab: the echo client against a live PC and a silent address, and the ICMP
 // sweep of the scan run, whose harvest runs "cmd /c arp -a >C:\WINDOWS\IPMAC.TXT" with the
-// lab's arp tool and reads the dump back. The suite empties the scanner's neighbour table
-// before these run, so the dump holds what this sweep's echoes put there.
+// lab's arp tool and reads the dump back, and the fast ICMP sweep. The suite empties the
+// scanner's neighbour table before these run (and again before the fast one), so the dump
+// holds what the sweep's own echoes put there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <map>
+#include <set>
 
 #include "scanner/id_exceptions.h"
 #include "scanner/win32/id_icmp_client.h"
@@ -69,7 +71,10 @@ TEST(IcmpLab, SweepAndHarvestListEveryLivePcWithItsMac) {
   std::vector<LabPc> pcs = lab::LoadLabPcs();
   RecordingView view;
   lr::ScanRun run(view);
+  const DWORD start = GetTickCount();
   run.ScanClick("192.168.0.1", "192.168.0.254", "ICMP", "100");
+  std::printf("FIGURE icmp_sweep_ms %lu\n", static_cast<unsigned long>(GetTickCount() - start));
+  std::printf("FIGURE icmp_sweep_rows %zu\n", view.Records().size());
 
   EXPECT_TRUE(view.errors.empty()) << view.errors.front();
   EXPECT_TRUE(DumpExists());
@@ -92,6 +97,29 @@ TEST(IcmpLab, SweepAndHarvestListEveryLivePcWithItsMac) {
   // 253 echoes, .2 to .254, each followed by pending input, and one before the harvest.
   EXPECT_EQ(view.pending_input_calls, 254);
   EXPECT_EQ(view.Panel0()[0], "正在扫描 192.168.0.2 共计要扫描IP地址 253 个");
+}
+
+// The fast sweep, on a neighbour table emptied again by the suite: the same rows as the
+// sweep above (every PC, its MAC, nothing else) and the same end texts.
+TEST(IcmpLab, FastSweepGivesTheSameRows) {
+  std::vector<LabPc> pcs = lab::LoadLabPcs();
+  RecordingView view;
+  lr::ScanRun run(view);
+  const DWORD start = GetTickCount();
+  run.ScanClick("192.168.0.1", "192.168.0.254", "ICMP", "100", true);
+  std::printf("FIGURE icmp_fast_ms %lu\n", static_cast<unsigned long>(GetTickCount() - start));
+  std::printf("FIGURE icmp_fast_rows %zu\n", view.Records().size());
+  EXPECT_TRUE(view.errors.empty()) << view.errors.front();
+  std::multiset<std::string> got, want;
+  for (const HostRecord& r : view.Records()) got.insert(lab::Describe(r));
+  for (const LabPc& pc : pcs)
+    want.insert(lab::Describe({pc.ip, lab::ArpMacText(pc), "-", "-", ""}));
+  EXPECT_EQ(got, want);
+  EXPECT_EQ(view.status[0],
+            "扫描已成功完成,本次扫描共发现在线主机 " + std::to_string(pcs.size()) + " 台");
+  EXPECT_EQ(view.Panel0()[0], "正在扫描 192.168.0.2 共计要扫描IP地址 253 个");
+  EXPECT_FALSE(view.progress_shown);
+  EXPECT_TRUE(view.buttons[lr::ScanButton::kInstall]);
 }
 
 TEST(IcmpLab, StopInTheMiddleEndsBeforeTheNextEchoWithoutAHarvest) {

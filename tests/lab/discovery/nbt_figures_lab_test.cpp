@@ -1,6 +1,7 @@
 // Measurements of the NetBIOS sweep in the lab, printed as "FIGURE name value" lines for
 // the suite's report (never asserted): the node-status round trip of each PC, how long the
-// platform's 100 ms wait lasts, and a sweep at Timeout 0 with the hosts it found. What is asserted
+// platform's 100 ms wait lasts, a sweep at Timeout 0 and the fast sweep at Timeout 100
+// with the hosts they found. What is asserted
 // is what the figures rest on: every PC answers, and the fast sweep's records are right.
 #include <gtest/gtest.h>
 
@@ -141,6 +142,37 @@ TEST(NbtFigures, SweepAtTimeoutZeroFindsEveryPc) {
   std::printf("FIGURE nbt_sweep_0_found_at_end %zu\n", at_end);
   std::printf("FIGURE nbt_sweep_0_found %zu\n", found.size());
   std::printf("FIGURE nbt_sweep_0_dropped_queries %u\n", run.Nbt().DroppedQueries());
+}
+
+// The fast sweep of the /24 at Timeout 100: every PC in one row with its fields. Its time
+// stands beside nbtscan's on the same range (the suite measures those).
+TEST(NbtFigures, FastSweepAtTimeout100FindsEveryPcOnce) {
+  const std::vector<LabPc> pcs = lab::LoadLabPcs();
+  lab::BoxRecorder boxes;
+  lab::RecordingView view;
+  lr::ScanRun run(view);
+  const double start = NowUs();
+  run.ScanClick("192.168.0.1", "192.168.0.254", "NetBios", "100", true);
+  ASSERT_TRUE(
+      lab::PumpUntil([&] { return view.status[0].rfind("扫描成功完成！", 0) == 0; }, 60000));
+  const double wall_us = NowUs() - start;
+  const size_t at_end = view.Hosts().Count();
+  lab::PumpFor(300);
+  std::map<std::string, int> rows;
+  for (const lr::HostRecord& r : view.Records()) ++rows[r.ip];
+  for (const LabPc& pc : pcs) EXPECT_EQ(rows[pc.ip], 1) << pc.ip;
+  for (const lr::HostRecord& r : view.Records()) {
+    const auto pc =
+        std::find_if(pcs.begin(), pcs.end(), [&](const LabPc& p) { return p.ip == r.ip; });
+    ASSERT_NE(pc, pcs.end()) << "not a PC: " << r.ip;
+    EXPECT_EQ(r, lab::ExpectedNbtRecord(*pc)) << lab::Describe(r);
+  }
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front();
+  std::printf("FIGURE nbt_fast_100_ms %.1f\n", wall_us / 1000);
+  std::printf("FIGURE nbt_fast_100_found_at_end %zu\n", at_end);
+  std::printf("FIGURE nbt_fast_100_found %zu\n", rows.size());
+  std::printf("FIGURE nbt_fast_100_rows %zu\n", view.Records().size());
+  std::printf("FIGURE nbt_fast_100_dropped_queries %u\n", run.Nbt().DroppedQueries());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The main window scanning the cafe lab, driven as the administrator drives it: the scan
-// button in each protocol, stop in each mode, the batch name resolution, Wake-on-LAN, the
+// button in each protocol (and with "快速扫描" ticked, with and without lost queries), stop in
+// each mode, the batch name resolution, Wake-on-LAN, the
 // roster comparison and the batch naming from the popup menu; the list, the status panels,
 // the dialogs and the buttons' states are read back from the window.
 // Runs only inside the lab's scanner namespace (the lab guard ends it elsewhere).
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "base/format.h"
@@ -56,6 +58,24 @@ class MainWindowLab : public MainWindowTest {
     std::vector<HostRecord> out;
     for (size_t i = 0; i < form_->Hosts().Count(); ++i) out.push_back(form_->Hosts().At(i));
     return out;
+  }
+
+  // A NetBIOS scan of the whole lab with "快速扫描" ticked: every PC in exactly one row.
+  void FastNetBiosScanFindsEveryPcOnce() {
+    SetScan("192.168.0.1", "192.168.0.254", "NetBios", "100");
+    SendMessageW(form_->control(TForm1::kChkFast), BM_CLICK, 0, 0);
+    Toolbar(TForm1::kBtnScan);
+    ASSERT_TRUE(NbtSweepEnded());
+    PumpUntil([] { return false; }, 300);  // answers still on their way add no row either
+    const auto pcs = lab::LoadLabPcs();
+    std::map<std::string, int> rows;
+    for (const auto& r : Records()) ++rows[r.ip];
+    for (const auto& pc : pcs) EXPECT_EQ(rows[pc.ip], 1) << pc.ip;
+    EXPECT_EQ(form_->Hosts().Count(), pcs.size());
+    EXPECT_EQ(form_->StatusText(0).rfind("扫描成功完成！", 0), 0u) << form_->StatusText(0);
+    EXPECT_EQ(form_->StatusText(1),
+              "扫描成功完成！共发现主机数：" + std::to_string(pcs.size()) + " 台!");
+    EXPECT_EQ(Rows(), static_cast<int>(pcs.size()));
   }
 };
 
@@ -144,6 +164,15 @@ TEST_F(MainWindowLab, NetBiosStopEndsTheSweepWithTheEndTexts) {
   EXPECT_EQ(form_->StatusText(0), "扫描成功完成！");
   EXPECT_EQ(form_->StatusText(1).rfind("扫描成功完成！共发现主机数：", 0), 0u);
   EXPECT_LT(form_->Hosts().Count(), lab::LoadLabPcs().size());
+}
+
+TEST_F(MainWindowLab, NetBiosFastScanFindsEveryPcOnce) {
+  FastNetBiosScanFindsEveryPcOnce();
+}
+
+// The suite drops 30% of the queries (the lab responder's drop flag) for this one.
+TEST_F(MainWindowLab, DropsFastNetBiosScanStillFindsEveryPcOnce) {
+  FastNetBiosScanFindsEveryPcOnce();
 }
 
 // The batch naming over the rows of a NetBIOS scan of the whole lab: the dialog driven
@@ -253,6 +282,24 @@ TEST_F(MainWindowLab, IcmpStopBeforeTheNextEchoLeavesTheListEmpty) {
   EXPECT_EQ(Rows(), 0);
   EXPECT_FALSE(form_->ButtonEnabled(TForm1::kBtnStop));
   EXPECT_FALSE(IsWindowVisible(form_->control(TForm1::kPanel1)));
+}
+
+// The fast ICMP scan of the same range right after the designed one: the same rows and end
+// text, without the fixed pauses.
+TEST_F(MainWindowLab, IcmpFastScanGivesTheRowsOfTheDesignedScan) {
+  SetScan("192.168.0.1", "192.168.0.30", "ICMP", "100");
+  Toolbar(TForm1::kBtnScan);
+  std::multiset<std::string> designed, fast;
+  for (const auto& r : Records()) designed.insert(lab::Describe(r));
+  const std::string designed_end = form_->StatusText(0);
+  ASSERT_FALSE(designed.empty());
+  SendMessageW(form_->control(TForm1::kChkFast), BM_CLICK, 0, 0);
+  Toolbar(TForm1::kBtnScan);
+  for (const auto& r : Records()) fast.insert(lab::Describe(r));
+  EXPECT_EQ(fast, designed);
+  EXPECT_EQ(form_->StatusText(0), designed_end);
+  EXPECT_FALSE(IsWindowVisible(form_->control(TForm1::kPanel1)));
+  EXPECT_EQ(Rows(), static_cast<int>(fast.size()));
 }
 
 // After a scan, a roster that differs by one MAC, one name, one PC it lacks and one PC the
