@@ -12,7 +12,7 @@ namespace lr {
 namespace {
 
 // Records every step; writes the settings into a real file through ProfileWriter; can be
-// told to refuse the n-th settings write or the registry write.
+// told to refuse the n-th settings write, the registry write or the service.
 class FakeTarget : public PackageTarget {
  public:
   explicit FakeTarget(std::filesystem::path file) : file_(std::move(file)) {}
@@ -31,6 +31,11 @@ class FakeTarget : public PackageTarget {
     log.push_back("run " + name + "=" + command);
     return !refuse_registry;
   }
+  bool InstallService(std::string& reason) override {
+    log.push_back("service");
+    reason = "拒绝访问。";
+    return !refuse_service;
+  }
   bool SaveHostprep() override {
     log.push_back("exe");
     return true;
@@ -46,6 +51,7 @@ class FakeTarget : public PackageTarget {
   std::vector<std::string> own_macs;
   int fail_setting_at = -1;
   bool refuse_registry = false;
+  bool refuse_service = false;
 
  private:
   std::filesystem::path file_;
@@ -70,7 +76,10 @@ HostList TwoHostsSameMac() {
 
 const char kSuccess[] =
     "box 提示: 所需文件已自动生成，并存入指定目录下！\r\n"
-    "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！";
+    "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
+    "克隆机开机时（无需登录），服务 hostprep 设置计算机名和 IP 地址，并重启一次；\r\n"
+    "首次登录时启动指定程序、输入解锁密码；\r\n"
+    "然后 Hostprep 自行删除。本机（母盘）不做任何修改。";
 
 TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   lr::testing::ScratchDir dir;
@@ -84,9 +93,9 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   EXPECT_EQ(t.log, (std::vector<std::string>{
                        "delete", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
                        "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E",
-                       "run hostprep=C:\\Windows\\Hostprep.exe", "exe", "AutoSet/UnlockPW",
-                       "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
-                       "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
+                       "run hostprep=C:\\Windows\\Hostprep.exe", "service", "exe",
+                       "AutoSet/UnlockPW", "AutoSet/CanReboot", "AutoSet/CanModifyRA2",
+                       "AutoSet/ExecutePath", "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
   EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"),
             "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\nUnlockPW=64786D61\r\n"
             "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
@@ -150,11 +159,44 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
   EXPECT_EQ(std::count(t.log.begin(), t.log.end(), std::string("exe")), 0);
   EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList).size(), 1u);
 
-  FakeTarget r(dir / "Myset2.ini");
-  r.refuse_registry = true;
-  EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
-  EXPECT_EQ(r.log.back(), "error: Failed to set data for 'hostprep'");
-  EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+  for (const bool registry : {true, false}) {
+    FakeTarget r(dir / "Myset2.ini");
+    (registry ? r.refuse_registry : r.refuse_service) = true;
+    EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
+    EXPECT_EQ(r.log.back(), registry ? "error: Failed to set data for 'hostprep'"
+                                     : "error: 无法注册服务 hostprep：拒绝访问。");
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("service")), registry ? 0 : 1);
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+  }
+}
+
+// What the clones will do, as the success box says it: the restart and the logon steps
+// only when chosen (a program needs a window mode, the unlock a password).
+TEST(Generator, TheSuccessBoxSaysWhatTheClonesWillDo) {
+  const struct {
+    bool reboot;
+    GeneratorInputs::WindowMode mode;
+    const char* password;
+    const char* boot;   // the end of the boot line
+    const char* logon;  // the logon line, "" when there is none
+  } cases[] = {
+      {false, GeneratorInputs::WindowMode::kNone, "abcd", "；", "首次登录时输入解锁密码；\r\n"},
+      {true, GeneratorInputs::WindowMode::kNone, "", "，并重启一次；", ""},
+  };
+  for (const auto& c : cases) {
+    lr::testing::ScratchDir dir;
+    FakeTarget t(dir / "Myset.ini");
+    GeneratorInputs in = GoodInputs();
+    in.reboot = c.reboot;
+    in.execute_path = "x.exe";
+    in.window_mode = c.mode;
+    in.password1 = in.password2 = c.password;
+    ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+    const std::string text = t.log.back();
+    const std::string tail = text.substr(text.find("IP 地址") + std::string("IP 地址").size());
+    EXPECT_EQ(tail, c.boot + std::string("\r\n") + c.logon +
+                        "然后 Hostprep 自行删除。本机（母盘）不做任何修改。");
+  }
 }
 
 // The conversions reach the rows whatever the answer; the answer decides the fixes, and

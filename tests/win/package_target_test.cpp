@@ -1,5 +1,5 @@
-// The generator's writes on a real (Wine) machine: settings file, Run value, and the
-// executable written out of the program's own resource.
+// The generator's writes on a real (Wine) machine: settings file, Run value, the service,
+// and the executable written out of the program's own resource.
 #include "package/win32/package_target.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +41,10 @@ class PackageTargetTest : public ::testing::Test {
     paths_.hostprep = (dir_ / "Hostprep.exe").wstring();
     paths_.run_root = HKEY_CURRENT_USER;
     paths_.run_key = L"Software\\LanrosterTest\\Run";
+    paths_.service_name = L"lrtest-hostprep";
+    paths_.service_image = paths_.hostprep;
     RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    DeleteTestService();
     old_seam_ = ui::SetMessageBoxSeam([this](const std::string& c, const std::string& t, unsigned) {
       boxes_.push_back(c + ": " + t);
       return IDOK;
@@ -50,6 +53,7 @@ class PackageTargetTest : public ::testing::Test {
   void TearDown() override {
     ui::SetMessageBoxSeam(old_seam_);
     RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    DeleteTestService();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
@@ -63,6 +67,36 @@ class PackageTargetTest : public ::testing::Test {
     RegQueryValueExW(key, L"hostprep", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
     RegCloseKey(key);
     return type == REG_SZ ? buf : L"";
+  }
+
+  void DeleteTestService() {
+    ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), DELETE));
+    if (service) DeleteService(service.get());
+  }
+
+  // The service's entry as the control manager keeps it in the registry, one field a line;
+  // "" when there is none.
+  std::wstring ServiceEntry() {
+    HKEY key;
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + paths_.service_name;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key)) return L"";
+    std::wstring out;
+    for (const wchar_t* name :
+         {L"ImagePath", L"Start", L"Type", L"ObjectName", L"DisplayName", L"Description"}) {
+      wchar_t buf[512] = {};
+      DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+      RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+      out += std::wstring(name) + L"=" +
+             (type == REG_DWORD ? std::to_wstring(MAKELONG(buf[0], buf[1])) : buf) + L"\n";
+    }
+    RegCloseKey(key);
+    return out;
+  }
+  std::wstring WantedServiceEntry() {
+    return L"ImagePath=" + paths_.hostprep + L"\nStart=2\nType=16\nObjectName=LocalSystem\n" +
+           L"DisplayName=" + ui::Wide(kServiceDisplayName) + L"\nDescription=" +
+           ui::Wide(kServiceDescription) + L"\n";
   }
 
   std::filesystem::path dir_;
@@ -90,8 +124,22 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
             "\xCD\xF8\xB0\xC9"
             "21");
   EXPECT_EQ(RunValue(), L"C:\\Windows\\Hostprep.exe");
+  EXPECT_EQ(ServiceEntry(), WantedServiceEntry());
   EXPECT_EQ(FileBytes(dir_ / "Hostprep.exe"), FileBytes(SourceDir() / "tests/win/data/myexe.bin"));
   ASSERT_EQ(boxes_.size(), 1u);
+
+  // A second generation over a service changed since brings it back to its configuration.
+  {
+    ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), SERVICE_CHANGE_CONFIG));
+    ASSERT_TRUE(ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DEMAND_START,
+                                     SERVICE_NO_CHANGE, L"C:\\other.exe", nullptr, nullptr, nullptr,
+                                     nullptr, nullptr, L"other"));
+  }
+  ASSERT_NE(ServiceEntry(), WantedServiceEntry());
+  WinPackageTarget again(paths_);
+  ASSERT_EQ(GeneratePackage(in, hosts, again), GenerateOutcome::kGenerated);
+  EXPECT_EQ(ServiceEntry(), WantedServiceEntry());
 
   // Only Administrators and SYSTEM may open the settings file, as created and as rewritten.
   // Wine keeps Unix permission bits only, shown as entries for SYSTEM and the owner (here the
@@ -152,12 +200,14 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
   // The steps in their order: two AutoSet keys, the host, Run value, executable, the rest.
   std::vector<std::pair<std::string, std::string>> steps;
   for (const std::string& key : full.KeyNames("AutoSet")) steps.push_back({"AutoSet", key});
-  steps.insert(steps.begin() + 2, {{"InfoList", "00-1A-2B-3C-4D-5E"}, {"", "run"}, {"", "exe"}});
+  steps.insert(steps.begin() + 2,
+               {{"InfoList", "00-1A-2B-3C-4D-5E"}, {"", "run"}, {"", "service"}, {"", "exe"}});
   int covered = 0;
   for (int n = 1;; ++n) {
     std::ofstream(dir_ / "Myset.ini", std::ios::binary) << old_ini;
     std::ofstream(dir_ / "Hostprep.exe", std::ios::binary) << "old";
     RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    DeleteTestService();
     boxes_.clear();
     write_faults::Arm(n);
     WinPackageTarget target(paths_);
@@ -180,14 +230,16 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
     EXPECT_EQ(boxes_[0].find("所需文件已自动生成"), std::string::npos);
     EXPECT_TRUE(exe == "old" || exe == new_exe);
     if (FileBytes(dir_ / "Myset.ini") == old_ini) {
-      EXPECT_TRUE(exe == "old" && RunValue().empty());
+      EXPECT_TRUE(exe == "old" && RunValue().empty() && ServiceEntry().empty());
       continue;
     }
     const Profile left = ReadProfileFile(dir_ / "Myset.ini");
     bool before_failure = true;
     for (const auto& [section, key] : steps) {
-      const bool done = section.empty() ? (key == "run" ? !RunValue().empty() : exe == new_exe)
-                                        : left.Get(section, key) == full.Get(section, key);
+      const bool done = key == "run"       ? !RunValue().empty()
+                        : key == "service" ? ServiceEntry() == WantedServiceEntry()
+                        : key == "exe"     ? exe == new_exe
+                                           : left.Get(section, key) == full.Get(section, key);
       EXPECT_TRUE(before_failure || !done) << key;
       before_failure = before_failure && done;
     }
