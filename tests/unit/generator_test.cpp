@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "package/client_removal.h"
 #include <vector>
 
 #include "package/client_settings.h"
@@ -196,6 +197,69 @@ TEST(Generator, TheSuccessBoxSaysWhatTheClonesWillDo) {
     const std::string tail = text.substr(text.find("IP 地址") + std::string("IP 地址").size());
     EXPECT_EQ(tail, c.boot + std::string("\r\n") + c.logon +
                         "然后 Hostprep 自行删除。本机（母盘）不做任何修改。");
+  }
+}
+
+// Removal: asked first; every part tried; the box names what was removed, what was not
+// there and what failed, and a failure is never shown as success.
+class FakeRemoval : public ClientRemovalTarget {
+ public:
+  bool Confirm(const std::string& caption, const std::string& text) override {
+    log.push_back("ask " + caption + ": " + text);
+    return agree;
+  }
+  RemovalStep RemoveService() override { return Next("service"); }
+  RemovalStep RemoveRunValue(const std::string& name) override { return Next("run " + name); }
+  RemovalStep RemoveHostprep() override { return Next("exe"); }
+  RemovalStep RemoveSettingsFile() override { return Next("ini"); }
+  void ShowMessage(const std::string& caption, const std::string& text, MessageKind) override {
+    log.push_back("box " + caption + ": " + text);
+  }
+  void ShowError(const std::string& text) override { log.push_back("error: " + text); }
+
+  bool agree = true;
+  std::string states;  // one letter a part: r removed, a absent, f failed
+  std::vector<std::string> log;
+
+ private:
+  RemovalStep Next(const std::string& part) {
+    log.push_back(part);
+    const char c = states[log.size() - 2];
+    if (c == 'f') return {RemovalStep::State::kFailed, "拒绝访问。"};
+    return {c == 'r' ? RemovalStep::State::kRemoved : RemovalStep::State::kAbsent, {}};
+  }
+};
+
+TEST(ClientRemoval, AsksTriesEveryPartAndSaysWhatBecameOfEach) {
+  const char* const ask =
+      "ask 询问: 确实要从本机移除客户端吗？\r\n将删除：服务 hostprep、开机运行项 hostprep、"
+      "C:\\Windows\\Hostprep.exe、C:\\Windows\\Myset.ini";
+  const struct {
+    bool agree;
+    const char* states;
+    RemovalOutcome outcome;
+    const char* box;  // the closing box, "" when there is none
+  } cases[] = {
+      {false, "rrrr", RemovalOutcome::kCancelled, ""},
+      {true, "rrrr", RemovalOutcome::kDone,
+       "box 提示: 已移除：服务 hostprep、开机运行项 hostprep、C:\\Windows\\Hostprep.exe、"
+       "C:\\Windows\\Myset.ini"},
+      {true, "rafr", RemovalOutcome::kIncomplete,
+       "error: 已移除：服务 hostprep、C:\\Windows\\Myset.ini\r\n本机原本没有：开机运行项 hostprep"
+       "\r\n无法移除：C:\\Windows\\Hostprep.exe（拒绝访问。）"},
+      {true, "ffff", RemovalOutcome::kIncomplete,
+       "error: 无法移除：服务 hostprep（拒绝访问。）\r\n无法移除：开机运行项 hostprep（拒绝访问。）"
+       "\r\n无法移除：C:\\Windows\\Hostprep.exe（拒绝访问。）\r\n"
+       "无法移除：C:\\Windows\\Myset.ini（拒绝访问。）"},
+  };
+  for (const auto& c : cases) {
+    FakeRemoval t;
+    t.agree = c.agree;
+    t.states = c.states;
+    EXPECT_EQ(RemoveClientPackage(t), c.outcome) << c.states;
+    std::vector<std::string> want = {ask};
+    if (c.agree) want.insert(want.end(), {"service", "run hostprep", "exe", "ini", c.box});
+    EXPECT_EQ(t.log, want);
   }
 }
 

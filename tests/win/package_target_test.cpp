@@ -1,5 +1,5 @@
 // The generator's writes on a real (Wine) machine: settings file, Run value, the service,
-// and the executable written out of the program's own resource.
+// and the executable written out of the program's own resource; and their removal.
 #include "package/win32/package_target.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <sddl.h>
 
 #include "package/client_settings.h"
+#include "package/win32/client_removal.h"
 #include "package/win32/write_faults.h"
 #include "ui/message_box.h"
 
@@ -247,6 +248,50 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
   write_faults::Arm(0);
   std::printf("write points covered: %d\n", covered);
   EXPECT_GT(covered, 30);
+}
+
+// The removal on the machine: all four parts go, a second removal finds none, and with each
+// of its write points failing the box says that part could not be removed, the others go.
+TEST_F(PackageTargetTest, RemovalTakesEveryPartOffAndSaysWhatCouldNot) {
+  HostList hosts;
+  hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+  GeneratorInputs in;
+  in.gateway = "192.168.0.1";
+  in.mask = "255.255.255.0";
+  auto parts_left = [&] {
+    return std::to_string(!ServiceEntry().empty()) + std::to_string(!RunValue().empty()) +
+           std::to_string(std::filesystem::exists(dir_ / "Hostprep.exe")) +
+           std::to_string(std::filesystem::exists(dir_ / "Myset.ini"));
+  };
+  for (int n = 0;; ++n) {
+    WinPackageTarget generator(paths_);
+    ASSERT_EQ(GeneratePackage(in, hosts, generator), GenerateOutcome::kGenerated);
+    ASSERT_EQ(parts_left(), "1111");
+    boxes_.clear();
+    write_faults::Arm(n);
+    WinClientRemovalTarget machine(paths_);
+    const RemovalOutcome outcome = RemoveClientPackage(machine);
+    if (n > 0 && write_faults::Count() < n) break;
+    SCOPED_TRACE(n);
+    ASSERT_EQ(boxes_.size(), 2u);  // the question, the closing box
+    EXPECT_EQ(boxes_[0].rfind("询问: 确实要从本机移除客户端吗？", 0), 0u);
+    if (n == 0) {
+      EXPECT_EQ(outcome, RemovalOutcome::kDone);
+      EXPECT_EQ(boxes_[1].rfind("提示: 已移除：服务 hostprep、开机运行项 hostprep、", 0), 0u);
+      EXPECT_EQ(parts_left(), "0000");
+      continue;
+    }
+    EXPECT_EQ(outcome, RemovalOutcome::kIncomplete);
+    EXPECT_NE(boxes_[1].find("无法移除："), std::string::npos) << boxes_[1];
+    const std::string left = parts_left();
+    EXPECT_EQ(std::count(left.begin(), left.end(), '1'), 1) << left;
+  }
+  write_faults::Arm(0);
+  boxes_.clear();
+  WinClientRemovalTarget machine(paths_);
+  EXPECT_EQ(RemoveClientPackage(machine), RemovalOutcome::kDone);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].rfind("提示: 本机原本没有：服务 hostprep、开机运行项 hostprep、", 0), 0u);
 }
 
 }  // namespace
