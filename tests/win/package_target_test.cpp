@@ -100,6 +100,18 @@ class PackageTargetTest : public ::testing::Test {
            ui::Wide(kServiceDescription) + L"\n";
   }
 
+  static HostList OneHost() {
+    HostList hosts;
+    hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+    return hosts;
+  }
+  static GeneratorInputs GatewayAndMask() {
+    GeneratorInputs in;
+    in.gateway = "192.168.0.1";
+    in.mask = "255.255.255.0";
+    return in;
+  }
+
   std::filesystem::path dir_;
   WinPackageTarget::Paths paths_;
   std::vector<std::string> boxes_;
@@ -186,11 +198,8 @@ TEST_F(PackageTargetTest, RefusedSettingsWriteIsReportedWithThePath) {
 // done in order up to the failure (the old package whole when the delete failed), the Run
 // value and Hostprep.exe each the old or the new, never a temporary file.
 TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
-  HostList hosts;
-  hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
-  GeneratorInputs in;
-  in.gateway = "192.168.0.1";
-  in.mask = "255.255.255.0";
+  const HostList hosts = OneHost();
+  GeneratorInputs in = GatewayAndMask();
   in.execute_path = "x.exe";
   in.window_mode = GeneratorInputs::WindowMode::kNormal;
   const std::string old_ini = "[InfoList]\r\nold=1\r\n";
@@ -253,11 +262,8 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
 // The removal on the machine: all four parts go, a second removal finds none, and with each
 // of its write points failing the box says that part could not be removed, the others go.
 TEST_F(PackageTargetTest, RemovalTakesEveryPartOffAndSaysWhatCouldNot) {
-  HostList hosts;
-  hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
-  GeneratorInputs in;
-  in.gateway = "192.168.0.1";
-  in.mask = "255.255.255.0";
+  const HostList hosts = OneHost();
+  const GeneratorInputs in = GatewayAndMask();
   auto parts_left = [&] {
     return std::to_string(!ServiceEntry().empty()) + std::to_string(!RunValue().empty()) +
            std::to_string(std::filesystem::exists(dir_ / "Hostprep.exe")) +
