@@ -120,6 +120,10 @@ TEST(Generator, FormStatNeedsBothAPathAndAWindowMode) {
     const ClientSettings s = ReadClientSettings(ReadProfileFile(dir / "Myset.ini"));
     EXPECT_EQ(s.execute_path, path);
     EXPECT_EQ(s.form_stat, expect ? "1" : "");
+    // The success box promises the program only when the clones will start it.
+    EXPECT_EQ(t.log.back().find("首次登录时启动指定程序、输入解锁密码；\r\n") != std::string::npos,
+              expect);
+    EXPECT_NE(t.log.back().find("IP 地址；\r\n"), std::string::npos);  // no restart asked
   }
 }
 
@@ -149,6 +153,7 @@ TEST(Generator, EmptyPasswordsMatchAndWriteAnEmptyUnlockKey) {
   auto p = ReadProfileFile(dir / "Myset.ini");
   EXPECT_EQ(p.Get(kSectionAutoSet, kKeyUnlockPW), "");
   EXPECT_FALSE(ReadClientSettings(p).Unlocks());
+  EXPECT_EQ(t.log.back().find("首次登录时"), std::string::npos);  // nothing to do at the logon
 }
 
 TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
@@ -168,35 +173,6 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
                                      : "error: 无法注册服务 hostprep：拒绝访问。");
     EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("service")), registry ? 0 : 1);
     EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
-  }
-}
-
-// What the clones will do, as the success box says it: the restart and the logon steps
-// only when chosen (a program needs a window mode, the unlock a password).
-TEST(Generator, TheSuccessBoxSaysWhatTheClonesWillDo) {
-  const struct {
-    bool reboot;
-    GeneratorInputs::WindowMode mode;
-    const char* password;
-    const char* boot;   // the end of the boot line
-    const char* logon;  // the logon line, "" when there is none
-  } cases[] = {
-      {false, GeneratorInputs::WindowMode::kNone, "abcd", "；", "首次登录时输入解锁密码；\r\n"},
-      {true, GeneratorInputs::WindowMode::kNone, "", "，并重启一次；", ""},
-  };
-  for (const auto& c : cases) {
-    lr::testing::ScratchDir dir;
-    FakeTarget t(dir / "Myset.ini");
-    GeneratorInputs in = GoodInputs();
-    in.reboot = c.reboot;
-    in.execute_path = "x.exe";
-    in.window_mode = c.mode;
-    in.password1 = in.password2 = c.password;
-    ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
-    const std::string text = t.log.back();
-    const std::string tail = text.substr(text.find("IP 地址") + std::string("IP 地址").size());
-    EXPECT_EQ(tail, c.boot + std::string("\r\n") + c.logon +
-                        "然后 Hostprep 自行删除。本机（母盘）不做任何修改。");
   }
 }
 
