@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "package/client_service.h"
 #include "package/client_settings.h"
 #include "package/unlock_password.h"
 
@@ -20,6 +21,27 @@ std::vector<std::string> OwnMacTexts(PackageTarget& t) {
     if (std::find(out.begin(), out.end(), form) == out.end()) out.push_back(form);
   }
   return out;
+}
+
+// A program is started on the clones only with a path and a window mode.
+bool StartsProgram(const GeneratorInputs& in) {
+  return !in.execute_path.empty() && in.window_mode != GeneratorInputs::WindowMode::kNone;
+}
+
+// The success message: the request to image the disk now, then what the package does on
+// the clones (what runs at the first logon only when there is something to do then).
+std::string GeneratedText(const GeneratorInputs& in, const std::string& password) {
+  std::string text =
+      "所需文件已自动生成，并存入指定目录下！\r\n"
+      "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
+      "克隆机开机时（无需登录），服务 " +
+      std::string(kServiceName) + " 设置计算机名和 IP 地址";
+  text += in.reboot ? "，并重启一次；\r\n" : "；\r\n";
+  std::string logon;
+  if (StartsProgram(in)) logon = "启动指定程序";
+  if (!password.empty()) logon += (logon.empty() ? "" : "、") + std::string("输入解锁密码");
+  if (!logon.empty()) text += "首次登录时" + logon + "；\r\n";
+  return text + "然后 Hostprep 自行删除。本机（母盘）不做任何修改。";
 }
 
 // The rows as they are now, each with its record's id.
@@ -41,6 +63,10 @@ void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string
   if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
     throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
   }
+  std::string reason;
+  if (!t.InstallService(reason)) {
+    throw std::runtime_error(std::string("无法注册服务 ") + kServiceName + "：" + reason);
+  }
   if (!t.SaveHostprep()) {
     throw std::runtime_error(std::string("Unable to write to ") + kHostprepPath);
   }
@@ -48,7 +74,7 @@ void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string
   t.WriteSetting(kSectionAutoSet, kKeyCanReboot, in.reboot ? kYes : kNo);
   t.WriteSetting(kSectionAutoSet, kKeyCanModifyRA2, in.modify_ra2 ? kYes : kNo);
   t.WriteSetting(kSectionAutoSet, kKeyExecutePath, in.execute_path);
-  if (!in.execute_path.empty() && in.window_mode != GeneratorInputs::WindowMode::kNone) {
+  if (StartsProgram(in)) {
     t.WriteSetting(kSectionAutoSet, kKeyFormStat,
                    in.window_mode == GeneratorInputs::WindowMode::kNormal ? "1" : "0");
   }
@@ -108,10 +134,7 @@ GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostL
     t.ShowError(e.what());
     return GenerateOutcome::kFailed;
   }
-  t.ShowMessage("提示",
-                "所需文件已自动生成，并存入指定目录下！\r\n"
-                "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！",
-                MessageKind::kInformation);
+  t.ShowMessage("提示", GeneratedText(in, password), MessageKind::kInformation);
   return GenerateOutcome::kGenerated;
 }
 

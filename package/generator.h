@@ -1,12 +1,12 @@
 // The client package generation behind "生成并安装": the settings file written key by key,
-// the Run value that starts Hostprep at logon, and Hostprep.exe written out of Lanroster's
-// own resource.
+// the Run value that starts Hostprep at logon, the boot-time service that starts it before
+// anyone logs on, and Hostprep.exe written out of Lanroster's own resource.
 //
 // The checks come first (gateway, mask, the password pair), so a refused click touches
 // nothing and the previous package stays whole. Then the old settings file is removed and
-// the package written in its fixed order; a failed delete, settings, registry or executable
-// write ends the click there with the general error box, keeping what was written before.
-// The success message comes after the last key.
+// the package written in its fixed order; a failed delete, settings, registry, service or
+// executable write ends the click there with the general error box, keeping what was written
+// before. The success message comes after the last key.
 #pragma once
 
 #include <functional>
@@ -44,6 +44,9 @@ class PackageTarget {
                             const std::string& value) = 0;
   // Writes the Run value; false when the registry refuses.
   virtual bool SetRunValue(const std::string& name, const std::string& command) = 0;
+  // Registers the boot-time service (client_service.h), or brings an existing one to that
+  // configuration; false, with the system's reason in `reason`, when that is refused.
+  virtual bool InstallService(std::string& reason) = 0;
   // Writes Hostprep.exe from the embedded resource; false on any failure, which leaves the
   // earlier executable (if any) whole.
   virtual bool SaveHostprep() = 0;

@@ -8,6 +8,7 @@
 #include "hostlist/win32/Unit1.h"
 #include "package/client_settings.h"
 #include "package/win32/Setup.h"
+#include "package/win32/client_removal.h"
 #include "ui/modal.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -24,6 +25,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   options.generator_mask = [] {
     const lr::Profile settings = lr::ReadProfileFile(lr::kSettingsPathRead);
     return settings.Get(lr::kSectionAutoSet, lr::kKeyMask).value_or(std::string());
+  };
+
+  options.remove_client = [] {
+    lr::WinClientRemovalTarget machine;
+    lr::RemoveClientPackage(machine);
   };
 
   lr::TForm1 form1(std::move(options));

@@ -205,6 +205,8 @@ void TForm1::CreateControls() {
   item(kNamePattern, "批量命名...\tCtrl+M");
   item(kMnuWake, "网络唤醒\tCtrl+W");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
+  item(kRemoveClient, "移除客户端...");
+  AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kN8, "退出程序");
@@ -530,6 +532,10 @@ void TForm1::mnuWakeClick() {
   SetStatus(0, WakeRows(hosts_, SelectedRecord()));
 }
 
+void TForm1::RemoveClientClick() {
+  if (options_.remove_client) options_.remove_client();
+}
+
 void TForm1::StatusBar1Click() {
   ui::ShellOpen(kWebPage);
 }
@@ -609,6 +615,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kMnuWake:
       mnuWakeClick();
+      break;
+    case kRemoveClient:
+      RemoveClientClick();
       break;
   }
 }

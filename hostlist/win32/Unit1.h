@@ -37,6 +37,8 @@ struct TForm1Options {
   // The subnet mask the generator last used (dotted), for the batch naming's addresses;
   // empty when there is none.
   std::function<std::string()> generator_mask;
+  // 移除客户端...: takes the client package off this machine.
+  std::function<void()> remove_client;
 };
 
 class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
@@ -58,7 +60,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kRosterItem,
     // 批量命名
     kNamePattern,
-    kMnuWake,  // 网络唤醒
+    kMnuWake,       // 网络唤醒
+    kRemoveClient,  // 移除客户端...
   };
   // Child control ids.
   enum : int {
@@ -86,6 +89,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void SetRecordDialog(TFrmAdd* dialog) { frm_add_ = dialog; }
   void Show();
   HACCEL Accelerators() const { return accelerators_; }
+  HMENU PopupMenu() const { return popup_; }
 
   // ScanView and RecordDialogOwner.
   HostList& Hosts() override { return hosts_; }
@@ -118,6 +122,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void RosterItemClick();
   void NamePatternClick();
   void mnuWakeClick();
+  void RemoveClientClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).

@@ -25,6 +25,30 @@ struct RegKey {
 
 }  // namespace
 
+std::string SystemErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message(text ? text : L"", n);
+  if (text) LocalFree(text);
+  while (!message.empty() &&
+         (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
+    message.pop_back();
+  return message.empty() ? "错误 " + std::to_string(error) : ui::Gbk(message);
+}
+
+bool WritePointRefused(const char* point) {
+  if (!write_faults::Fail(point)) return false;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
+void ShowPackageMessage(const std::string& caption, const std::string& text, MessageKind kind) {
+  ui::ShowMessage(caption, text,
+                  MB_OK | (kind == MessageKind::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
 bool SaveResourceToFile(const wchar_t* type, const wchar_t* name, const std::wstring& path) {
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC info = FindResourceW(module, name, type);
@@ -95,14 +119,49 @@ bool WinPackageTarget::SetRunValue(const std::string& name, const std::string& c
                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
+bool WinPackageTarget::InstallService(std::string& reason) {
+  auto fail = [&reason] {
+    reason = SystemErrorText(GetLastError());
+    return false;
+  };
+  ScHandle scm(
+      WritePointRefused("service manager open")
+          ? nullptr
+          : OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
+  if (!scm) return fail();
+  const std::wstring display = ui::Wide(kServiceDisplayName);
+  const wchar_t* name = paths_.service_name.c_str();
+  const wchar_t* image = paths_.service_image.c_str();
+  ScHandle created(WritePointRefused("service create")
+                       ? nullptr
+                       : CreateServiceW(scm.get(), name, display.c_str(), SERVICE_CHANGE_CONFIG,
+                                        SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                        SERVICE_ERROR_NORMAL, image, nullptr, nullptr, nullptr,
+                                        L"LocalSystem", L""));
+  if (!created && GetLastError() != ERROR_SERVICE_EXISTS) return fail();
+  // An earlier generation's service, perhaps changed since, gets this configuration.
+  ScHandle opened(created ? nullptr : OpenServiceW(scm.get(), name, SERVICE_CHANGE_CONFIG));
+  if (!created && (!opened || WritePointRefused("service change") ||
+                   !ChangeServiceConfigW(opened.get(), SERVICE_WIN32_OWN_PROCESS,
+                                         SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, image, L"",
+                                         nullptr, L"\0", L"LocalSystem", L"", display.c_str())))
+    return fail();
+  std::wstring description = ui::Wide(kServiceDescription);
+  SERVICE_DESCRIPTIONW info{description.data()};
+  if (WritePointRefused("service describe") ||
+      !ChangeServiceConfig2W(created ? created.get() : opened.get(), SERVICE_CONFIG_DESCRIPTION,
+                             &info))
+    return fail();
+  return true;
+}
+
 bool WinPackageTarget::SaveHostprep() {
   return SaveResourceToFile(L"exefile", L"Myexe", paths_.hostprep);
 }
 
 void WinPackageTarget::ShowMessage(const std::string& caption, const std::string& text,
                                    MessageKind kind) {
-  ui::ShowMessage(caption, text,
-                  MB_OK | (kind == MessageKind::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION));
+  ShowPackageMessage(caption, text, kind);
 }
 
 void WinPackageTarget::ShowError(const std::string& text) {

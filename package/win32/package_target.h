@@ -1,6 +1,7 @@
 // The master machine as the generator writes the client package onto it: the settings
-// file under C:\Windows, the Run value under HKEY_LOCAL_MACHINE, and Hostprep.exe written
-// from the resource EXEFILE/MYEXE of the running executable.
+// file under C:\Windows, the Run value under HKEY_LOCAL_MACHINE, the boot-time service in
+// the service control manager, and Hostprep.exe written from the resource EXEFILE/MYEXE of
+// the running executable.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +9,39 @@
 #include <string>
 #include <vector>
 
+#include "package/client_service.h"
 #include "package/generator.h"
 #include "package/profile.h"
+#include "ui/text.h"
 
 namespace lr {
+
+// A service control manager or service handle, closed by the holder.
+class ScHandle {
+ public:
+  explicit ScHandle(SC_HANDLE h = nullptr) : h_(h) {}
+  ~ScHandle() {
+    if (h_) CloseServiceHandle(h_);
+  }
+  ScHandle(const ScHandle&) = delete;
+  ScHandle& operator=(const ScHandle&) = delete;
+  SC_HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  SC_HANDLE h_;
+};
+
+// The system's text for a Win32 error code, GBK, without its line end; "错误 N" when the
+// system has none.
+std::string SystemErrorText(DWORD error);
+
+// Counts a write point (write_faults.h) before a system call: true, with the last error set
+// to ERROR_ACCESS_DENIED, when it is the armed one and the call must fail as a refusal.
+bool WritePointRefused(const char* point);
+
+// A plain box of the generator or the removal: warning or information icon, OK button.
+void ShowPackageMessage(const std::string& caption, const std::string& text, MessageKind kind);
 
 // Writes the bytes of the resource (type, name) of the running executable to `path`,
 // creating or replacing the file through ReplaceFileBytes ("<path>.new~" first), so a failure
@@ -50,6 +80,9 @@ class WinPackageTarget : public PackageTarget {
     std::wstring hostprep = L"C:\\Windows\\Hostprep.exe";
     HKEY run_root = HKEY_LOCAL_MACHINE;
     std::wstring run_key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    // The boot-time service and the program it starts.
+    std::wstring service_name = reinterpret_cast<const wchar_t*>(kServiceWideName);
+    std::wstring service_image = ui::Wide(kServiceImagePath);
   };
 
   WinPackageTarget();
@@ -59,6 +92,8 @@ class WinPackageTarget : public PackageTarget {
   void WriteSetting(const std::string& section, const std::string& key,
                     const std::string& value) override;
   bool SetRunValue(const std::string& name, const std::string& command) override;
+  // Own process, automatic start, LocalSystem, with the display name and description.
+  bool InstallService(std::string& reason) override;
   bool SaveHostprep() override;
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override;
   void ShowError(const std::string& text) override;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "package/client_removal.h"
 #include <vector>
 
 #include "package/client_settings.h"
@@ -12,7 +13,7 @@ namespace lr {
 namespace {
 
 // Records every step; writes the settings into a real file through ProfileWriter; can be
-// told to refuse the n-th settings write or the registry write.
+// told to refuse the n-th settings write, the registry write or the service.
 class FakeTarget : public PackageTarget {
  public:
   explicit FakeTarget(std::filesystem::path file) : file_(std::move(file)) {}
@@ -31,6 +32,11 @@ class FakeTarget : public PackageTarget {
     log.push_back("run " + name + "=" + command);
     return !refuse_registry;
   }
+  bool InstallService(std::string& reason) override {
+    log.push_back("service");
+    reason = "拒绝访问。";
+    return !refuse_service;
+  }
   bool SaveHostprep() override {
     log.push_back("exe");
     return true;
@@ -46,6 +52,7 @@ class FakeTarget : public PackageTarget {
   std::vector<std::string> own_macs;
   int fail_setting_at = -1;
   bool refuse_registry = false;
+  bool refuse_service = false;
 
  private:
   std::filesystem::path file_;
@@ -70,7 +77,10 @@ HostList TwoHostsSameMac() {
 
 const char kSuccess[] =
     "box 提示: 所需文件已自动生成，并存入指定目录下！\r\n"
-    "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！";
+    "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
+    "克隆机开机时（无需登录），服务 hostprep 设置计算机名和 IP 地址，并重启一次；\r\n"
+    "首次登录时启动指定程序、输入解锁密码；\r\n"
+    "然后 Hostprep 自行删除。本机（母盘）不做任何修改。";
 
 TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   lr::testing::ScratchDir dir;
@@ -84,9 +94,9 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   EXPECT_EQ(t.log, (std::vector<std::string>{
                        "delete", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
                        "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E",
-                       "run hostprep=C:\\Windows\\Hostprep.exe", "exe", "AutoSet/UnlockPW",
-                       "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
-                       "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
+                       "run hostprep=C:\\Windows\\Hostprep.exe", "service", "exe",
+                       "AutoSet/UnlockPW", "AutoSet/CanReboot", "AutoSet/CanModifyRA2",
+                       "AutoSet/ExecutePath", "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
   EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"),
             "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\nUnlockPW=64786D61\r\n"
             "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
@@ -110,6 +120,10 @@ TEST(Generator, FormStatNeedsBothAPathAndAWindowMode) {
     const ClientSettings s = ReadClientSettings(ReadProfileFile(dir / "Myset.ini"));
     EXPECT_EQ(s.execute_path, path);
     EXPECT_EQ(s.form_stat, expect ? "1" : "");
+    // The success box promises the program only when the clones will start it.
+    EXPECT_EQ(t.log.back().find("首次登录时启动指定程序、输入解锁密码；\r\n") != std::string::npos,
+              expect);
+    EXPECT_NE(t.log.back().find("IP 地址；\r\n"), std::string::npos);  // no restart asked
   }
 }
 
@@ -139,6 +153,7 @@ TEST(Generator, EmptyPasswordsMatchAndWriteAnEmptyUnlockKey) {
   auto p = ReadProfileFile(dir / "Myset.ini");
   EXPECT_EQ(p.Get(kSectionAutoSet, kKeyUnlockPW), "");
   EXPECT_FALSE(ReadClientSettings(p).Unlocks());
+  EXPECT_EQ(t.log.back().find("首次登录时"), std::string::npos);  // nothing to do at the logon
 }
 
 TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
@@ -150,11 +165,78 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
   EXPECT_EQ(std::count(t.log.begin(), t.log.end(), std::string("exe")), 0);
   EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList).size(), 1u);
 
-  FakeTarget r(dir / "Myset2.ini");
-  r.refuse_registry = true;
-  EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
-  EXPECT_EQ(r.log.back(), "error: Failed to set data for 'hostprep'");
-  EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+  for (const bool registry : {true, false}) {
+    FakeTarget r(dir / "Myset2.ini");
+    (registry ? r.refuse_registry : r.refuse_service) = true;
+    EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
+    EXPECT_EQ(r.log.back(), registry ? "error: Failed to set data for 'hostprep'"
+                                     : "error: 无法注册服务 hostprep：拒绝访问。");
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("service")), registry ? 0 : 1);
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+  }
+}
+
+// Removal: asked first; every part tried; the box names what was removed, what was not
+// there and what failed, and a failure is never shown as success.
+class FakeRemoval : public ClientRemovalTarget {
+ public:
+  bool Confirm(const std::string& caption, const std::string& text) override {
+    log.push_back("ask " + caption + ": " + text);
+    return agree;
+  }
+  RemovalStep RemoveService() override { return Next("service"); }
+  RemovalStep RemoveRunValue(const std::string& name) override { return Next("run " + name); }
+  RemovalStep RemoveHostprep() override { return Next("exe"); }
+  RemovalStep RemoveSettingsFile() override { return Next("ini"); }
+  void ShowMessage(const std::string& caption, const std::string& text, MessageKind) override {
+    log.push_back("box " + caption + ": " + text);
+  }
+  void ShowError(const std::string& text) override { log.push_back("error: " + text); }
+
+  bool agree = true;
+  std::string states;  // one letter a part: r removed, a absent, f failed
+  std::vector<std::string> log;
+
+ private:
+  RemovalStep Next(const std::string& part) {
+    log.push_back(part);
+    const char c = states[log.size() - 2];
+    if (c == 'f') return {RemovalStep::State::kFailed, "拒绝访问。"};
+    return {c == 'r' ? RemovalStep::State::kRemoved : RemovalStep::State::kAbsent, {}};
+  }
+};
+
+TEST(ClientRemoval, AsksTriesEveryPartAndSaysWhatBecameOfEach) {
+  const char* const ask =
+      "ask 询问: 确实要从本机移除客户端吗？\r\n将删除：服务 hostprep、开机运行项 hostprep、"
+      "C:\\Windows\\Hostprep.exe、C:\\Windows\\Myset.ini";
+  const struct {
+    bool agree;
+    const char* states;
+    RemovalOutcome outcome;
+    const char* box;  // the closing box, "" when there is none
+  } cases[] = {
+      {false, "rrrr", RemovalOutcome::kCancelled, ""},
+      {true, "rrrr", RemovalOutcome::kDone,
+       "box 提示: 已移除：服务 hostprep、开机运行项 hostprep、C:\\Windows\\Hostprep.exe、"
+       "C:\\Windows\\Myset.ini"},
+      {true, "rafr", RemovalOutcome::kIncomplete,
+       "error: 已移除：服务 hostprep、C:\\Windows\\Myset.ini\r\n本机原本没有：开机运行项 hostprep"
+       "\r\n无法移除：C:\\Windows\\Hostprep.exe（拒绝访问。）"},
+      {true, "ffff", RemovalOutcome::kIncomplete,
+       "error: 无法移除：服务 hostprep（拒绝访问。）\r\n无法移除：开机运行项 hostprep（拒绝访问。）"
+       "\r\n无法移除：C:\\Windows\\Hostprep.exe（拒绝访问。）\r\n"
+       "无法移除：C:\\Windows\\Myset.ini（拒绝访问。）"},
+  };
+  for (const auto& c : cases) {
+    FakeRemoval t;
+    t.agree = c.agree;
+    t.states = c.states;
+    EXPECT_EQ(RemoveClientPackage(t), c.outcome) << c.states;
+    std::vector<std::string> want = {ask};
+    if (c.agree) want.insert(want.end(), {"service", "run hostprep", "exe", "ini", c.box});
+    EXPECT_EQ(t.log, want);
+  }
 }
 
 // The conversions reach the rows whatever the answer; the answer decides the fixes, and

@@ -379,6 +379,26 @@ TEST_F(MainWindowTest, AMenuItemRunsWhateverItsButtonsStateButAShortcutDoesNot) 
   EXPECT_EQ(BoxesCaptioned("警告").size(), 2u);
 }
 
+// The list's popup menu, item by item ("-" a separator), and the removal item's command.
+TEST_F(MainWindowTest, PopupMenuItemsInOrderAndTheRemovalItemRunsItsHandler) {
+  std::vector<std::string> items;
+  HMENU popup = form_->PopupMenu();
+  for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+    wchar_t text[128] = {};
+    GetMenuStringW(popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    items.push_back(text[0] ? ui::Gbk(text) : "-");
+  }
+  EXPECT_EQ(items,
+            (std::vector<std::string>{
+                "修改记录\tCtrl+E", "手动添加记录\tCtrl+N", "删除记录\tDel", "导出记录\tCtrl+S",
+                "-", "批量解析计算机名\tCtrl+R", "对比花名册...\tCtrl+K", "批量命名...\tCtrl+M",
+                "网络唤醒\tCtrl+W", "-", "移除客户端...", "-", "帮助信息\tF1", "-", "退出程序"}));
+  EXPECT_EQ(static_cast<int>(GetMenuItemID(popup, 10)), TForm1::kRemoveClient);
+  Menu(TForm1::kRemoveClient);
+  EXPECT_EQ(removals_, 1);
+  EXPECT_TRUE(boxes_.empty());
+}
+
 TEST_F(MainWindowTest, ClosingAnEmptyListAsksNothingAndDeletesTheArpDump) {
   {
     OutFile f;

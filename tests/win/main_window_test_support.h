@@ -150,6 +150,7 @@ class MainWindowTest : public ::testing::Test {
     options.scan.dump_pause_ms = 0;
     options.quit = [this] { ++quits_; };
     options.show_generator = [this] { ++generator_shown_; };
+    options.remove_client = [this] { ++removals_; };
     AdjustOptions(options);
     form_ = std::make_unique<TForm1>(std::move(options));
     ASSERT_TRUE(form_->Create());
@@ -252,6 +253,7 @@ class MainWindowTest : public ::testing::Test {
   std::vector<std::wstring> shell_;
   int quits_ = 0;
   int generator_shown_ = 0;
+  int removals_ = 0;
 };
 
 // Handles the thread's messages until `done` holds or `limit_ms` have passed (a bound on

@@ -1,5 +1,5 @@
-// The generator's writes on a real (Wine) machine: settings file, Run value, and the
-// executable written out of the program's own resource.
+// The generator's writes on a real (Wine) machine: settings file, Run value, the service,
+// and the executable written out of the program's own resource; and their removal.
 #include "package/win32/package_target.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <sddl.h>
 
 #include "package/client_settings.h"
+#include "package/win32/client_removal.h"
 #include "package/win32/write_faults.h"
 #include "ui/message_box.h"
 
@@ -41,7 +42,10 @@ class PackageTargetTest : public ::testing::Test {
     paths_.hostprep = (dir_ / "Hostprep.exe").wstring();
     paths_.run_root = HKEY_CURRENT_USER;
     paths_.run_key = L"Software\\LanrosterTest\\Run";
+    paths_.service_name = L"lrtest-hostprep";
+    paths_.service_image = paths_.hostprep;
     RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    DeleteTestService();
     old_seam_ = ui::SetMessageBoxSeam([this](const std::string& c, const std::string& t, unsigned) {
       boxes_.push_back(c + ": " + t);
       return IDOK;
@@ -50,6 +54,7 @@ class PackageTargetTest : public ::testing::Test {
   void TearDown() override {
     ui::SetMessageBoxSeam(old_seam_);
     RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    DeleteTestService();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
@@ -63,6 +68,48 @@ class PackageTargetTest : public ::testing::Test {
     RegQueryValueExW(key, L"hostprep", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
     RegCloseKey(key);
     return type == REG_SZ ? buf : L"";
+  }
+
+  void DeleteTestService() {
+    ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), DELETE));
+    if (service) DeleteService(service.get());
+  }
+
+  // The service's entry as the control manager keeps it in the registry, one field a line;
+  // "" when there is none.
+  std::wstring ServiceEntry() {
+    HKEY key;
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + paths_.service_name;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key)) return L"";
+    std::wstring out;
+    for (const wchar_t* name :
+         {L"ImagePath", L"Start", L"Type", L"ObjectName", L"DisplayName", L"Description"}) {
+      wchar_t buf[512] = {};
+      DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+      RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+      out += std::wstring(name) + L"=" +
+             (type == REG_DWORD ? std::to_wstring(MAKELONG(buf[0], buf[1])) : buf) + L"\n";
+    }
+    RegCloseKey(key);
+    return out;
+  }
+  std::wstring WantedServiceEntry() {
+    return L"ImagePath=" + paths_.hostprep + L"\nStart=2\nType=16\nObjectName=LocalSystem\n" +
+           L"DisplayName=" + ui::Wide(kServiceDisplayName) + L"\nDescription=" +
+           ui::Wide(kServiceDescription) + L"\n";
+  }
+
+  static HostList OneHost() {
+    HostList hosts;
+    hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
+    return hosts;
+  }
+  static GeneratorInputs GatewayAndMask() {
+    GeneratorInputs in;
+    in.gateway = "192.168.0.1";
+    in.mask = "255.255.255.0";
+    return in;
   }
 
   std::filesystem::path dir_;
@@ -90,8 +137,22 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
             "\xCD\xF8\xB0\xC9"
             "21");
   EXPECT_EQ(RunValue(), L"C:\\Windows\\Hostprep.exe");
+  EXPECT_EQ(ServiceEntry(), WantedServiceEntry());
   EXPECT_EQ(FileBytes(dir_ / "Hostprep.exe"), FileBytes(SourceDir() / "tests/win/data/myexe.bin"));
   ASSERT_EQ(boxes_.size(), 1u);
+
+  // A second generation over a service changed since brings it back to its configuration.
+  {
+    ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), SERVICE_CHANGE_CONFIG));
+    ASSERT_TRUE(ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DEMAND_START,
+                                     SERVICE_NO_CHANGE, L"C:\\other.exe", nullptr, nullptr, nullptr,
+                                     nullptr, nullptr, L"other"));
+  }
+  ASSERT_NE(ServiceEntry(), WantedServiceEntry());
+  WinPackageTarget again(paths_);
+  ASSERT_EQ(GeneratePackage(in, hosts, again), GenerateOutcome::kGenerated);
+  EXPECT_EQ(ServiceEntry(), WantedServiceEntry());
 
   // Only Administrators and SYSTEM may open the settings file, as created and as rewritten.
   // Wine keeps Unix permission bits only, shown as entries for SYSTEM and the owner (here the
@@ -137,11 +198,8 @@ TEST_F(PackageTargetTest, RefusedSettingsWriteIsReportedWithThePath) {
 // done in order up to the failure (the old package whole when the delete failed), the Run
 // value and Hostprep.exe each the old or the new, never a temporary file.
 TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
-  HostList hosts;
-  hosts.Append(HostRecord{"192.168.0.21", "00-1A-2B-3C-4D-5E", "-", "PC21", ""});
-  GeneratorInputs in;
-  in.gateway = "192.168.0.1";
-  in.mask = "255.255.255.0";
+  const HostList hosts = OneHost();
+  GeneratorInputs in = GatewayAndMask();
   in.execute_path = "x.exe";
   in.window_mode = GeneratorInputs::WindowMode::kNormal;
   const std::string old_ini = "[InfoList]\r\nold=1\r\n";
@@ -152,12 +210,14 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
   // The steps in their order: two AutoSet keys, the host, Run value, executable, the rest.
   std::vector<std::pair<std::string, std::string>> steps;
   for (const std::string& key : full.KeyNames("AutoSet")) steps.push_back({"AutoSet", key});
-  steps.insert(steps.begin() + 2, {{"InfoList", "00-1A-2B-3C-4D-5E"}, {"", "run"}, {"", "exe"}});
+  steps.insert(steps.begin() + 2,
+               {{"InfoList", "00-1A-2B-3C-4D-5E"}, {"", "run"}, {"", "service"}, {"", "exe"}});
   int covered = 0;
   for (int n = 1;; ++n) {
     std::ofstream(dir_ / "Myset.ini", std::ios::binary) << old_ini;
     std::ofstream(dir_ / "Hostprep.exe", std::ios::binary) << "old";
     RegDeleteKeyW(HKEY_CURRENT_USER, paths_.run_key.c_str());
+    DeleteTestService();
     boxes_.clear();
     write_faults::Arm(n);
     WinPackageTarget target(paths_);
@@ -180,14 +240,16 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
     EXPECT_EQ(boxes_[0].find("所需文件已自动生成"), std::string::npos);
     EXPECT_TRUE(exe == "old" || exe == new_exe);
     if (FileBytes(dir_ / "Myset.ini") == old_ini) {
-      EXPECT_TRUE(exe == "old" && RunValue().empty());
+      EXPECT_TRUE(exe == "old" && RunValue().empty() && ServiceEntry().empty());
       continue;
     }
     const Profile left = ReadProfileFile(dir_ / "Myset.ini");
     bool before_failure = true;
     for (const auto& [section, key] : steps) {
-      const bool done = section.empty() ? (key == "run" ? !RunValue().empty() : exe == new_exe)
-                                        : left.Get(section, key) == full.Get(section, key);
+      const bool done = key == "run"       ? !RunValue().empty()
+                        : key == "service" ? ServiceEntry() == WantedServiceEntry()
+                        : key == "exe"     ? exe == new_exe
+                                           : left.Get(section, key) == full.Get(section, key);
       EXPECT_TRUE(before_failure || !done) << key;
       before_failure = before_failure && done;
     }
@@ -195,6 +257,47 @@ TEST_F(PackageTargetTest, EveryFailedWritePointIsReportedAndLeavesAKnownState) {
   write_faults::Arm(0);
   std::printf("write points covered: %d\n", covered);
   EXPECT_GT(covered, 30);
+}
+
+// The removal on the machine: all four parts go, a second removal finds none, and with each
+// of its write points failing the box says that part could not be removed, the others go.
+TEST_F(PackageTargetTest, RemovalTakesEveryPartOffAndSaysWhatCouldNot) {
+  const HostList hosts = OneHost();
+  const GeneratorInputs in = GatewayAndMask();
+  auto parts_left = [&] {
+    return std::to_string(!ServiceEntry().empty()) + std::to_string(!RunValue().empty()) +
+           std::to_string(std::filesystem::exists(dir_ / "Hostprep.exe")) +
+           std::to_string(std::filesystem::exists(dir_ / "Myset.ini"));
+  };
+  for (int n = 0;; ++n) {
+    WinPackageTarget generator(paths_);
+    ASSERT_EQ(GeneratePackage(in, hosts, generator), GenerateOutcome::kGenerated);
+    ASSERT_EQ(parts_left(), "1111");
+    boxes_.clear();
+    write_faults::Arm(n);
+    WinClientRemovalTarget machine(paths_);
+    const RemovalOutcome outcome = RemoveClientPackage(machine);
+    if (n > 0 && write_faults::Count() < n) break;
+    SCOPED_TRACE(n);
+    ASSERT_EQ(boxes_.size(), 2u);  // the question, the closing box
+    EXPECT_EQ(boxes_[0].rfind("询问: 确实要从本机移除客户端吗？", 0), 0u);
+    if (n == 0) {
+      EXPECT_EQ(outcome, RemovalOutcome::kDone);
+      EXPECT_EQ(boxes_[1].rfind("提示: 已移除：服务 hostprep、开机运行项 hostprep、", 0), 0u);
+      EXPECT_EQ(parts_left(), "0000");
+      continue;
+    }
+    EXPECT_EQ(outcome, RemovalOutcome::kIncomplete);
+    EXPECT_NE(boxes_[1].find("无法移除："), std::string::npos) << boxes_[1];
+    const std::string left = parts_left();
+    EXPECT_EQ(std::count(left.begin(), left.end(), '1'), 1) << left;
+  }
+  write_faults::Arm(0);
+  boxes_.clear();
+  WinClientRemovalTarget machine(paths_);
+  EXPECT_EQ(RemoveClientPackage(machine), RemovalOutcome::kDone);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].rfind("提示: 本机原本没有：服务 hostprep、开机运行项 hostprep、", 0), 0u);
 }
 
 }  // namespace

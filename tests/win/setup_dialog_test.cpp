@@ -26,6 +26,7 @@ struct RecordingTarget : PackageTarget {
     log.push_back(s + "/" + k + "=" + v);
   }
   bool SetRunValue(const std::string&, const std::string&) override { return true; }
+  bool InstallService(std::string&) override { return true; }
   bool SaveHostprep() override { return true; }
   void ShowMessage(const std::string& caption, const std::string&, MessageKind) override {
     log.push_back("box " + caption);

@@ -6,8 +6,9 @@
 // The settings file is compared byte for byte with the text the scanned list must give.
 // Then, uncorrected, a NetBIOS and an ICMP scan answered "修正后生成", and a NetBIOS scan of
 // PCs with nothing wrong but the scan's MAC form and name padding, which generates without
-// the check's dialog. The suite script checks the kept packages and boots the clones. Runs
-// only in the lab's scanner namespace.
+// the check's dialog. The suite script checks the kept packages, boots the master and the
+// clones, and at the end has the package removed from the master by the list's popup item
+// (RemoveClientFromTheMenu, run on its own). Runs only in the lab's scanner namespace.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "package/win32/Preflight.h"
 #include "package/win32/Setup.h"
 #include "package/win32/adapters.h"
+#include "package/win32/client_removal.h"
 #include "tests/lab/discovery/lab_env.h"
 #include "tests/win/main_window_test_support.h"
 
@@ -88,9 +90,22 @@ bool RunValueExists() {
   return found;
 }
 
+bool ServiceExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\hostprep", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
 class ProductLab : public MainWindowTest {
  protected:
   void AdjustOptions(TForm1Options& options) override {
+    options.remove_client = [] {  // as the program wires it
+      WinClientRemovalTarget machine;
+      RemoveClientPackage(machine);
+    };
     options.scan = ScanRunOptions{};
     options.scan.dump_pause_ms = 4000;  // cmd and the arp tool start slowly under Wine
     options.show_generator = [this] {
@@ -213,6 +228,7 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
   ASSERT_FALSE(std::filesystem::exists(kSettingsFile));
   ASSERT_FALSE(std::filesystem::exists(kHostprepFile));
   ASSERT_FALSE(RunValueExists());
+  ASSERT_FALSE(ServiceExists());
 
   // 1. The scan, with the window's own range, protocol and time-out.
   EXPECT_EQ(form_->edtStart().IPString(), "192.168.0.1");
@@ -298,7 +314,10 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
   EXPECT_EQ(boxes_[0].caption, "提示");
   EXPECT_EQ(boxes_[0].text,
             "所需文件已自动生成，并存入指定目录下！\r\n"
-            "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！");
+            "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
+            "克隆机开机时（无需登录），服务 hostprep 设置计算机名和 IP 地址，并重启一次；\r\n"
+            "首次登录时启动指定程序、输入解锁密码；\r\n"
+            "然后 Hostprep 自行删除。本机（母盘）不做任何修改。");
   EXPECT_EQ(boxes_[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
 
   // 4. The package: the settings file byte for byte, the Run value, the executable.
@@ -328,6 +347,7 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
   EXPECT_EQ(Records(), converted);  // "按原样生成" leaves the rows as the conversions made them
   Keep("package-asis.ini");
   EXPECT_TRUE(RunValueExists());
+  EXPECT_TRUE(ServiceExists());
   EXPECT_TRUE(std::filesystem::exists(kHostprepFile));
 
   // The suite prints the text the list had to give, next to what was written.
@@ -373,6 +393,25 @@ TEST_F(ProductLab, IcmpScanAndReverseNamesThenFixThenGenerate) {
     return pc.hosts_name.empty() ? std::string("---")
                                  : pc.hosts_name.substr(0, pc.hosts_name.find('.'));
   });
+}
+
+// Run by the suite on its own, once the master's package has been checked and booted: the
+// list's popup item "移除客户端..." asks, is answered OK, and takes the whole package off.
+TEST_F(ProductLab, RemoveClientFromTheMenu) {
+  ASSERT_TRUE(ServiceExists());
+  ASSERT_TRUE(RunValueExists());
+  Menu(TForm1::kRemoveClient);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[0].caption, "询问");
+  EXPECT_EQ(boxes_[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONQUESTION));
+  EXPECT_EQ(boxes_[1].caption, "提示");
+  EXPECT_EQ(boxes_[1].text,
+            "已移除：服务 hostprep、开机运行项 hostprep、C:\\Windows\\Hostprep.exe、"
+            "C:\\Windows\\Myset.ini");
+  EXPECT_FALSE(ServiceExists());
+  EXPECT_FALSE(RunValueExists());
+  EXPECT_FALSE(std::filesystem::exists(kHostprepFile));
+  EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+#include "package/client_removal.h"
+
+#include <vector>
+
+#include "package/client_service.h"
+#include "package/client_settings.h"
+
+namespace lr {
+
+namespace {
+
+// The parts named as the boxes name them, joined with "、".
+std::string Join(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const std::string& p : parts) out += (out.empty() ? "" : "、") + p;
+  return out;
+}
+
+}  // namespace
+
+RemovalOutcome RemoveClientPackage(ClientRemovalTarget& t) {
+  const std::string service = std::string("服务 ") + kServiceName;
+  const std::string run = std::string("开机运行项 ") + kRunValueName;
+  const std::vector<std::string> all = {service, run, kHostprepPath, kSettingsPathWrite};
+  if (!t.Confirm("询问", "确实要从本机移除客户端吗？\r\n将删除：" + Join(all))) {
+    return RemovalOutcome::kCancelled;
+  }
+  // The service goes first, so nothing starts Hostprep.exe while it is being deleted.
+  const RemovalStep steps[] = {t.RemoveService(), t.RemoveRunValue(kRunValueName),
+                               t.RemoveHostprep(), t.RemoveSettingsFile()};
+  std::vector<std::string> removed, absent;
+  std::string failed;
+  for (size_t i = 0; i < all.size(); ++i) {
+    switch (steps[i].state) {
+      case RemovalStep::State::kRemoved:
+        removed.push_back(all[i]);
+        break;
+      case RemovalStep::State::kAbsent:
+        absent.push_back(all[i]);
+        break;
+      case RemovalStep::State::kFailed:
+        failed += "\r\n无法移除：" + all[i] + "（" + steps[i].reason + "）";
+        break;
+    }
+  }
+  std::string text;
+  if (!removed.empty()) text += "已移除：" + Join(removed);
+  if (!absent.empty()) text += (text.empty() ? "" : "\r\n") + ("本机原本没有：" + Join(absent));
+  if (failed.empty()) {
+    t.ShowMessage("提示", text, MessageKind::kInformation);
+    return RemovalOutcome::kDone;
+  }
+  t.ShowError(text.empty() ? failed.substr(2) : text + failed);
+  return RemovalOutcome::kIncomplete;
+}
+
+}  // namespace lr

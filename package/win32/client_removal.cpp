@@ -1,0 +1,94 @@
+#include "package/win32/client_removal.h"
+
+#include "ui/message_box.h"
+#include "ui/window.h"
+
+namespace lr {
+
+namespace {
+
+constexpr DWORD kStopWaitMs = 10000;
+constexpr DWORD kStopPollMs = 200;
+
+RemovalStep Removed() {
+  return {RemovalStep::State::kRemoved, {}};
+}
+RemovalStep Absent() {
+  return {RemovalStep::State::kAbsent, {}};
+}
+RemovalStep Failed(DWORD error) {
+  return {RemovalStep::State::kFailed, SystemErrorText(error)};
+}
+
+RemovalStep DeleteOneFile(const std::wstring& path) {
+  if (!WritePointRefused("file delete") && DeleteFileW(path.c_str())) return Removed();
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Absent();
+  return Failed(error);
+}
+
+// Asks a running service to stop and waits a bounded time for it.
+void StopService(SC_HANDLE service) {
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) return;
+  ControlService(service, SERVICE_CONTROL_STOP, &status);
+  for (DWORD waited = 0; waited < kStopWaitMs; waited += kStopPollMs) {
+    if (!QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) return;
+    Sleep(kStopPollMs);
+  }
+}
+
+}  // namespace
+
+bool WinClientRemovalTarget::Confirm(const std::string& caption, const std::string& text) {
+  return ui::ShowMessage(caption, text, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+}
+
+RemovalStep WinClientRemovalTarget::RemoveService() {
+  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!scm) return Failed(GetLastError());
+  ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(),
+                                DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS));
+  if (!service) {
+    const DWORD error = GetLastError();
+    return error == ERROR_SERVICE_DOES_NOT_EXIST ? Absent() : Failed(error);
+  }
+  StopService(service.get());
+  if (!WritePointRefused("service delete") && DeleteService(service.get())) return Removed();
+  const DWORD error = GetLastError();
+  return error == ERROR_SERVICE_MARKED_FOR_DELETE ? Removed() : Failed(error);
+}
+
+RemovalStep WinClientRemovalTarget::RemoveRunValue(const std::string& name) {
+  HKEY key = nullptr;
+  LSTATUS status =
+      WritePointRefused("registry open")
+          ? ERROR_ACCESS_DENIED
+          : RegOpenKeyExW(paths_.run_root, paths_.run_key.c_str(), 0, KEY_SET_VALUE, &key);
+  if (status == ERROR_SUCCESS) {
+    status = WritePointRefused("registry delete") ? ERROR_ACCESS_DENIED
+                                                  : RegDeleteValueW(key, ui::Wide(name).c_str());
+    RegCloseKey(key);
+  }
+  if (status == ERROR_SUCCESS) return Removed();
+  return status == ERROR_FILE_NOT_FOUND ? Absent() : Failed(static_cast<DWORD>(status));
+}
+
+RemovalStep WinClientRemovalTarget::RemoveHostprep() {
+  return DeleteOneFile(paths_.hostprep);
+}
+
+RemovalStep WinClientRemovalTarget::RemoveSettingsFile() {
+  return DeleteOneFile(paths_.settings_write);
+}
+
+void WinClientRemovalTarget::ShowMessage(const std::string& caption, const std::string& text,
+                                         MessageKind kind) {
+  ShowPackageMessage(caption, text, kind);
+}
+
+void WinClientRemovalTarget::ShowError(const std::string& text) {
+  ui::ShowErrorBox(text);
+}
+
+}  // namespace lr
