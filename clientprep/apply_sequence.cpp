@@ -7,6 +7,7 @@
 #include "base/format.h"
 #include "base/gbk.h"
 #include "base/field_texts.h"
+#include "clientprep/boxes.h"
 #include "clientprep/network_number.h"
 #include "clientprep/run_log.h"
 #include "clientprep/send_keys.h"
@@ -73,6 +74,16 @@ const Adapter* FindOwnEntry(const Profile& profile, const std::vector<Adapter>& 
   return nullptr;
 }
 
+// Whether the address command can take these: dotted addresses and a mask of one run of
+// leading one bits.
+bool SoundAddress(const std::string& ip, const std::string& mask, const std::string& gateway) {
+  std::uint32_t address = 0, bits = 0, router = 0;
+  if (!ParseDottedIPv4(ip, address) || !ParseDottedIPv4(gateway, router) ||
+      !ParseDottedIPv4(mask, bits) || bits == 0)
+    return false;
+  return ((~bits + 1) & ~bits) == 0;  // the zero bits below form a power of two less one
+}
+
 struct NameValue {
   const char* key;
   const char* values[2];
@@ -89,13 +100,13 @@ std::string SetDataFailure(const char* value) {
   return StrFormat("Failed to set data for '%s'", value);
 }
 
-bool WriteComputerName(ClientMachine& machine, const std::string& name) {
+bool WriteComputerName(ClientMachine& machine, HeldBoxes& boxes, const std::string& name) {
   for (const NameValue& k : kNameValues) {
     OpenedKey key(machine, k.key);
     for (const char* value : k.values) {
       if (value == nullptr) continue;
       if (!machine.SetString(value, name)) {
-        machine.ShowError(SetDataFailure(value));
+        boxes.Error(SetDataFailure(value));
         return false;
       }
     }
@@ -103,25 +114,25 @@ bool WriteComputerName(ClientMachine& machine, const std::string& name) {
   return true;
 }
 
-bool WriteNetworkNumber(ClientMachine& machine) {
+bool WriteNetworkNumber(ClientMachine& machine, HeldBoxes& boxes) {
   const std::uint32_t number = DrawNetworkNumber(machine.RandomSeed());
   OpenedKey key(machine, kIpxKey);
   if (!machine.SetDword(kIpxValue, number)) {
-    machine.ShowError(SetDataFailure(kIpxValue));
+    boxes.Error(SetDataFailure(kIpxValue));
     return false;
   }
   return true;
 }
 
-bool TypeUnlockPassword(ClientMachine& machine, const std::string& stored) {
-  Keyboard& keyboard = machine.keyboard();
+bool TypeUnlockPassword(ClientMachine& machine, HeldBoxes& keyboard, const std::string& stored) {
   machine.Pause(kPauseBeforeUnlock);
   SendKeys("{F3}", false, keyboard);
   machine.Pause(kPauseAfterF3);
   try {
-    SendKeys(DecodeUnlockPassword(stored), false, keyboard);
+    // False for a brace left open (the sender has said so): the password was not typed.
+    if (!SendKeys(DecodeUnlockPassword(stored), false, keyboard)) return false;
   } catch (const EConvertError& e) {
-    machine.ShowError(e.what());
+    keyboard.Error(e.what());
     return false;
   }
   machine.Pause(kPauseAfterPassword);
@@ -131,10 +142,10 @@ bool TypeUnlockPassword(ClientMachine& machine, const std::string& stored) {
 
 // Deletes the Run value when it exists; false when it exists and stays, or when its key
 // can't be opened (a guarded key is not taken for a value gone).
-bool RemoveRunValue(ClientMachine& machine) {
+bool RemoveRunValue(ClientMachine& machine, HeldBoxes& boxes) {
   OpenedKey key(machine, kRunKey);
   if (!key.opened() || (machine.ValueExists(kRunValue) && !machine.DeleteValue(kRunValue))) {
-    machine.ShowError(StrFormat("Failed to delete value '%s'", kRunValue));
+    boxes.Error(StrFormat("Failed to delete value '%s'", kRunValue));
     return false;
   }
   machine.Pause(kPauseAfterRunValue);
@@ -189,13 +200,13 @@ std::string AddressFailure(const CommandLine& command, const CommandResult& run)
 }
 
 // Every step but the restart; `restart` is set when the run ends in one.
-ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart) {
+ApplyResult ApplySteps(ClientMachine& machine, HeldBoxes& boxes, RunRecord& record, bool& restart) {
   const std::optional<std::string> bytes = machine.ReadSettingsFile();
   if (!bytes) {
     // The settings file is readable by Administrators and SYSTEM only: without the rights
     // it can't be read either, and saying so helps more than a silent exit.
     if (!machine.HasAdminRights()) {
-      machine.ShowError(kNoRightsMessage);
+      boxes.Error(kNoRightsMessage);
       return kNoAdminRights;
     }
     return kNoSettingsFile;
@@ -218,20 +229,22 @@ ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart)
   // A name Windows refuses, or the list's placeholder for an unknown one, is no name at all:
   // every unresolved clone would take it.
   if (entry.ip.empty() || !ComputerNameFault(entry.name).empty()) return kEmptyAddressOrName;
+  // An address no command can set would leave the clone renamed without one, at every run.
+  if (!SoundAddress(entry.ip, settings.mask, settings.gateway)) return kBadAddress;
 
   if (!machine.HasAdminRights()) {
-    machine.ShowError(kNoRightsMessage);
+    boxes.Error(kNoRightsMessage);
     return kNoAdminRights;
   }
 
   machine.ApplyComputerName(entry.name);
-  if (!WriteComputerName(machine, entry.name)) return kRegistryWriteFailed;
-  if (settings.ModifyRa2() && !WriteNetworkNumber(machine)) return kRegistryWriteFailed;
+  if (!WriteComputerName(machine, boxes, entry.name)) return kRegistryWriteFailed;
+  if (settings.ModifyRa2() && !WriteNetworkNumber(machine, boxes)) return kRegistryWriteFailed;
 
   const CommandLine address = AddressCommand(*self, entry.ip, settings.mask, settings.gateway);
   const CommandResult run = machine.RunCommand(address, kAddressCommandTimeout);
   if (run.outcome != CommandResult::Outcome::kExited || run.exit_code != 0) {
-    machine.ShowError(AddressFailure(address, run));
+    boxes.Error(AddressFailure(address, run));
     return kAddressFailed;
   }
   machine.Pause(kPauseAfterAddress);
@@ -239,17 +252,17 @@ ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart)
   if (settings.StartsProgram())
     machine.StartCommand(settings.execute_path, settings.ProgramShown());
 
-  if (settings.Unlocks() && !TypeUnlockPassword(machine, settings.unlock_pw))
+  if (settings.Unlocks() && !TypeUnlockPassword(machine, boxes, settings.unlock_pw))
     return kKeystrokeFailed;
 
   // The unlock password leaves the clone once it has been typed; the rest of the file stays.
   const std::string without_password = profile.WithoutKey(kSectionAutoSet, kKeyUnlockPW);
   if (without_password != *bytes && !machine.WriteSettingsFile(without_password)) {
-    machine.ShowError(StrFormat("Unable to write to %s", kSettingsPathRead));
+    boxes.Error(StrFormat("Unable to write to %s", kSettingsPathRead));
     return kRegistryWriteFailed;
   }
 
-  if (!RemoveRunValue(machine)) return kRunValueKept;
+  if (!RemoveRunValue(machine, boxes)) return kRunValueKept;
 
   restart = settings.Reboot();
   return kDone;
@@ -260,8 +273,10 @@ ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart)
 ApplyResult RunApplySequence(ClientMachine& machine) {
   RunRecord record;
   bool restart = false;
-  const ApplyResult result = ApplySteps(machine, record, restart);
+  HeldBoxes boxes(machine);
+  const ApplyResult result = ApplySteps(machine, boxes, record, restart);
   machine.AppendRunLog(RunLogLine(machine.Now(), record, result));
+  boxes.ShowAll();
   if (restart) machine.StartCommand(kRebootCommand, false);
   return result;
 }

@@ -3,7 +3,7 @@
 // address of that adapter, optionally an IPX network number, a started program and the
 // unlock keystrokes, take the unlock password out of the settings file, remove the Run value
 // and optionally restart. A master machine and a run without rights change nothing. Every
-// run ends with one line in the run log.
+// run ends with one line in the run log, written before any message box is shown.
 #pragma once
 
 #include <string>
@@ -14,7 +14,7 @@ namespace lr::clientprep {
 
 // The program's exit code. Every code but kDone leaves the Run value in place, so the
 // sequence runs again at the next logon. The kNo* codes, kEntryWithoutTilde,
-// kEmptyAddressOrName and kMasterMachine stop before anything is changed.
+// kEmptyAddressOrName, kBadAddress and kMasterMachine stop before anything is changed.
 // kRegistryWriteFailed also stands for a settings file that can't be rewritten;
 // kEmptyAddressOrName for a name no PC may take (ComputerNameFault).
 enum ApplyResult : int {
@@ -31,6 +31,7 @@ enum ApplyResult : int {
   kNoAdminRights = 10,   // no right to write HKLM\SYSTEM: shown, nothing changed
   kAddressFailed = 11,   // the address command failed or did not end: shown; the name is
                          // written, the password and the Run value kept, no program, no restart
+  kBadAddress = 12,      // the entry's IP, the mask or the gateway is no address to set
 };
 
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

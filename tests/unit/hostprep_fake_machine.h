@@ -96,7 +96,10 @@ class FakeMachine : public ClientMachine {
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
   LocalTime Now() override { return {2026, 12, 8, 9, 5, 7}; }
-  void AppendRunLog(const std::string& line) override { run_log.push_back(line); }
+  void AppendRunLog(const std::string& line) override {
+    log.push_back("run log");
+    run_log.push_back(line);
+  }
 
  private:
   bool Store(const std::string& name, const std::string& data) {

@@ -96,6 +96,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
        "delete hostprep",
        "pause 2000",
        "close",
+       "run log",
        "hidden cmd /c shutdown -r -t 0"},
   });
   EXPECT_THAT(m.log, ElementsAreArray(expected));
@@ -121,7 +122,8 @@ TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
       {"read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
-       "write settings", "open " + std::string(kRunKey), "exists hostprep", "pause 2000", "close"},
+       "write settings", "open " + std::string(kRunKey), "exists hostprep", "pause 2000", "close",
+       "run log"},
   });
   EXPECT_THAT(m.log, ElementsAreArray(expected));
 }
@@ -202,6 +204,28 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
        "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
       {"forbidden character", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~PC*21\r\n"),
        "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
+      // Addresses no command can set: the entry's, the mask (dotted, one run of ones) and
+      // the gateway, each also when missing.
+      {"IP with a comma", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21,x~PC21\r\n"),
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"IP part over 255", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.256~PC21\r\n"),
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"no mask", "[AutoSet]\r\nGateway=192.168.0.1\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"mask with a gap",
+       "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.0.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"mask of zeros",
+       "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=0.0.0.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"mask 24",
+       "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=24\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"no gateway", "[AutoSet]\r\nMask=255.255.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"gateway a name",
+       "[AutoSet]\r\nGateway=router\r\nMask=255.255.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -211,7 +235,7 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
     EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
     for (const std::string& line : m.log)
-      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights")
+      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights" || line == "run log")
           << c.what << ": " << line;
     EXPECT_EQ(m.values.size(), 1u) << c.what;
     EXPECT_NE(c.result, kDone);
@@ -237,8 +261,10 @@ TEST(ApplySequenceTest, RefusedRegistryWriteStopsTheProgram) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "x";
     m.refused.insert(refused);
     EXPECT_EQ(RunApplySequence(m), kRegistryWriteFailed) << refused;
-    EXPECT_EQ(m.log[m.log.size() - 2], StrFormat("error Failed to set data for '%s'", refused));
-    EXPECT_EQ(m.log.back(), "close");  // the key is closed; nothing runs after
+    // The key is closed and nothing runs after; the box comes after the log line.
+    EXPECT_THAT(
+        std::vector<std::string>(m.log.end() - 3, m.log.end()),
+        ElementsAre("close", "run log", StrFormat("error Failed to set data for '%s'", refused)));
     EXPECT_EQ(m.open_count, 0);
     EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
   }
@@ -265,9 +291,9 @@ TEST(ApplySequenceTest, WithoutRightsNothingIsChanged) {
     EXPECT_EQ(RunApplySequence(m), kNoAdminRights);
     const std::string error = "error " + std::string(kNoRightsMessage);
     if (readable)
-      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", error));
+      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", "run log", error));
     else
-      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", error));
+      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", "run log", error));
   }
 }
 
@@ -353,7 +379,8 @@ TEST(ApplySequenceTest, FailedAddressCommandStopsAndKeepsThePasswordAndTheRunVal
     ASSERT_THAT(m.log.back(), HasSubstr(c.shown));
     EXPECT_THAT(m.log.back(), HasSubstr(kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1"));
     EXPECT_THAT(m.log.back(), HasSubstr(c.output));
-    EXPECT_EQ(m.log[m.log.size() - 2],
+    EXPECT_EQ(m.log[m.log.size() - 2], "run log");
+    EXPECT_EQ(m.log[m.log.size() - 3],
               "hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1");
     EXPECT_EQ(m.settings, settings);
     EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
@@ -371,7 +398,7 @@ TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   EXPECT_EQ(
       RunLogLine(t, {}, kNoSettingsFile),
       "2026-12-08 09:05:07  MAC: 无  条目: 无  结果: 找不到 Myset.ini，未做修改（退出码 2）\r\n");
-  for (int code = kDone; code <= kAddressFailed; ++code)
+  for (int code = kDone; code <= kBadAddress; ++code)
     EXPECT_NE(OutcomeText(static_cast<ApplyResult>(code)), OutcomeText(ApplyResult(99))) << code;
 
   struct Case {
@@ -385,31 +412,58 @@ TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
       {"a\r\nb\r\n", "c\r\n", 8, "b\r\nc\r\n"},               // the oldest line goes
       {"aaaa\r\nb\r\n", "c\r\n", 7, "b\r\nc\r\n"},            // whole lines only
       {"a\r\nb", "c\r\n", 20, "a\r\nb\r\nc\r\n"},             // a cut last line ends
+      {"a\r\nb", "c\r\n", 9, "a\r\nb\r\nc\r\n"},              // ... within the limit
+      {"a\r\nb", "c\r\n", 8, "b\r\nc\r\n"},                   // ... its end counted
       {"a\r\nb\r\n", "cccccccccc\r\n", 5, "cccccccccc\r\n"},  // a line over the limit
   };
   for (const Case& c : cases) EXPECT_EQ(WithRunLogLine(c.log, c.line, c.limit), c.kept) << c.limit;
+  // The log's own limit, 64 KB: an old log that fits with the new line exactly keeps its
+  // oldest line, one byte more drops it.
+  for (const size_t more : {0, 1}) {
+    const std::string log = "a\r\n" + std::string(65536 - 8 + more, 'b') + "\r\n";
+    const std::string kept = WithRunLogLine(log, "c\r\n");
+    EXPECT_EQ(kept.rfind("a\r\n", 0) == 0, more == 0) << more;
+    EXPECT_LE(kept.size(), 65536u);
+  }
 }
 
 TEST(ApplySequenceTest, KeystrokeFailures) {
-  // A bad repeat count in the password ends the program before the Run value goes.
-  FakeMachine m;
-  m.settings =
-      Settings("UnlockPW=" + EncodeUnlockPassword("a{F3 x}") + "\r\nCanReboot=Yes\r\n", kEntry);
-  EXPECT_EQ(RunApplySequence(m), kKeystrokeFailed);
-  EXPECT_EQ(m.log.back(), "error 'X' is not a valid integer value");
-  EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("hostprep"))));
-
-  // An unclosed brace or a key the layout lacks is reported and the sequence goes on; the
-  // syntax characters of the password act as syntax.
-  FakeMachine n;
-  n.settings = Settings("UnlockPW=" + EncodeUnlockPassword("a+b\xA3{x") + "\r\n", kEntry);
-  EXPECT_EQ(RunApplySequence(n), kDone);
-  const auto f3 = std::find(n.log.begin(), n.log.end(), "pause 2000");
-  const auto enter = std::find(n.log.begin(), n.log.end(), "pause 1500");
-  EXPECT_THAT(
-      std::vector<std::string>(f3 + 1, enter),
-      ElementsAre("D41", "U41", "D10", "D42", "U42", "U10", "box Invalid KeyName", "box No Close"));
-  EXPECT_EQ(n.log.back(), "close");
+  // A bad repeat count or a brace left open: the password was not typed, so it stays in the
+  // file with the Run value, and the messages come after the log line. A key the layout
+  // lacks is reported and the sequence goes on; the syntax characters act as syntax.
+  struct Case {
+    std::string password;
+    ApplyResult result;
+    std::vector<std::string> after_f3;  // up to the end of the run
+  };
+  const Case cases[] = {
+      {"a{F3 x}",
+       kKeystrokeFailed,
+       {"D41", "U41", "run log", "error 'X' is not a valid integer value"}},
+      {"ab{c", kKeystrokeFailed, {"D41", "U41", "D42", "U42", "run log", "box No Close"}},
+      {"a+b\xA3",
+       kDone,
+       {"D41", "U41", "D10", "D42", "U42", "U10", "pause 1500", "D0D", "U0D", "write settings",
+        "open " + std::string(kRunKey), "exists hostprep", "delete hostprep", "pause 2000", "close",
+        "run log", "box Invalid KeyName"}},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    const std::string settings =
+        Settings("UnlockPW=" + EncodeUnlockPassword(c.password) + "\r\nCanReboot=Yes\r\n", kEntry);
+    m.settings = settings;
+    m.values[std::string(kRunKey) + "\\hostprep"] = "x";
+    EXPECT_EQ(RunApplySequence(m), c.result) << c.password;
+    const auto f3 = std::find(m.log.begin(), m.log.end(), "pause 2000");
+    ASSERT_NE(f3, m.log.end());
+    std::vector<std::string> after(f3 + 1, m.log.end());
+    if (c.result == kDone) after.pop_back();  // the restart
+    EXPECT_EQ(after, c.after_f3) << c.password;
+    EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), c.result == kDone ? 0u : 1u);
+    if (c.result != kDone) {
+      EXPECT_EQ(m.settings, settings) << c.password;
+    }
+  }
 }
 
 TEST(OwnMacTest, NodeFieldOfTwoEqualUuids) {
