@@ -19,6 +19,7 @@ class HeldBoxes : public Keyboard {
 
   // A failure message of the run, shown by ShowAll.
   void Error(std::string text) { boxes_.emplace_back(false, std::move(text)); }
+  bool Held() const { return !boxes_.empty(); }
   // Shows the held messages in the order they came, each once.
   void ShowAll() {
     for (const auto& [sender, text] : boxes_)

@@ -33,6 +33,14 @@ std::string OutcomeText(ApplyResult result) {
       return "netsh 设置 IP 地址失败，保留启动项";
     case kBadAddress:
       return "本机条目的 IP 地址、子网掩码或网关无效，未做修改";
+    case kOtherStart:
+      return "另一次启动正在配置或已配置完本机，未做修改";
+    case kWaitingForLogon:
+      return "已设置计算机名和 IP 地址，其余步骤等用户登录后完成";
+    case kSessionNotStarted:
+      return "无法在用户会话中启动 Hostprep，保留启动项和服务";
+    case kServiceKept:
+      return "无法删除服务 hostprep，未重新启动";
   }
   return "未知结果";
 }
