@@ -38,6 +38,9 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   // steps are left, and no second restart.
   const bool boot_steps = !(machine.ServiceRegistered() && machine.BootStepsMarked());
   if (boot_steps && (result = BootSteps(run, 0)) != kDone) return run.Finish(result);
+  std::vector<Adapter> own;
+  bool master = false;
+  if (!boot_steps) LookForEntry(run, own, master);  // for the log line
   if ((result = ProgramAndKeys(run)) != kDone) return run.Finish(result);
   if ((result = RemoveTraces(run)) != kDone) return run.Finish(result);
   run.Finish(kDone);
@@ -62,6 +65,11 @@ ApplyResult RunBootService(ClientMachine& machine) {
       Restart(machine);
       return kWaitingForLogon;
     }
+  }
+  if (run.record.macs.empty()) {  // the boot steps were done at an earlier boot
+    std::vector<Adapter> own;
+    bool master = false;
+    LookForEntry(run, own, master);
   }
   if (!machine.WaitForUserSession()) return kWaitingForLogon;
   const std::optional<int> part = machine.RunSessionPart(run.bytes);

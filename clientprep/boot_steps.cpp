@@ -203,6 +203,17 @@ ApplyResult LoadSettings(SequenceRun& run) {
   return kDone;
 }
 
+const Adapter* LookForEntry(SequenceRun& run, std::vector<Adapter>& own, bool& master) {
+  own = OwnAdapters(run.machine);
+  for (const Adapter& a : own)
+    if (std::find(run.record.macs.begin(), run.record.macs.end(), a.mac) == run.record.macs.end())
+      run.record.macs.push_back(a.mac);
+  const Adapter* self = FindOwnEntry(run.profile, own, master);
+  if (self)
+    run.record.entry = self->mac + "=" + run.profile.Get(kSectionInfoList, self->mac).value_or("");
+  return self;
+}
+
 ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
   ClientMachine& machine = run.machine;
   HeldBoxes& boxes = run.boxes;
@@ -213,18 +224,13 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
   const Adapter* self = nullptr;
   bool master = false;
   for (unsigned waited = 0;; waited += kAdapterWaitStep) {
-    own = OwnAdapters(machine);
-    for (const Adapter& a : own)
-      if (std::find(run.record.macs.begin(), run.record.macs.end(), a.mac) == run.record.macs.end())
-        run.record.macs.push_back(a.mac);
-    self = FindOwnEntry(profile, own, master);
+    self = LookForEntry(run, own, master);
     if (self || master || waited >= adapter_wait) break;
     machine.Pause(kAdapterWaitStep);
   }
   if (own.empty()) return kNoOwnMac;
   if (!self) return master ? kMasterMachine : kNoEntry;
   const std::string value = profile.Get(kSectionInfoList, self->mac).value_or("");
-  run.record.entry = self->mac + "=" + value;
   const HostEntry entry = LookupHostEntry(profile, self->mac);
   if (value.find('~') == std::string::npos) return kEntryWithoutTilde;
   // A name Windows refuses, or the list's placeholder for an unknown one, is no name at all:

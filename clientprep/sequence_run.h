@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "clientprep/apply_sequence.h"
 #include "clientprep/boxes.h"
@@ -46,6 +47,10 @@ struct SequenceRun {
 // Reads and parses the settings file: kDone, kNoSettingsFile, or kNoAdminRights (shown)
 // when it can't be read for want of rights.
 ApplyResult LoadSettings(SequenceRun& run);
+
+// The own adapters into `own` and the first with an entry of its own (nullptr when none:
+// `master` tells whether only the master's were found), noted in the run's record.
+const Adapter* LookForEntry(SequenceRun& run, std::vector<Adapter>& own, bool& master);
 
 // From the own MACs to the address verified, for the settings loaded. With `adapter_wait`
 // the own MACs are looked for again, kAdapterWaitStep apart, until one has an entry or that

@@ -41,8 +41,8 @@ bool AdapterHoldsAddress(const std::string& mac, const std::string& ip, const st
     if (a->AddressLength != 6 || !GbkIEquals(ClientMacText(a->Address), mac)) continue;
     bool address = false, router = false;
     for (const IP_ADDR_STRING* s = &a->IpAddressList; s; s = s->Next)
-      address = address || (SameAddress(s->IpAddress.String, ip) &&
-                             SameAddress(s->IpMask.String, mask));
+      address =
+          address || (SameAddress(s->IpAddress.String, ip) && SameAddress(s->IpMask.String, mask));
     for (const IP_ADDR_STRING* s = &a->GatewayList; s; s = s->Next)
       router = router || SameAddress(s->IpAddress.String, gateway);
     if (address && router) return true;

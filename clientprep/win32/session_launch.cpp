@@ -37,11 +37,11 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own))
     return std::nullopt;
   FileHandle own_token(own);
-  if (!DuplicateTokenEx(own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
-                        &token))
+  if (!DuplicateTokenEx(own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &token))
     return std::nullopt;
   FileHandle session_token(token);
-  if (session != kNoSession && !SetTokenInformation(token, TokenSessionId, &session, sizeof session))
+  if (session != kNoSession &&
+      !SetTokenInformation(token, TokenSessionId, &session, sizeof session))
     return std::nullopt;
 
   // A pipe that holds the whole input, so writing it never waits for the reader.
@@ -62,8 +62,8 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   startup.hStdOutput = nullptr;
   startup.hStdError = nullptr;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessAsUserW(token, program.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
-                            nullptr, nullptr, &startup, &process))
+  if (!CreateProcessAsUserW(token, program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                            nullptr, &startup, &process))
     return std::nullopt;
   CloseHandle(process.hThread);
   FileHandle child(process.hProcess);

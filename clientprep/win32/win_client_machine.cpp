@@ -249,10 +249,9 @@ constexpr const wchar_t* kBootStepsValue = L"BootStepsDone";
 
 bool QueryValue(HKEY root, const std::wstring& key, const wchar_t* value) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-    return false;
-  const bool found =
-      !value || RegQueryValueExW(opened, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  const bool found = !value || RegQueryValueExW(opened, value, nullptr, nullptr, nullptr,
+                                                nullptr) == ERROR_SUCCESS;
   RegCloseKey(opened);
   return found;
 }
@@ -288,10 +287,12 @@ bool WinClientMachine::MarkBootSteps() {
 bool WinClientMachine::RemoveService() {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return false;
-  SC_HANDLE service = OpenServiceW(manager, reinterpret_cast<const wchar_t*>(kServiceWideName), DELETE);
+  SC_HANDLE service =
+      OpenServiceW(manager, reinterpret_cast<const wchar_t*>(kServiceWideName), DELETE);
   const DWORD error = service ? ERROR_SUCCESS : GetLastError();
-  const bool removed = service ? DeleteService(service) || GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE
-                               : error == ERROR_SERVICE_DOES_NOT_EXIST;
+  const bool removed =
+      service ? DeleteService(service) || GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE
+              : error == ERROR_SERVICE_DOES_NOT_EXIST;
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
   return removed;

@@ -4,8 +4,9 @@
 // CreateProcessW (the address command waited for, its output read through a pipe), the
 // adapters' addresses, Sleep, the real keyboard, message boxes without owner (none in the
 // service, which has no desktop), the local time, the run log, and the boot-time service
-// through the service control manager and its registry key. Texts are GBK; they are converted with code page 936 for the W functions,
-// command lines included. Every registry and file write counts itself as a write point first.
+// through the service control manager and its registry key. Texts are GBK; they are converted with
+// code page 936 for the W functions, command lines included. Every registry and file write counts
+// itself as a write point first.
 #pragma once
 
 #include <windows.h>
