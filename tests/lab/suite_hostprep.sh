@@ -463,6 +463,10 @@ boot() {
   inns "$LR_WINE" wineboot >/dev/null 2>&1
   wine_in 'C:\lrhp\keylog.exe' >/dev/null 2>&1 &
   KEYLOG_PID=$!
+  for i in $(seq 200); do
+    [ -f "$c/lrhp/keys.ready" ] && break
+    sleep 0.1
+  done
   sleep 3
   for i in $(seq 90); do
     pgrep -if 'hostprep\.exe' >/dev/null || break

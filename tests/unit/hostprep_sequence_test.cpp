@@ -545,6 +545,11 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
     for (const std::string& line : m.run_log)
       codes.push_back(line.substr(line.rfind(' ') + 1, line.find("）") - line.rfind(' ') - 1));
     EXPECT_EQ(codes, c.codes) << c.what;
+    for (const std::string& line : m.run_log) {  // the MACs and the entry, whichever start
+      if (c.result != kMasterMachine) {
+        EXPECT_THAT(line, HasSubstr("=192.168.0.21~PC21")) << c.what;
+      }
+    }
     auto at = m.log.begin();
     for (const std::string& step : c.steps) {
       at = std::find(at, m.log.end(), step);
