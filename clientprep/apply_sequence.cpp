@@ -38,10 +38,11 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   // steps are left, and no second restart.
   const bool boot_steps = !(machine.ServiceRegistered() && machine.BootStepsMarked());
   if (boot_steps && (result = BootSteps(run, 0)) != kDone) return run.Finish(result);
+  result = ProgramAndKeys(run);
   std::vector<Adapter> own;
   bool master = false;
-  if (!boot_steps) LookForEntry(run, own, master);  // for the log line
-  if ((result = ProgramAndKeys(run)) != kDone) return run.Finish(result);
+  if (!boot_steps) LookForEntry(run, own, master);  // for the log line, adapters up by now
+  if (result != kDone) return run.Finish(result);
   if ((result = RemoveTraces(run)) != kDone) return run.Finish(result);
   run.Finish(kDone);
   if (boot_steps && run.settings.Reboot()) Restart(machine);
@@ -66,13 +67,15 @@ ApplyResult RunBootService(ClientMachine& machine) {
       return kWaitingForLogon;
     }
   }
-  if (run.record.macs.empty()) {  // the boot steps were done at an earlier boot
+  if (!machine.WaitForUserSession()) return kWaitingForLogon;
+  const std::optional<int> part = machine.RunSessionPart(run.bytes);
+  // After a restart the boot steps' adapters are looked up for the log line only now: at the
+  // service's start they may not be up yet.
+  if (run.record.macs.empty()) {
     std::vector<Adapter> own;
     bool master = false;
     LookForEntry(run, own, master);
   }
-  if (!machine.WaitForUserSession()) return kWaitingForLogon;
-  const std::optional<int> part = machine.RunSessionPart(run.bytes);
   if (!part) return run.Finish(kSessionNotStarted);
   if (*part != kDone) return run.Finish(static_cast<ApplyResult>(*part));
   return run.Finish(RemoveTraces(run));
