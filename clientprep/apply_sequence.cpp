@@ -1,268 +1,91 @@
-// The steps of the apply sequence, in order, over the machine interface. Everything that
-// decides whether there is anything sound to apply happens before the first change.
+// The starts of the apply sequence: from the Run value, as the boot-time service, and as the
+// session part the service starts. Each combines the boot steps and the session steps and
+// ends with its log line, then its boxes, then the restart.
 #include "clientprep/apply_sequence.h"
 
-#include <algorithm>
-
-#include "base/format.h"
-#include "base/gbk.h"
-#include "base/field_texts.h"
-#include "clientprep/network_number.h"
-#include "clientprep/run_log.h"
-#include "clientprep/send_keys.h"
-#include "package/client_settings.h"
+#include "clientprep/sequence_run.h"
 #include "package/profile.h"
-#include "package/unlock_password.h"
 
 namespace lr::clientprep {
 
+ApplyResult SequenceRun::Finish(ApplyResult result) {
+  machine.AppendRunLog(RunLogLine(machine.Now(), record, result));
+  boxes.ShowAll();
+  return result;
+}
+
 namespace {
 
-// The registry key the sequence has open; closed on every way out of its scope.
-class OpenedKey {
- public:
-  OpenedKey(ClientMachine& machine, const std::string& path)
-      : machine_(machine), opened_(machine_.OpenKey(path)) {}
-  ~OpenedKey() { machine_.CloseKey(); }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  bool opened() const { return opened_; }
-
- private:
-  ClientMachine& machine_;
-  bool opened_;
-};
-
-// The machine's MACs in the order they are tried: the UUID node (with the connection of the
-// adapter that has its address), then every adapter.
-std::vector<Adapter> OwnAdapters(ClientMachine& machine) {
-  std::vector<Adapter> adapters = machine.Adapters();
-  Adapter node{machine.OwnMacText(), "", u""};
-  if (node.mac.empty()) return adapters;
-  for (const Adapter& a : adapters)
-    if (GbkIEquals(a.mac, node.mac)) node = a;
-  adapters.insert(adapters.begin(), node);
-  return adapters;
-}
-
-// Whether `mac` is in the comma-separated MAC list.
-bool ListHolds(std::string_view list, const std::string& mac) {
-  while (!list.empty()) {
-    const size_t comma = list.find(',');
-    std::string_view item = list.substr(0, comma);
-    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-    while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
-    while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
-    if (!item.empty() && GbkIEquals(item, mac)) return true;
-  }
-  return false;
-}
-
-// The first of `own` with an InfoList entry, passing over entries under the master's MACs: a
-// clone carries the master's virtual adapters (their MACs live in the registry) beside its
-// own card. Only when every entry found is the master's is the machine the master
-// (`master` true, nullptr returned).
-const Adapter* FindOwnEntry(const Profile& profile, const std::vector<Adapter>& own, bool& master) {
-  const std::string master_macs = profile.Get(kSectionAutoSet, kKeyMasterMAC).value_or("");
-  master = false;
-  for (const Adapter& a : own) {
-    if (!profile.Get(kSectionInfoList, a.mac)) continue;
-    if (!ListHolds(master_macs, a.mac)) return &a;
-    master = true;
-  }
-  return nullptr;
-}
-
-struct NameValue {
-  const char* key;
-  const char* values[2];
-};
-
-// The computer name goes into these values, key by key in this order.
-constexpr NameValue kNameValues[] = {
-    {"SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters", {"NV Hostname", "Hostname"}},
-    {"SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName", {"ComputerName", nullptr}},
-    {"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", {"NV Hostname", "Hostname"}},
-};
-
-std::string SetDataFailure(const char* value) {
-  return StrFormat("Failed to set data for '%s'", value);
-}
-
-bool WriteComputerName(ClientMachine& machine, const std::string& name) {
-  for (const NameValue& k : kNameValues) {
-    OpenedKey key(machine, k.key);
-    for (const char* value : k.values) {
-      if (value == nullptr) continue;
-      if (!machine.SetString(value, name)) {
-        machine.ShowError(SetDataFailure(value));
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-bool WriteNetworkNumber(ClientMachine& machine) {
-  const std::uint32_t number = DrawNetworkNumber(machine.RandomSeed());
-  OpenedKey key(machine, kIpxKey);
-  if (!machine.SetDword(kIpxValue, number)) {
-    machine.ShowError(SetDataFailure(kIpxValue));
-    return false;
-  }
-  return true;
-}
-
-bool TypeUnlockPassword(ClientMachine& machine, const std::string& stored) {
-  Keyboard& keyboard = machine.keyboard();
-  machine.Pause(kPauseBeforeUnlock);
-  SendKeys("{F3}", false, keyboard);
-  machine.Pause(kPauseAfterF3);
-  try {
-    SendKeys(DecodeUnlockPassword(stored), false, keyboard);
-  } catch (const EConvertError& e) {
-    machine.ShowError(e.what());
-    return false;
-  }
-  machine.Pause(kPauseAfterPassword);
-  SendKeys("{Enter}", false, keyboard);
-  return true;
-}
-
-// Deletes the Run value when it exists; false when it exists and stays, or when its key
-// can't be opened (a guarded key is not taken for a value gone).
-bool RemoveRunValue(ClientMachine& machine) {
-  OpenedKey key(machine, kRunKey);
-  if (!key.opened() || (machine.ValueExists(kRunValue) && !machine.DeleteValue(kRunValue))) {
-    machine.ShowError(StrFormat("Failed to delete value '%s'", kRunValue));
-    return false;
-  }
-  machine.Pause(kPauseAfterRunValue);
-  return true;
+void Restart(ClientMachine& machine) {
+  machine.StartCommand(RebootCommand(machine.SystemFolder()), false);
 }
 
 }  // namespace
 
-const char* const kNoRightsMessage =
-    "Hostprep 没有管理员权限，本机未做任何修改。\r\n"
-    "请在母盘上关闭用户帐户控制(UAC)后重新制作镜像，或以具有完全权限的管理员帐户登录，"
-    "Hostprep 会在下次登录时再次运行。";
-
-CommandLine AddressCommand(const Adapter& adapter, const std::string& ip, const std::string& mask,
-                           const std::string& gateway) {
-  CommandLine command;
-  std::string name = adapter.connection.empty() ? kDefaultConnection : adapter.connection;
-  std::u16string wide =
-      adapter.wide_connection.empty() ? kDefaultWideConnection : adapter.wide_connection;
-  if (wide.find_first_of(u" \t") != std::u16string::npos) {
-    name = '"' + name + '"';
-    wide = u'"' + wide + u'"';
-  }
-  command.head = "netsh interface ip set address ";
-  command.connection = wide;
-  command.tail = " static " + ip + " " + mask + " " + gateway + " 1";
-  command.shown = command.head + name + command.tail;
-  return command;
+ApplyResult ReportOtherStart(ClientMachine& machine) {
+  SequenceRun run(machine);
+  return run.Finish(kOtherStart);
 }
 
-namespace {
-
-// The message of an address command that did not succeed: the command and what it printed.
-std::string AddressFailure(const CommandLine& command, const CommandResult& run) {
-  std::string what;
-  switch (run.outcome) {
-    case CommandResult::Outcome::kNotStarted:
-      what = "无法启动设置 IP 地址的命令";
-      break;
-    case CommandResult::Outcome::kTimedOut:
-      what = StrFormat("设置 IP 地址的命令 %u 秒内没有结束", kAddressCommandTimeout / 1000);
-      break;
-    case CommandResult::Outcome::kExited:
-      what = StrFormat("设置 IP 地址失败（netsh 退出码 %u）", run.exit_code);
-      break;
-  }
-  std::string text = what + "：\r\n" + command.shown + "\r\n";
-  if (!run.output.empty()) text += "\r\nnetsh 的输出：\r\n" + run.output + "\r\n";
-  return text +
-         "\r\n本机已写入计算机名，但没有设置 IP 地址。启动项和解锁密码均保留，"
-         "Hostprep 会在下次登录时再次运行。";
-}
-
-// Every step but the restart; `restart` is set when the run ends in one.
-ApplyResult ApplySteps(ClientMachine& machine, RunRecord& record, bool& restart) {
-  const std::optional<std::string> bytes = machine.ReadSettingsFile();
-  if (!bytes) {
-    // The settings file is readable by Administrators and SYSTEM only: without the rights
-    // it can't be read either, and saying so helps more than a silent exit.
-    if (!machine.HasAdminRights()) {
-      machine.ShowError(kNoRightsMessage);
-      return kNoAdminRights;
-    }
-    return kNoSettingsFile;
-  }
-  const Profile profile = Profile::Parse(*bytes);
-  const ClientSettings settings = ReadClientSettings(profile);
-
-  const std::vector<Adapter> own = OwnAdapters(machine);
-  for (const Adapter& a : own)
-    if (std::find(record.macs.begin(), record.macs.end(), a.mac) == record.macs.end())
-      record.macs.push_back(a.mac);
-  if (own.empty()) return kNoOwnMac;
+ApplyResult RunApplySequence(ClientMachine& machine) {
+  SequenceRun run(machine);
+  // A start from the Run value after the work is done (the service may finish while the
+  // logon is still starting its programs) finds the value gone.
+  if (!machine.RunValueExists()) return run.Finish(kOtherStart);
+  ApplyResult result = LoadSettings(run);
+  if (result != kDone) return run.Finish(result);
+  // The service did the boot steps (and restarted after them when asked): only the session
+  // steps are left, and no second restart.
+  const bool boot_steps = !(machine.ServiceRegistered() && machine.BootStepsMarked());
+  if (boot_steps && (result = BootSteps(run, 0)) != kDone) return run.Finish(result);
+  result = ProgramAndKeys(run);
+  std::vector<Adapter> own;
   bool master = false;
-  const Adapter* self = FindOwnEntry(profile, own, master);
-  if (!self) return master ? kMasterMachine : kNoEntry;
-  const std::string value = profile.Get(kSectionInfoList, self->mac).value_or("");
-  record.entry = self->mac + "=" + value;
-  const HostEntry entry = LookupHostEntry(profile, self->mac);
-  if (value.find('~') == std::string::npos) return kEntryWithoutTilde;
-  // A name Windows refuses, or the list's placeholder for an unknown one, is no name at all:
-  // every unresolved clone would take it.
-  if (entry.ip.empty() || !ComputerNameFault(entry.name).empty()) return kEmptyAddressOrName;
-
-  if (!machine.HasAdminRights()) {
-    machine.ShowError(kNoRightsMessage);
-    return kNoAdminRights;
-  }
-
-  machine.ApplyComputerName(entry.name);
-  if (!WriteComputerName(machine, entry.name)) return kRegistryWriteFailed;
-  if (settings.ModifyRa2() && !WriteNetworkNumber(machine)) return kRegistryWriteFailed;
-
-  const CommandLine address = AddressCommand(*self, entry.ip, settings.mask, settings.gateway);
-  const CommandResult run = machine.RunCommand(address, kAddressCommandTimeout);
-  if (run.outcome != CommandResult::Outcome::kExited || run.exit_code != 0) {
-    machine.ShowError(AddressFailure(address, run));
-    return kAddressFailed;
-  }
-  machine.Pause(kPauseAfterAddress);
-
-  if (settings.StartsProgram())
-    machine.StartCommand(settings.execute_path, settings.ProgramShown());
-
-  if (settings.Unlocks() && !TypeUnlockPassword(machine, settings.unlock_pw))
-    return kKeystrokeFailed;
-
-  // The unlock password leaves the clone once it has been typed; the rest of the file stays.
-  const std::string without_password = profile.WithoutKey(kSectionAutoSet, kKeyUnlockPW);
-  if (without_password != *bytes && !machine.WriteSettingsFile(without_password)) {
-    machine.ShowError(StrFormat("Unable to write to %s", kSettingsPathRead));
-    return kRegistryWriteFailed;
-  }
-
-  if (!RemoveRunValue(machine)) return kRunValueKept;
-
-  restart = settings.Reboot();
+  if (!boot_steps) LookForEntry(run, own, master);  // for the log line, adapters up by now
+  if (result != kDone) return run.Finish(result);
+  if ((result = RemoveTraces(run)) != kDone) return run.Finish(result);
+  run.Finish(kDone);
+  if (boot_steps && run.settings.Reboot()) Restart(machine);
   return kDone;
 }
 
-}  // namespace
+ApplyResult RunBootService(ClientMachine& machine) {
+  SequenceRun run(machine);
+  ApplyResult result = LoadSettings(run);
+  if (result != kDone) return run.Finish(result);
+  if (!machine.BootStepsMarked()) {
+    if ((result = BootSteps(run, kAdapterWait)) != kDone) return run.Finish(result);
+    if (!HasSessionWork(run.settings)) {
+      result = run.Finish(RemoveTraces(run));
+      if (result == kDone && run.settings.Reboot()) Restart(machine);
+      return result;
+    }
+    if (!machine.MarkBootSteps()) return run.Finish(kRegistryWriteFailed);
+    run.Finish(kWaitingForLogon);
+    if (run.settings.Reboot()) {
+      Restart(machine);
+      return kWaitingForLogon;
+    }
+  }
+  if (!machine.WaitForUserSession()) return kWaitingForLogon;
+  const std::optional<int> part = machine.RunSessionPart(run.bytes);
+  // After a restart the boot steps' adapters are looked up for the log line only now: at the
+  // service's start they may not be up yet.
+  if (run.record.macs.empty()) {
+    std::vector<Adapter> own;
+    bool master = false;
+    LookForEntry(run, own, master);
+  }
+  if (!part) return run.Finish(kSessionNotStarted);
+  if (*part != kDone) return run.Finish(static_cast<ApplyResult>(*part));
+  return run.Finish(RemoveTraces(run));
+}
 
-ApplyResult RunApplySequence(ClientMachine& machine) {
-  RunRecord record;
-  bool restart = false;
-  const ApplyResult result = ApplySteps(machine, record, restart);
-  machine.AppendRunLog(RunLogLine(machine.Now(), record, result));
-  if (restart) machine.StartCommand(kRebootCommand, false);
+ApplyResult RunSessionPart(ClientMachine& machine) {
+  SequenceRun run(machine);
+  ApplyResult result = LoadSettings(run);
+  if (result == kDone) result = ProgramAndKeys(run);
+  if (result != kDone || run.boxes.Held()) run.Finish(result);
   return result;
 }
 

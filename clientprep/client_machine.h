@@ -1,7 +1,8 @@
-// The machine as the boot-time apply sequence sees it: the settings file, the own MAC text,
-// the computer name, the registry under HKEY_LOCAL_MACHINE (one key open at a time), the
-// commands it starts or runs, its pauses, the keyboard, its failure messages, its clock and
-// its run log. The Windows shell implements it with the real system; tests use a fake that
+// The machine as the apply sequence sees it: the settings file, the own MAC text, the
+// computer name, the registry under HKEY_LOCAL_MACHINE (one key open at a time), the
+// adapters' addresses, the commands it starts or runs, its pauses, the keyboard, its failure
+// messages, its clock, its run log, and the boot-time service with the user session it
+// waits for. The Windows shell implements it with the real system; tests use a fake that
 // records every call.
 #pragma once
 
@@ -86,6 +87,30 @@ class ClientMachine {
   virtual Keyboard& keyboard() = 0;
   // A failure message in a message box without owner; returns when it is closed.
   virtual void ShowError(const std::string& text) = 0;
+
+  // The system folder ("C:\WINDOWS\system32", GBK): netsh, cmd and shutdown are started
+  // from there by their full paths.
+  virtual std::string SystemFolder() = 0;
+  // Whether `adapter` (found by its MAC) holds the address `ip` with `mask`, with `gateway`
+  // among its gateways.
+  virtual bool AddressInPlace(const Adapter& adapter, const std::string& ip,
+                              const std::string& mask, const std::string& gateway) = 0;
+
+  // Whether the Run value hostprep is there, read without write access.
+  virtual bool RunValueExists() = 0;
+  // The boot-time service: whether it is registered; the mark in its own registry key that
+  // the boot steps are done (it goes with the service); its removal, true when it is gone or
+  // was never there.
+  virtual bool ServiceRegistered() = 0;
+  virtual bool BootStepsMarked() = 0;
+  virtual bool MarkBootSteps() = 0;
+  virtual bool RemoveService() = 0;
+  // Waits until a user has logged on; false when the service is told to stop first.
+  virtual bool WaitForUserSession() = 0;
+  // Starts the session part in the user's session, hands it `settings` (the settings file's
+  // bytes) and waits for it: its exit code, or nullopt when it could not be started or the
+  // service was told to stop.
+  virtual std::optional<int> RunSessionPart(const std::string& settings) = 0;
 
   virtual LocalTime Now() = 0;
   // Adds one line (GBK, its CR LF included) to the run log, which keeps only its recent end.

@@ -31,6 +31,16 @@ std::string OutcomeText(ApplyResult result) {
       return "没有管理员权限，未做修改";
     case kAddressFailed:
       return "netsh 设置 IP 地址失败，保留启动项";
+    case kBadAddress:
+      return "本机条目的 IP 地址、子网掩码或网关无效，未做修改";
+    case kOtherStart:
+      return "另一次启动正在配置或已配置完本机，未做修改";
+    case kWaitingForLogon:
+      return "已设置计算机名和 IP 地址，其余步骤等用户登录后完成";
+    case kSessionNotStarted:
+      return "无法在用户会话中启动 Hostprep，保留启动项和服务";
+    case kServiceKept:
+      return "无法删除服务 hostprep，未重新启动";
   }
   return "未知结果";
 }
@@ -46,13 +56,15 @@ std::string RunLogLine(const LocalTime& t, const RunRecord& record, ApplyResult 
 }
 
 std::string WithRunLogLine(std::string_view log, std::string_view line, size_t limit) {
+  // A log cut short without its last line end gets one, so the new line stands on its own;
+  // those two bytes count towards the limit as well.
+  const bool ends = log.empty() || log.back() == '\n';
   size_t from = 0;
-  while (log.size() - from + line.size() > limit && from < log.size()) {
+  while (from < log.size() && log.size() - from + (ends ? 0 : 2) + line.size() > limit) {
     const size_t end = log.find('\n', from);
     from = end == std::string_view::npos ? log.size() : end + 1;
   }
   std::string kept(log.substr(from));
-  // A log cut short without its last line end gets one, so the new line stands on its own.
   if (!kept.empty() && kept.back() != '\n') kept += "\r\n";
   return kept.append(line);
 }

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "clientprep/apply_sequence.h"
 #include "clientprep/run_log.h"
+#include "clientprep/win32/adapter_addresses.h"
 #include "clientprep/win32/get_own_mac_text.h"
+#include "clientprep/win32/session_launch.h"
+#include "package/client_service.h"
 #include "package/client_settings.h"
 #include "package/win32/adapters.h"
 #include "package/win32/win_file.h"
@@ -75,7 +79,14 @@ CommandResult WaitFor(HANDLE process, HANDLE output, unsigned timeout_ms) {
 // Read with the file functions directly: the C++ path and stream machinery would make the
 // program four times as large.
 std::optional<std::string> WinClientMachine::ReadSettingsFile() {
-  return ReadFileBytes(ui::Wide(settings_path_));
+  if (!settings_input_) return ReadFileBytes(ui::Wide(settings_path_));
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(settings_input_, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  if (bytes.empty()) return std::nullopt;
+  return bytes;
 }
 
 bool WinClientMachine::WriteSettingsFile(const std::string& bytes) {
@@ -107,8 +118,11 @@ bool WinClientMachine::HasAdminRights() {
   return true;
 }
 
+// The NetBIOS name, and the DNS host name Windows keeps beside it, so the two agree.
 void WinClientMachine::ApplyComputerName(const std::string& name) {
-  SetComputerNameW(ui::Wide(name).c_str());
+  const std::wstring wide = ui::Wide(name);
+  SetComputerNameW(wide.c_str());
+  SetComputerNameExW(ComputerNamePhysicalDnsHostname, wide.c_str());
 }
 
 bool WinClientMachine::OpenKey(const std::string& path) {
@@ -210,7 +224,89 @@ void WinClientMachine::Pause(unsigned milliseconds) {
 }
 
 void WinClientMachine::ShowError(const std::string& text) {
-  ui::ShowMessage("Hostprep", text, MB_OK | MB_ICONERROR);
+  if (!service_stop_) ui::ShowMessage("Hostprep", text, MB_OK | MB_ICONERROR);
+}
+
+std::string WinClientMachine::SystemFolder() {
+  wchar_t folder[MAX_PATH] = L"";
+  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+  return ui::Gbk(n > 0 && n < MAX_PATH ? folder : L"C:\\WINDOWS\\system32");
+}
+
+bool WinClientMachine::AddressInPlace(const Adapter& adapter, const std::string& ip,
+                                      const std::string& mask, const std::string& gateway) {
+  return AdapterHoldsAddress(adapter.mac, ip, mask, gateway);
+}
+
+namespace {
+
+// The service's own registry key, where the mark of the boot steps is kept.
+std::wstring ServiceKey() {
+  return L"SYSTEM\\CurrentControlSet\\Services\\" +
+         std::wstring(reinterpret_cast<const wchar_t*>(kServiceWideName));
+}
+constexpr const wchar_t* kBootStepsValue = L"BootStepsDone";
+
+bool QueryValue(HKEY root, const std::wstring& key, const wchar_t* value) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  const bool found = !value || RegQueryValueExW(opened, value, nullptr, nullptr, nullptr,
+                                                nullptr) == ERROR_SUCCESS;
+  RegCloseKey(opened);
+  return found;
+}
+
+}  // namespace
+
+bool WinClientMachine::RunValueExists() {
+  return QueryValue(root_, ui::Wide(kRunKey), ui::Wide(kRunValue).c_str());
+}
+
+bool WinClientMachine::ServiceRegistered() {
+  return QueryValue(root_, ServiceKey(), nullptr);
+}
+
+bool WinClientMachine::BootStepsMarked() {
+  return QueryValue(root_, ServiceKey(), kBootStepsValue);
+}
+
+// Only in the service's existing key: the mark goes when the service goes.
+bool WinClientMachine::MarkBootSteps() {
+  HKEY key = nullptr;
+  if (write_faults::Fail("registry open") ||
+      RegOpenKeyExW(root_, ServiceKey().c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  const DWORD one = 1;
+  const bool set = !write_faults::Fail("registry set") &&
+                   RegSetValueExW(key, kBootStepsValue, 0, REG_DWORD,
+                                  reinterpret_cast<const BYTE*>(&one), sizeof one) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return set;
+}
+
+bool WinClientMachine::RemoveService() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return false;
+  SC_HANDLE service =
+      OpenServiceW(manager, reinterpret_cast<const wchar_t*>(kServiceWideName), DELETE);
+  const DWORD error = service ? ERROR_SUCCESS : GetLastError();
+  const bool removed =
+      service ? DeleteService(service) || GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE
+              : error == ERROR_SERVICE_DOES_NOT_EXIST;
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return removed;
+}
+
+bool WinClientMachine::WaitForUserSession() {
+  return WaitForLoggedOnUser(service_stop_);
+}
+
+std::optional<int> WinClientMachine::RunSessionPart(const std::string& settings) {
+  wchar_t program[MAX_PATH] = L"";
+  const DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::nullopt;
+  return RunInUserSession(program, settings, service_stop_);
 }
 
 LocalTime WinClientMachine::Now() {

@@ -1,9 +1,12 @@
-// The apply sequence's machine on Windows: the settings file at its fixed path, the own MAC
-// from rpcrt4.dll and the adapter list, SetComputerNameW, the registry under
-// HKEY_LOCAL_MACHINE, CreateProcessW (the address command waited for, its output read
-// through a pipe), Sleep, the real keyboard, message boxes without owner, the local time and
-// the run log. Texts are GBK; they are converted with code page 936 for the W functions,
-// command lines included. Every registry and file write counts itself as a write point first.
+// The apply sequence's machine on Windows: the settings file at its fixed path (or, in the
+// session part, on a handle), the own MAC from rpcrt4.dll and the adapter list,
+// SetComputerNameW and SetComputerNameExW, the registry under HKEY_LOCAL_MACHINE,
+// CreateProcessW (the address command waited for, its output read through a pipe), the
+// adapters' addresses, Sleep, the real keyboard, message boxes without owner (none in the
+// service, which has no desktop), the local time, the run log, and the boot-time service
+// through the service control manager and its registry key. Texts are GBK; they are converted with
+// code page 936 for the W functions, command lines included. Every registry and file write counts
+// itself as a write point first.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +32,11 @@ class WinClientMachine : public ClientMachine {
   WinClientMachine(const WinClientMachine&) = delete;
   WinClientMachine& operator=(const WinClientMachine&) = delete;
 
+  // The service: no boxes; `stop` is signalled when the service is told to stop.
+  void SetServiceMode(HANDLE stop) { service_stop_ = stop; }
+  // The session part: the settings are read from `input` (to its end) instead of the file.
+  void SetSettingsInput(HANDLE input) { settings_input_ = input; }
+
   std::optional<std::string> ReadSettingsFile() override;
   bool WriteSettingsFile(const std::string& bytes) override;
   std::string OwnMacText() override;
@@ -47,6 +55,16 @@ class WinClientMachine : public ClientMachine {
   void Pause(unsigned milliseconds) override;
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override;
+  std::string SystemFolder() override;
+  bool AddressInPlace(const Adapter& adapter, const std::string& ip, const std::string& mask,
+                      const std::string& gateway) override;
+  bool RunValueExists() override;
+  bool ServiceRegistered() override;
+  bool BootStepsMarked() override;
+  bool MarkBootSteps() override;
+  bool RemoveService() override;
+  bool WaitForUserSession() override;
+  std::optional<int> RunSessionPart(const std::string& settings) override;
   LocalTime Now() override;
   void AppendRunLog(const std::string& line) override;
 
@@ -56,6 +74,8 @@ class WinClientMachine : public ClientMachine {
   std::string settings_path_;
   std::string log_path_;
   HKEY key_ = nullptr;
+  HANDLE service_stop_ = nullptr;
+  HANDLE settings_input_ = nullptr;
 };
 
 }  // namespace lr::clientprep

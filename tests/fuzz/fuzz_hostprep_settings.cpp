@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ApplyResult result = RunApplySequence(m);
 
   // The address command is the first command started; its address follows this prefix.
-  const std::string empty = AddressCommand(Adapter{}, "", "", "").shown;
+  const std::string empty = AddressCommand("", Adapter{}, "", "", "").shown;
   const std::string netsh = "hidden " + empty.substr(0, empty.size() - 4);
   bool first_command = true;
   for (const std::string& line : m.log) {

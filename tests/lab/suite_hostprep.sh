@@ -62,10 +62,17 @@ ip netns add "$NS" && ip netns add "$PEER" &&
   ip link add "$IF_B" netns "$NS" type veth peer name lrhp2 netns "$PEER" &&
   ip -n "$NS" link set "$IF_B" address "$MAC_C" && ip -n "$NS" link set "$IF_B" up &&
   ip -n "$NS" link set lo up && ip -n "$PEER" link set lo up &&
-  ip -n "$NS" addr add 10.231.0.21/24 dev "$IF_A" &&
   ip -n "$PEER" addr add 10.231.0.1/24 dev lrhp1 &&
-  ip -n "$PEER" link set lrhp1 up ||
+  ip -n "$PEER" link set lrhp1 up && ip -n "$PEER" link set lrhp2 up ||
   { echo "could not make the lab namespaces"; echo "0 passed, 1 failed"; exit 1; }
+
+# place_address IFACE IP: the clone's only address IP/24 on IFACE, its gateway 10.231.0.1
+# (the peer namespace, which has no route on): what Hostprep reads back after netsh.
+place_address() {
+  ip -n "$NS" addr flush dev "$IF_A"
+  ip -n "$NS" addr flush dev "$IF_B"
+  ip -n "$NS" addr add "$2/24" dev "$1" && ip -n "$NS" route replace default via 10.231.0.1 dev "$1"
+}
 
 set_mac() {
   ip -n "$NS" link set "$IF_A" down
@@ -225,7 +232,10 @@ MAC_B=00:1a:2b:3c:4d:5f
 MAC_UNKNOWN=00:1a:2b:3c:4d:60
 PASSWORD='Pw7x'
 NAME_A='网吧-21'
-NETSH_PREFIX='netsh interface ip set address 本地连接 static '
+# netsh by its full path: Wine's system folder, as a program of either bitness sees it.
+SYSFOLDER='C:\windows\system32'
+NETSH="$SYSFOLDER\netsh.exe"
+NETSH_PREFIX="$NETSH interface ip set address 本地连接 static "
 
 # --- Case A: every option ---------------------------------------------------------------
 if start_case full "$MAC_A"; then
@@ -236,6 +246,7 @@ if start_case full "$MAC_A"; then
   without_pw=$(settings_hex)
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
     "UnlockPW=$(encode_pw "$PASSWORD")" "${full_rest[@]}"
+  place_address "$IF_A" 10.231.0.21
   run_hostprep
   FULL_SECONDS=$SECONDS_TAKEN
   check_eq "full: exit code 0" 0 "$RC"
@@ -278,6 +289,7 @@ if start_case plain "$MAC_B"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'UnlockPW=' \
     'CanReboot=No' 'CanModifyRA2=No' 'ExecutePath=C:\lrhp\prog.exe' 'FormStat=0' \
     '[InfoList]' '00-1a-2b-3c-4d-5f=10.231.0.22~PC22'
+  place_address "$IF_A" 10.231.0.22
   run_hostprep
   PLAIN_SECONDS=$SECONDS_TAKEN
   check_eq "plain: exit code 0" 0 "$RC"
@@ -336,12 +348,13 @@ fi
 if start_case second "$MAC_UNKNOWN"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
     'MasterMAC=00-1A-2B-3C-4D-99' '[InfoList]' '00-1A-2B-3C-4D-62=10.231.0.62~PC62'
+  place_address "$IF_B" 10.231.0.62
   run_hostprep
   check_eq "second adapter: exit code 0" 0 "$RC"
   check_eq "second adapter: computer name" "PC62" "$(regval "$CNAME" ComputerName)"
   wait_for_call netsh || true
   check_eq "second adapter: netsh with its connection name" \
-    "0 netsh interface ip set address $IF_B static 10.231.0.62 255.255.255.0 10.231.0.1 1" \
+    "0 $NETSH interface ip set address $IF_B static 10.231.0.62 255.255.255.0 10.231.0.1 1" \
     "$(calls | iconv -f GBK -t UTF-8 | head -1)"
   end_case
 fi
@@ -354,6 +367,7 @@ if start_case tap "$MAC_E"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
     'MasterMAC=00-1A-2B-3C-4D-99,00-1A-2B-3C-4D-62' '[InfoList]' \
     '00-1A-2B-3C-4D-99=10.231.0.99~MASTER' '00-1A-2B-3C-4D-70=10.231.0.70~PC70'
+  place_address "$IF_A" 10.231.0.70
   run_hostprep
   check_eq "clone with the master's adapter: exit code 0" 0 "$RC"
   check_eq "clone with the master's adapter: computer name" "PC70" "$(regval "$CNAME" ComputerName)"
@@ -366,13 +380,14 @@ if start_case tap "$MAC_E"; then
   end_case
 fi
 
-# --- Case F: netsh fails --------------------------------------------------------------------
+# --- Case F: netsh fails and the address is not in place ---------------------------------------
 if start_case netsh-fails "$MAC_A"; then
   printf '1\r\n找不到指定的接口。\r\n' | iconv -f UTF-8 -t GBK >"$WINEPREFIX/drive_c/lrhp/netsh.answer"
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
     "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'ExecutePath=C:\lrhp\prog.exe' 'FormStat=1' \
     '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
   before_settings=$(settings_hex)
+  place_address "$IF_A" 10.231.0.44
   run_hostprep
   check_eq "netsh exits 1: exit code 11" 11 "$RC"
   sleep 2  # a program or restart command would have been recorded by now
@@ -413,11 +428,12 @@ if ip -n "$NS" link set "$IF_A" down && ip -n "$NS" link set "$IF_A" name "$IF_W
   IF_A=$IF_W && start_case wide-name "$MAC_A"; then
   write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
     '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  place_address "$IF_A" 10.231.0.21
   run_hostprep
   check_eq "connection $IF_W: exit code 0" 0 "$RC"
   wait_for_call netsh || true
   check_eq "connection $IF_W: netsh's command line (UTF-16)" \
-    "netsh interface ip set address $IF_W static 10.231.0.21 255.255.255.0 10.231.0.1 1" \
+    "$NETSH interface ip set address $IF_W static 10.231.0.21 255.255.255.0 10.231.0.1 1" \
     "$(head -1 "$WINEPREFIX/drive_c/lrhp/calls-wide.log" 2>/dev/null | tr -d '\r')"
   end_case
 fi
@@ -426,8 +442,133 @@ if [ -n "${IF_SAVED:-}" ]; then
   IF_A=$IF_SAVED
 fi
 
+# --- The boot-time service ------------------------------------------------------------------
+SERVICE='SYSTEM\CurrentControlSet\Services\hostprep'
+
+# register_service: the service as the generator registers it, started at every boot.
+register_service() {
+  wine_in sc create hostprep binPath= 'C:\Windows\Hostprep.exe' start= auto >/dev/null 2>&1
+}
+
+# boot: one boot of the clone. A fresh wineserver in the clone's namespace runs wineboot,
+# which starts the auto-start services and the Run values; the key-logging window comes back
+# as the clone's desktop and keeps the server (and the name Hostprep wrote) alive until the
+# next boot. Returns once no Hostprep process is left, at most 90 s later; BOOT_SECONDS.
+boot() {
+  local c=$WINEPREFIX/drive_c i start
+  start=$(date +%s)
+  "$LR_WINESERVER" -k >/dev/null 2>&1
+  wait "$KEYLOG_PID" 2>/dev/null
+  rm -f "$c/lrhp/keys.ready"
+  inns "$LR_WINE" wineboot >/dev/null 2>&1
+  wine_in 'C:\lrhp\keylog.exe' >/dev/null 2>&1 &
+  KEYLOG_PID=$!
+  for i in $(seq 200); do
+    [ -f "$c/lrhp/keys.ready" ] && break
+    sleep 0.1
+  done
+  sleep 3
+  for i in $(seq 90); do
+    pgrep -if 'hostprep\.exe' >/dev/null || break
+    sleep 1
+  done
+  BOOT_SECONDS=$(($(date +%s) - start))
+}
+netsh_calls() { calls | grep -ac 'netsh\.exe'; }
+restart_calls() { calls | grep -ac 'shutdown\.exe'; }
+
+# A clone nobody logs on to: the service alone, no Run value.
+if start_case service-only "$MAC_A"; then
+  wine_in reg delete "HKLM\\$RUN" /v hostprep /f >/dev/null 2>&1
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  register_service
+  place_address "$IF_A" 10.231.0.21
+  boot
+  SERVICE_SECONDS=$BOOT_SECONDS
+  check_eq "service only: the name after one boot" "PC21" "$(regval "$CNAME" ComputerName)"
+  check_eq "service only: one address command" 1 "$(netsh_calls)"
+  check_eq "service only: the service gone" "<absent>" "$(regval "$SERVICE" ImagePath)"
+  check_log_lines "service only" '（退出码 0）'
+  case "$(runlog)" in *已完成配置*) pass "service only: the log says configured" ;;
+    *) fail "service only: the log says configured" "$(runlog)" ;; esac
+  SERVICE_LOG_LINE=$(runlog | tail -1)
+  end_case
+fi
+
+# The same clone with the Run value as well, a program, the unlock keys and a restart: the
+# boot steps and the restart once, the keys once, over three boots; nothing left registered.
+if start_case service-and-run "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=Yes' 'ExecutePath=C:\lrhp\prog.exe' \
+    'FormStat=0' '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  register_service
+  place_address "$IF_A" 10.231.0.21
+  boot
+  check_eq "service and Run value: the name after the first boot" "PC21" "$(regval "$CNAME" ComputerName)"
+  boot
+  check_eq "service and Run value: one address command over two boots" 1 "$(netsh_calls)"
+  check_eq "service and Run value: one restart" 1 "$(restart_calls)"
+  check_eq "service and Run value: the service gone" "<absent>" "$(regval "$SERVICE" ImagePath)"
+  check_eq "service and Run value: the Run value gone" "<absent>" "$(regval "$RUN" hostprep)"
+  case "$(iconv -f GBK -t UTF-8 <"$WINEPREFIX/drive_c/windows/Myset.ini")" in
+    *UnlockPW*) fail "service and Run value: UnlockPW gone from Myset.ini" ;;
+    *) pass "service and Run value: UnlockPW gone from Myset.ini" ;; esac
+  UNLOCK_KEYS="D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d"
+  check_eq "session part: the unlock keys once" "$UNLOCK_KEYS" "$(keys)"
+  check_eq "session part: the program started once" 1 "$(calls | grep -ac 'prog\.exe')"
+  boot
+  check_eq "a third boot: no address command, no keys" "1 $UNLOCK_KEYS" "$(netsh_calls) $(keys)"
+  echo "service and Run value, the log:"
+  runlog | sed 's/^/  /'
+  end_case
+fi
+
+# The master: the service and the Run value stay, nothing changes over a boot.
+if start_case service-master "$MAC_UNKNOWN"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=Yes' \
+    'MasterMAC=00-1A-2B-3C-4D-60' '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60'
+  register_service
+  before=$(regdump)
+  before_settings=$(settings_hex)
+  boot
+  check_eq "master: registry unchanged over a boot, Run value kept" "$before" "$(regdump)"
+  check_eq "master: the service stays" 'C:\Windows\Hostprep.exe' "$(regval "$SERVICE" ImagePath)"
+  check_eq "master: Myset.ini unchanged, nothing started" "$before_settings" "$(settings_hex)$(calls)"
+  case "$(runlog)" in *"（退出码 9）"*) pass "master: the log names the master" ;;
+    *) fail "master: the log names the master" "$(runlog)" ;; esac
+  end_case
+fi
+
+# --- The address read back after netsh ----------------------------------------------------------
+if start_case netsh-exists "$MAC_A"; then
+  printf '1\r\n对象已存在。\r\n' | iconv -f UTF-8 -t GBK >"$WINEPREFIX/drive_c/lrhp/netsh.answer"
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  place_address "$IF_A" 10.231.0.21
+  run_hostprep
+  check_eq "netsh exits 1, the address in place: exit code 0" 0 "$RC"
+  check_eq "netsh exits 1, the address in place: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
+  check_eq "netsh exits 1, the address in place: no box" "" "$(boxes)"
+  end_case
+fi
+if start_case netsh-silent "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=No' \
+    '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  place_address "$IF_A" 10.231.0.44
+  run_hostprep
+  check_eq "netsh exits 0, the address not in place: exit code 11" 11 "$RC"
+  check_eq "netsh exits 0, the address not in place: Run value kept" 'C:\Windows\Hostprep.exe' \
+    "$(regval "$RUN" hostprep)"
+  case "$(boxes)" in *"netsh 退出码 0"*"没有这个地址"*) pass "netsh exits 0, the address not in place: the box says so" ;;
+    *) fail "netsh exits 0, the address not in place: the box says so" "$(boxes)" ;; esac
+  end_case
+fi
+
 echo "Hostprep.log, a configured clone: ${CONFIGURED_LOG_LINE:-?}"
 echo "Hostprep.log, a clone without an entry: ${NO_ENTRY_LOG_LINE:-?}"
+echo "Hostprep.log, the service on a clone nobody logs on to: ${SERVICE_LOG_LINE:-?}"
+echo "figures: the service's boot ${SERVICE_SECONDS:-?} s (wineboot to the service gone)"
 echo "figures: full case ${FULL_SECONDS:-?} s (fixed pauses 21.5 s), plain case ${PLAIN_SECONDS:-?} s" \
   "(fixed pauses 3 s), unknown MAC ${UNKNOWN_SECONDS:-?} s (no pauses); Wine start-up included"
 echo "$PASSED passed, $FAILED failed"

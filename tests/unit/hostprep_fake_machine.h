@@ -33,7 +33,19 @@ class FakeMachine : public ClientMachine {
   std::u16string address_connection;  // its connection name as the system would get it
   std::vector<std::string> run_log;
 
-  FakeMachine() { keyboard_.log = &log; }
+  std::string system_folder = "C:\\WINDOWS\\system32";
+  bool address_in_place = true;         // what every look at the adapter's addresses finds
+  bool service = false;                 // the boot-time service registered
+  bool marked = false;                  // its mark that the boot steps are done
+  bool session = true;                  // a user logs on before the service is told to stop
+  std::optional<int> session_part = 0;  // the session part's exit code
+  std::string session_settings;         // the settings handed to it
+
+  FakeMachine() {
+    keyboard_.log = &log;
+    values["SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\hostprep"] =
+        "C:\\Windows\\Hostprep.exe";
+  }
 
   std::optional<std::string> ReadSettingsFile() override {
     log.push_back("read settings");
@@ -95,8 +107,42 @@ class FakeMachine : public ClientMachine {
   void Pause(unsigned ms) override { log.push_back(StrFormat("pause %u", ms)); }
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
+  std::string SystemFolder() override { return system_folder; }
+  bool AddressInPlace(const Adapter& adapter, const std::string& ip, const std::string& mask,
+                      const std::string& gateway) override {
+    log.push_back("address? " + adapter.mac + " " + ip + " " + mask + " " + gateway);
+    return address_in_place;
+  }
+  bool RunValueExists() override {
+    return values.count("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\hostprep") != 0;
+  }
+  bool ServiceRegistered() override { return service; }
+  bool BootStepsMarked() override { return service && marked; }
+  bool MarkBootSteps() override {
+    log.push_back("mark boot steps");
+    marked = service && !refused.count("mark");
+    return marked;
+  }
+  bool RemoveService() override {
+    log.push_back("remove service");
+    if (refused.count("service")) return false;
+    service = marked = false;
+    return true;
+  }
+  bool WaitForUserSession() override {
+    log.push_back("wait for logon");
+    return session;
+  }
+  std::optional<int> RunSessionPart(const std::string& settings) override {
+    log.push_back("session part");
+    session_settings = settings;
+    return session_part;
+  }
   LocalTime Now() override { return {2026, 12, 8, 9, 5, 7}; }
-  void AppendRunLog(const std::string& line) override { run_log.push_back(line); }
+  void AppendRunLog(const std::string& line) override {
+    log.push_back("run log");
+    run_log.push_back(line);
+  }
 
  private:
   bool Store(const std::string& name, const std::string& data) {

@@ -25,9 +25,14 @@ using ::testing::HasSubstr;
 const std::string kTcpip1 = "SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters";
 const std::string kNameKey = "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
 const std::string kTcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-// "netsh interface ip set address " then 本地连接 in GBK.
+// netsh by its full path, "interface ip set address " then 本地连接 in GBK.
 const std::string kNetsh =
-    "netsh interface ip set address \xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3 static ";
+    "C:\\WINDOWS\\system32\\netsh.exe interface ip set address "
+    "\xB1\xBE\xB5\xD8\xC1\xAC\xBD\xD3 static ";
+const std::string kReboot =
+    "hidden C:\\WINDOWS\\system32\\cmd.exe /c C:\\WINDOWS\\system32\\shutdown.exe -r -t 0";
+const std::string kAddressInPlace =
+    "address? 00-1A-2B-3C-4D-5E 192.168.0.21 255.255.255.0 192.168.0.1";
 
 std::string Settings(const std::string& autoset, const std::string& infolist) {
   return "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\n" + autoset + "[InfoList]\r\n" +
@@ -74,6 +79,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
        StrFormat("dword VirtualNetworkNumber=%u", DrawNetworkNumber(7)), "close"},
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1",
        "pause 1000",
+       kAddressInPlace,
        "shown C:\\Cafe\\client.exe /min",
        "pause 15000",
        "D72",
@@ -96,7 +102,8 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
        "delete hostprep",
        "pause 2000",
        "close",
-       "hidden cmd /c shutdown -r -t 0"},
+       "run log",
+       kReboot},
   });
   EXPECT_THAT(m.log, ElementsAreArray(expected));
   EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 0u);
@@ -121,7 +128,8 @@ TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
       {"read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
-       "write settings", "open " + std::string(kRunKey), "exists hostprep", "pause 2000", "close"},
+       kAddressInPlace, "write settings", "open " + std::string(kRunKey), "exists hostprep",
+       "delete hostprep", "pause 2000", "close", "run log"},
   });
   EXPECT_THAT(m.log, ElementsAreArray(expected));
 }
@@ -138,7 +146,7 @@ TEST(ApplySequenceTest, FlagsAndWindowModeCompareExactly) {
       {"ExecutePath=prog.exe\r\nFormStat=1\r\n", {"shown prog.exe"}},
       {"ExecutePath=\r\nFormStat=1\r\n", {}},
       {"CanReboot=yes\r\nCanModifyRA2=YES\r\n", {}},
-      {"CanReboot=Yes \r\n", {"hidden cmd /c shutdown -r -t 0"}},  // blanks trimmed
+      {"CanReboot=Yes \r\n", {kReboot}},  // blanks trimmed
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -202,6 +210,28 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
        "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
       {"forbidden character", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21~PC*21\r\n"),
        "00-1A-2B-3C-4D-5E", kEmptyAddressOrName},
+      // Addresses no command can set: the entry's, the mask (dotted, one run of ones) and
+      // the gateway, each also when missing.
+      {"IP with a comma", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.21,x~PC21\r\n"),
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"IP part over 255", Settings(all, "00-1A-2B-3C-4D-5E=192.168.0.256~PC21\r\n"),
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"no mask", "[AutoSet]\r\nGateway=192.168.0.1\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"mask with a gap",
+       "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.0.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"mask of zeros",
+       "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=0.0.0.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"mask 24",
+       "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=24\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"no gateway", "[AutoSet]\r\nMask=255.255.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"gateway a name",
+       "[AutoSet]\r\nGateway=router\r\nMask=255.255.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
+       "00-1A-2B-3C-4D-5E", kBadAddress},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -211,7 +241,7 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
     EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
     for (const std::string& line : m.log)
-      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights")
+      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights" || line == "run log")
           << c.what << ": " << line;
     EXPECT_EQ(m.values.size(), 1u) << c.what;
     EXPECT_NE(c.result, kDone);
@@ -237,8 +267,10 @@ TEST(ApplySequenceTest, RefusedRegistryWriteStopsTheProgram) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "x";
     m.refused.insert(refused);
     EXPECT_EQ(RunApplySequence(m), kRegistryWriteFailed) << refused;
-    EXPECT_EQ(m.log[m.log.size() - 2], StrFormat("error Failed to set data for '%s'", refused));
-    EXPECT_EQ(m.log.back(), "close");  // the key is closed; nothing runs after
+    // The key is closed and nothing runs after; the box comes after the log line.
+    EXPECT_THAT(
+        std::vector<std::string>(m.log.end() - 3, m.log.end()),
+        ElementsAre("close", "run log", StrFormat("error Failed to set data for '%s'", refused)));
     EXPECT_EQ(m.open_count, 0);
     EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
   }
@@ -265,9 +297,9 @@ TEST(ApplySequenceTest, WithoutRightsNothingIsChanged) {
     EXPECT_EQ(RunApplySequence(m), kNoAdminRights);
     const std::string error = "error " + std::string(kNoRightsMessage);
     if (readable)
-      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", error));
+      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", "run log", error));
     else
-      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", error));
+      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", "run log", error));
   }
 }
 
@@ -324,19 +356,27 @@ TEST(ApplySequenceTest, TheFirstMacWithAnEntryGivesItsAdaptersConnection) {
   }
 }
 
-TEST(ApplySequenceTest, FailedAddressCommandStopsAndKeepsThePasswordAndTheRunValue) {
+TEST(ApplySequenceTest, TheAddressCountsWhenItIsInPlaceWhateverNetshSays) {
+  // The address looked for after the command, however it ended; a command that did not end
+  // or did not start fails. A failure keeps the password and the Run value and starts nothing.
   using Outcome = CommandResult::Outcome;
   struct Case {
     Outcome outcome;
     std::uint32_t exit_code;
-    std::string output;
-    std::string shown;  // in the message
+    bool in_place;
+    int looks;           // at the adapter's addresses
+    std::string output;  // netsh's
+    std::string shown;   // in the message; empty when the address is taken
   };
   const Case cases[] = {
-      {Outcome::kExited, 1, "\xD5\xD2\xB2\xBB\xB5\xBD", "netsh \xCD\xCB\xB3\xF6\xC2\xEB 1"},
-      {Outcome::kExited, 0xC0000005u, "", "3221225477"},
-      {Outcome::kTimedOut, 0, "", "60 \xC3\xEB"},
-      {Outcome::kNotStarted, 0, "", "\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF"},
+      {Outcome::kExited, 1, true, 1, "The object already exists.", ""},
+      {Outcome::kExited, 0, true, 1, "", ""},
+      {Outcome::kExited, 1, false, 5, "\xD5\xD2\xB2\xBB\xB5\xBD",
+       "netsh \xCD\xCB\xB3\xF6\xC2\xEB 1"},
+      {Outcome::kExited, 0, false, 5, "", "netsh \xCD\xCB\xB3\xF6\xC2\xEB 0"},
+      {Outcome::kExited, 0xC0000005u, false, 5, "", "3221225477"},
+      {Outcome::kTimedOut, 0, true, 0, "", "60 \xC3\xEB"},
+      {Outcome::kNotStarted, 0, true, 0, "", "\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF"},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -345,20 +385,201 @@ TEST(ApplySequenceTest, FailedAddressCommandStopsAndKeepsThePasswordAndTheRunVal
                      "\r\nCanReboot=Yes\r\nExecutePath=prog.exe\r\nFormStat=1\r\n",
                  kEntry);
     m.settings = settings;
-    m.values[std::string(kRunKey) + "\\hostprep"] = "x";
-    m.address_result.outcome = c.outcome;
-    m.address_result.exit_code = c.exit_code;
-    m.address_result.output = c.output;
-    EXPECT_EQ(RunApplySequence(m), kAddressFailed) << c.shown;
+    m.address_result = {c.outcome, c.exit_code, c.output};
+    m.address_in_place = c.in_place;
+    const ApplyResult result = RunApplySequence(m);
+    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), kAddressInPlace), c.looks) << c.shown;
+    if (c.shown.empty()) {
+      EXPECT_EQ(result, kDone) << c.output;
+      EXPECT_EQ(m.log.back(), kReboot);
+      continue;
+    }
+    EXPECT_EQ(result, kAddressFailed) << c.shown;
     ASSERT_THAT(m.log.back(), HasSubstr(c.shown));
     EXPECT_THAT(m.log.back(), HasSubstr(kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1"));
     EXPECT_THAT(m.log.back(), HasSubstr(c.output));
-    EXPECT_EQ(m.log[m.log.size() - 2],
+    EXPECT_EQ(m.log[m.log.size() - 2], "run log");
+    EXPECT_EQ(m.log[m.log.size() - 3 - 2 * c.looks],
               "hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1");
     EXPECT_EQ(m.settings, settings);
     EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
     EXPECT_THAT(m.run_log, ElementsAre(HasSubstr("（退出码 11）")));
   }
+}
+
+TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
+  // Which start does which steps: the boot steps once, the session steps once, the restart
+  // right after the boot steps and never after the session steps, the service and the Run
+  // value gone only when all is done.
+  enum Start { kRun, kService, kSession };
+  const std::string unlock = "UnlockPW=" + EncodeUnlockPassword("aB3") + "\r\n";
+  const std::string reboot = "CanReboot=Yes\r\n";
+  struct Case {
+    const char* what;
+    Start start;
+    std::string autoset;
+    bool marked;
+    std::optional<int> session_part;
+    ApplyResult result;
+    std::vector<std::string> codes;  // of the log lines
+    std::vector<std::string> steps;  // of the log, in order (others may come between)
+    std::vector<std::string> absent;
+    bool traces_kept;  // the Run value, the service, the password
+  };
+  const std::string name = "name PC21", netsh = "hidden " + kNetsh.substr(0, 20);
+  const Case cases[] = {
+      {"service, nothing for the session",
+       kService,
+       reboot,
+       false,
+       0,
+       kDone,
+       {"0"},
+       {name, kAddressInPlace, "delete hostprep", "remove service", "run log", kReboot},
+       {"mark boot steps", "wait for logon"},
+       false},
+      {"service, keys to type, restart",
+       kService,
+       unlock + reboot,
+       false,
+       0,
+       kWaitingForLogon,
+       {"14"},
+       {name, kAddressInPlace, "mark boot steps", "run log", kReboot},
+       {"wait for logon", "write settings", "delete hostprep", "remove service"},
+       true},
+      {"service after the restart",
+       kService,
+       unlock + reboot,
+       true,
+       0,
+       kDone,
+       {"0"},
+       {"wait for logon", "session part", "write settings", "delete hostprep", "remove service",
+        "run log"},
+       {name, netsh, kReboot, "D72"},
+       false},
+      {"service, keys failed in the session",
+       kService,
+       unlock,
+       true,
+       7,
+       kKeystrokeFailed,
+       {"7"},
+       {"session part", "run log"},
+       {"write settings", "delete hostprep", "remove service"},
+       true},
+      {"service, no session part",
+       kService,
+       unlock,
+       true,
+       std::nullopt,
+       kSessionNotStarted,
+       {"15"},
+       {"session part", "run log"},
+       {"remove service"},
+       true},
+      {"service without restart",
+       kService,
+       unlock,
+       false,
+       0,
+       kDone,
+       {"14", "0"},
+       {name, "mark boot steps", "run log", "wait for logon", "session part", "remove service",
+        "run log"},
+       {kReboot},
+       false},
+      {"service on the master",
+       kService,
+       reboot + "MasterMAC=00-1A-2B-3C-4D-5E\r\n",
+       false,
+       0,
+       kMasterMachine,
+       {"9"},
+       {"run log"},
+       {name, "pause 2000", "remove service"},
+       true},
+      {"run value after the service's boot steps",
+       kRun,
+       unlock + reboot,
+       true,
+       0,
+       kDone,
+       {"0"},
+       {"pause 15000", "D72", "write settings", "delete hostprep", "remove service", "run log"},
+       {name, netsh, kReboot, "session part"},
+       false},
+      {"run value, service not yet started",
+       kRun,
+       unlock + reboot,
+       false,
+       0,
+       kDone,
+       {"0"},
+       {name, kAddressInPlace, "D72", "remove service", "run log", kReboot},
+       {"session part"},
+       false},
+      {"session part",
+       kSession,
+       unlock + reboot,
+       true,
+       0,
+       kDone,
+       {},
+       {"D72", "D0D"},
+       {"write settings", "delete hostprep", "remove service", kReboot},
+       true},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = Settings(c.autoset, kEntry);
+    m.service = true;
+    m.marked = c.marked;
+    m.session_part = c.session_part;
+    const ApplyResult result = c.start == kRun       ? RunApplySequence(m)
+                               : c.start == kService ? RunBootService(m)
+                                                     : RunSessionPart(m);
+    EXPECT_EQ(result, c.result) << c.what;
+    std::vector<std::string> codes;
+    for (const std::string& line : m.run_log)
+      codes.push_back(line.substr(line.rfind(' ') + 1, line.find("）") - line.rfind(' ') - 1));
+    EXPECT_EQ(codes, c.codes) << c.what;
+    for (const std::string& line : m.run_log) {  // the MACs and the entry, whichever start
+      if (c.result != kMasterMachine) {
+        EXPECT_THAT(line, HasSubstr("=192.168.0.21~PC21")) << c.what;
+      }
+    }
+    auto at = m.log.begin();
+    for (const std::string& step : c.steps) {
+      at = std::find(at, m.log.end(), step);
+      EXPECT_NE(at, m.log.end()) << c.what << ": " << step;
+    }
+    for (const std::string& step : c.absent)
+      EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr(step)))) << c.what;
+    EXPECT_EQ(m.service, c.traces_kept) << c.what;
+    EXPECT_EQ(m.RunValueExists(), c.traces_kept) << c.what;
+    EXPECT_EQ(m.settings->find("UnlockPW=") != std::string::npos,
+              c.traces_kept && c.autoset.find("UnlockPW") != std::string::npos)
+        << c.what;
+    if (c.start == kService && c.marked) {
+      EXPECT_EQ(m.session_settings, Settings(c.autoset, kEntry)) << c.what;
+    }
+  }
+
+  // A start from the Run value once the work is done changes nothing, without a box; the
+  // service waits for an adapter with an entry, a bounded time.
+  FakeMachine done;
+  done.settings = Settings(unlock, kEntry);
+  done.values.clear();
+  EXPECT_EQ(RunApplySequence(done), kOtherStart);
+  EXPECT_THAT(done.log, ElementsAre("run log"));
+  FakeMachine late;
+  late.settings = Settings("", kEntry);
+  late.mac = "00-1A-2B-3C-4D-5F";
+  EXPECT_EQ(RunBootService(late), kNoEntry);
+  EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "pause 2000"), 30);
+  EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "mac"), 31);
 }
 
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
@@ -371,7 +592,7 @@ TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   EXPECT_EQ(
       RunLogLine(t, {}, kNoSettingsFile),
       "2026-12-08 09:05:07  MAC: 无  条目: 无  结果: 找不到 Myset.ini，未做修改（退出码 2）\r\n");
-  for (int code = kDone; code <= kAddressFailed; ++code)
+  for (int code = kDone; code <= kBadAddress; ++code)
     EXPECT_NE(OutcomeText(static_cast<ApplyResult>(code)), OutcomeText(ApplyResult(99))) << code;
 
   struct Case {
@@ -385,31 +606,58 @@ TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
       {"a\r\nb\r\n", "c\r\n", 8, "b\r\nc\r\n"},               // the oldest line goes
       {"aaaa\r\nb\r\n", "c\r\n", 7, "b\r\nc\r\n"},            // whole lines only
       {"a\r\nb", "c\r\n", 20, "a\r\nb\r\nc\r\n"},             // a cut last line ends
+      {"a\r\nb", "c\r\n", 9, "a\r\nb\r\nc\r\n"},              // ... within the limit
+      {"a\r\nb", "c\r\n", 8, "b\r\nc\r\n"},                   // ... its end counted
       {"a\r\nb\r\n", "cccccccccc\r\n", 5, "cccccccccc\r\n"},  // a line over the limit
   };
   for (const Case& c : cases) EXPECT_EQ(WithRunLogLine(c.log, c.line, c.limit), c.kept) << c.limit;
+  // The log's own limit, 64 KB: an old log that fits with the new line exactly keeps its
+  // oldest line, one byte more drops it.
+  for (const size_t more : {0, 1}) {
+    const std::string log = "a\r\n" + std::string(65536 - 8 + more, 'b') + "\r\n";
+    const std::string kept = WithRunLogLine(log, "c\r\n");
+    EXPECT_EQ(kept.rfind("a\r\n", 0) == 0, more == 0) << more;
+    EXPECT_LE(kept.size(), 65536u);
+  }
 }
 
 TEST(ApplySequenceTest, KeystrokeFailures) {
-  // A bad repeat count in the password ends the program before the Run value goes.
-  FakeMachine m;
-  m.settings =
-      Settings("UnlockPW=" + EncodeUnlockPassword("a{F3 x}") + "\r\nCanReboot=Yes\r\n", kEntry);
-  EXPECT_EQ(RunApplySequence(m), kKeystrokeFailed);
-  EXPECT_EQ(m.log.back(), "error 'X' is not a valid integer value");
-  EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("hostprep"))));
-
-  // An unclosed brace or a key the layout lacks is reported and the sequence goes on; the
-  // syntax characters of the password act as syntax.
-  FakeMachine n;
-  n.settings = Settings("UnlockPW=" + EncodeUnlockPassword("a+b\xA3{x") + "\r\n", kEntry);
-  EXPECT_EQ(RunApplySequence(n), kDone);
-  const auto f3 = std::find(n.log.begin(), n.log.end(), "pause 2000");
-  const auto enter = std::find(n.log.begin(), n.log.end(), "pause 1500");
-  EXPECT_THAT(
-      std::vector<std::string>(f3 + 1, enter),
-      ElementsAre("D41", "U41", "D10", "D42", "U42", "U10", "box Invalid KeyName", "box No Close"));
-  EXPECT_EQ(n.log.back(), "close");
+  // A bad repeat count or a brace left open: the password was not typed, so it stays in the
+  // file with the Run value, and the messages come after the log line. A key the layout
+  // lacks is reported and the sequence goes on; the syntax characters act as syntax.
+  struct Case {
+    std::string password;
+    ApplyResult result;
+    std::vector<std::string> after_f3;  // up to the end of the run
+  };
+  const Case cases[] = {
+      {"a{F3 x}",
+       kKeystrokeFailed,
+       {"D41", "U41", "run log", "error 'X' is not a valid integer value"}},
+      {"ab{c", kKeystrokeFailed, {"D41", "U41", "D42", "U42", "run log", "box No Close"}},
+      {"a+b\xA3",
+       kDone,
+       {"D41", "U41", "D10", "D42", "U42", "U10", "pause 1500", "D0D", "U0D", "write settings",
+        "open " + std::string(kRunKey), "exists hostprep", "delete hostprep", "pause 2000", "close",
+        "run log", "box Invalid KeyName"}},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    const std::string settings =
+        Settings("UnlockPW=" + EncodeUnlockPassword(c.password) + "\r\nCanReboot=Yes\r\n", kEntry);
+    m.settings = settings;
+    m.values[std::string(kRunKey) + "\\hostprep"] = "x";
+    EXPECT_EQ(RunApplySequence(m), c.result) << c.password;
+    const auto f3 = std::find(m.log.begin(), m.log.end(), "pause 2000");
+    ASSERT_NE(f3, m.log.end());
+    std::vector<std::string> after(f3 + 1, m.log.end());
+    if (c.result == kDone) after.pop_back();  // the restart
+    EXPECT_EQ(after, c.after_f3) << c.password;
+    EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), c.result == kDone ? 0u : 1u);
+    if (c.result != kDone) {
+      EXPECT_EQ(m.settings, settings) << c.password;
+    }
+  }
 }
 
 TEST(OwnMacTest, NodeFieldOfTwoEqualUuids) {

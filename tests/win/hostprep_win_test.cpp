@@ -205,6 +205,10 @@ class WritesOnlyMachine : public WinClientMachine {
     return {};
   }
   void Pause(unsigned) override {}
+  bool AddressInPlace(const Adapter&, const std::string&, const std::string&,
+                      const std::string&) override {
+    return true;
+  }
   Keyboard& keyboard() override { return keys; }
   void AppendRunLog(const std::string& line) override { run_log.push_back(line); }
   std::vector<std::string> commands, run_log;
@@ -213,7 +217,8 @@ class WritesOnlyMachine : public WinClientMachine {
 
 TEST(HostprepWinTest, EveryFailingWritePointIsShownAndLeavesAKnownState) {
   const std::wstring root_path = L"SOFTWARE\\LanrosterTest\\Faults", path = L"C:\\windows\\f.ini";
-  const std::string head = "[AutoSet]\r\nMask=255.0.0.0\r\n", pw = "UnlockPW=0E05\r\n";
+  const std::string head = "[AutoSet]\r\nGateway=10.0.0.1\r\nMask=255.0.0.0\r\n";
+  const std::string pw = "UnlockPW=0E05\r\n";
   const std::string tail = "CanModifyRA2=Yes\r\n[InfoList]\r\n00-1A-2B-3C-4D-5E=10.0.0.9~PC9\r\n";
   const std::string bytes = head + pw + tail;
   int boxes = 0;
@@ -270,6 +275,30 @@ TEST(HostprepWinTest, EveryFailingWritePointIsShownAndLeavesAKnownState) {
   ui::SetMessageBoxSeam(old);
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
   DeleteFileW(path.c_str());
+}
+
+TEST(HostprepWinTest, TheBootStepsMarkLivesOnlyInTheServicesOwnKey) {
+  const std::wstring root_path = L"SOFTWARE\\LanrosterTest\\Service";
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
+  HKEY root = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, root_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &root, nullptr),
+            ERROR_SUCCESS);
+  WinClientMachine machine(root);
+  // No service: no mark can be made, and no key is made for one.
+  EXPECT_FALSE(machine.ServiceRegistered() || machine.MarkBootSteps() || machine.BootStepsMarked());
+  EXPECT_FALSE(machine.ServiceRegistered());
+  HKEY service = nullptr;
+  RegCreateKeyExW(root, L"SYSTEM\\CurrentControlSet\\Services\\hostprep", 0, nullptr, 0,
+                  KEY_ALL_ACCESS, nullptr, &service, nullptr);
+  RegCloseKey(service);
+  EXPECT_TRUE(machine.ServiceRegistered());
+  EXPECT_FALSE(machine.BootStepsMarked());
+  EXPECT_TRUE(machine.MarkBootSteps());
+  EXPECT_TRUE(machine.BootStepsMarked());
+  EXPECT_FALSE(machine.RunValueExists());
+  RegCloseKey(root);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
 }
 
 TEST(HostprepWinTest, CommandIsWaitedForWithItsExitCodeAndOutput) {

@@ -1,0 +1,82 @@
+#include "clientprep/win32/session_launch.h"
+
+#include "package/win32/win_file.h"
+#include "ui/system_library.h"
+
+namespace lr::clientprep {
+
+namespace {
+
+using QueryUserTokenFn = BOOL(WINAPI*)(ULONG session, HANDLE* token);
+
+constexpr DWORD kNoSession = 0xFFFFFFFF;
+constexpr DWORD kLookInterval = 2000;
+
+}  // namespace
+
+bool WaitForLoggedOnUser(HANDLE stop) {
+  const SystemLibrary wtsapi32(L"wtsapi32.dll");
+  const auto query = wtsapi32.Get<QueryUserTokenFn>("WTSQueryUserToken");
+  // Without the function (a system without terminal services) the console has the user.
+  if (!query) return true;
+  for (;;) {
+    const DWORD session = WTSGetActiveConsoleSessionId();
+    HANDLE token = nullptr;
+    if (session != kNoSession && query(session, &token)) {
+      CloseHandle(token);
+      return true;
+    }
+    if (WaitForSingleObject(stop, kLookInterval) == WAIT_OBJECT_0) return false;
+  }
+}
+
+std::optional<int> RunInUserSession(const std::wstring& program, const std::string& input,
+                                    HANDLE stop) {
+  DWORD session = WTSGetActiveConsoleSessionId();
+  HANDLE own = nullptr, token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own))
+    return std::nullopt;
+  FileHandle own_token(own);
+  if (!DuplicateTokenEx(own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &token))
+    return std::nullopt;
+  FileHandle session_token(token);
+  if (session != kNoSession &&
+      !SetTokenInformation(token, TokenSessionId, &session, sizeof session))
+    return std::nullopt;
+
+  // A pipe that holds the whole input, so writing it never waits for the reader.
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherited, static_cast<DWORD>(input.size() + 4096)))
+    return std::nullopt;
+  FileHandle read_end(read), write_end(write);
+  SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0);
+
+  std::wstring line = L"\"" + program + L"\" " + kSessionPartSwitch;
+  wchar_t desktop[] = L"winsta0\\default";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.lpDesktop = desktop;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = read;
+  startup.hStdOutput = nullptr;
+  startup.hStdError = nullptr;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessAsUserW(token, program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                            nullptr, &startup, &process))
+    return std::nullopt;
+  CloseHandle(process.hThread);
+  FileHandle child(process.hProcess);
+  read_end.Reset();
+  DWORD written = 0;
+  WriteFile(write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  write_end.Reset();  // the end of the input
+
+  const HANDLE waits[] = {process.hProcess, stop};
+  if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process.hProcess, &code)) return std::nullopt;
+  return static_cast<int>(code);
+}
+
+}  // namespace lr::clientprep
