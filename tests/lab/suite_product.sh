@@ -324,6 +324,15 @@ shutdown_clone() {
   [ -n "$KEYLOG_PID" ] && wait "$KEYLOG_PID" 2>/dev/null
   KEYLOG_PID=
 }
+# place_address IP: the clone's interface holds IP/24 and the default route via the gateway,
+# as netsh leaves it on Windows: Hostprep reads the adapter's addresses back after netsh.
+place_address() {
+  ip -n "$CLONE_NS" addr flush dev "$CLONE_IF" &&
+    ip -n "$CLONE_NS" addr add "$1/24" dev "$CLONE_IF" &&
+    ip -n "$CLONE_NS" route replace default via "$GATEWAY" dev "$CLONE_IF"
+}
+# netsh by its full path from the system folder, as a program of either bitness names it.
+NETSH='C:\windows\system32\netsh.exe'
 run_hostprep() {  # sets RC and TAKEN
   local start end
   start=$(date +%s.%N)
@@ -337,11 +346,12 @@ run_hostprep() {  # sets RC and TAKEN
 if boot_clone corrected "$CORRECTED_MAC" keys; then
   check_eq "corrected clone: Run value copied from the master" "C:\\Windows\\Hostprep.exe" \
     "$(regval "$RUN" hostprep)"
+  place_address "$CORRECTED_IP"
   run_hostprep
   CORRECTED_TAKEN=$TAKEN
   check_eq "corrected clone: exit code 0" 0 "$RC"
   log=$CLONE_PREFIX/drive_c/lrhp/calls.log
-  wait_for "$log" "$(gbk 'cmd /c shutdown' | hex)" || true
+  wait_for "$log" "$(gbk 'shutdown.exe' | hex)" || true
   name_hex=$(gbk "$CORRECTED_NAME" | hex)
   for kv in "$TCPIP1|NV Hostname" "$TCPIP1|Hostname" "$CNAME|ComputerName" \
     "$TCPIP|NV Hostname" "$TCPIP|Hostname"; do
@@ -355,7 +365,7 @@ if boot_clone corrected "$CORRECTED_MAC" keys; then
     fail "corrected clone: IPX network number in 5..100003" "got [$vnn]"
   fi
   check_eq "corrected clone: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
-  netsh_hex=$(gbk "netsh interface ip set address 本地连接 static $CORRECTED_IP $MASK $GATEWAY 1" | hex)
+  netsh_hex=$(gbk "$NETSH interface ip set address 本地连接 static $CORRECTED_IP $MASK $GATEWAY 1" | hex)
   prog_hex=$(gbk "$PROGRAM" | hex)
   check_eq "corrected clone: the address command's exact bytes, hidden" "0 $netsh_hex" \
     "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
@@ -390,6 +400,7 @@ shutdown_clone
 # on the connection $IFNAME.
 applied_clone() {
   if boot_clone "$1" "$2" keys; then
+    place_address "$3"
     run_hostprep
     check_eq "$1 clone: exit code 0" 0 "$RC"
     log=$CLONE_PREFIX/drive_c/lrhp/calls.log
@@ -397,7 +408,7 @@ applied_clone() {
     check_eq "$1 clone: ComputerName" "$(gbk "$4" | hex)" \
       "$(regval "$CNAME" ComputerName | tr -d '\n' | hex)"
     check_eq "$1 clone: Run value removed" "<absent>" "$(regval "$RUN" hostprep)"
-    netsh_hex=$(gbk "netsh interface ip set address $IFNAME static $3 $MASK $GATEWAY 1" | hex)
+    netsh_hex=$(gbk "$NETSH interface ip set address $IFNAME static $3 $MASK $GATEWAY 1" | hex)
     check_eq "$1 clone: netsh on \"$IFNAME\"" "0 $netsh_hex" \
       "$(grep -a " $netsh_hex\$" "$log" 2>/dev/null | head -1)"
   fi
