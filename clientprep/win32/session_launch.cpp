@@ -8,6 +8,8 @@ namespace lr::clientprep {
 namespace {
 
 using QueryUserTokenFn = BOOL(WINAPI*)(ULONG session, HANDLE* token);
+using CreateEnvironmentFn = BOOL(WINAPI*)(void** environment, HANDLE token, BOOL inherit);
+using DestroyEnvironmentFn = BOOL(WINAPI*)(void* environment);
 
 constexpr DWORD kNoSession = 0xFFFFFFFF;
 constexpr DWORD kLookInterval = 2000;
@@ -77,6 +79,32 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   DWORD code = 0;
   if (!GetExitCodeProcess(process.hProcess, &code)) return std::nullopt;
   return static_cast<int>(code);
+}
+
+bool StartAsSessionUser(std::wstring& command, STARTUPINFOW& startup, PROCESS_INFORMATION& process) {
+  const SystemLibrary wtsapi32(L"wtsapi32.dll");
+  const auto query = wtsapi32.Get<QueryUserTokenFn>("WTSQueryUserToken");
+  DWORD session = 0;
+  HANDLE token = nullptr;
+  if (!query || !ProcessIdToSessionId(GetCurrentProcessId(), &session) || !query(session, &token))
+    return false;
+  FileHandle user_token(token);
+
+  const SystemLibrary userenv(L"userenv.dll");
+  const auto create = userenv.Get<CreateEnvironmentFn>("CreateEnvironmentBlock");
+  const auto destroy = userenv.Get<DestroyEnvironmentFn>("DestroyEnvironmentBlock");
+  void* environment = nullptr;
+  if (create && destroy && !create(&environment, token, FALSE)) environment = nullptr;
+
+  wchar_t desktop[] = L"winsta0\\default";
+  startup.lpDesktop = desktop;
+  const bool started =
+      CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE,
+                           environment ? CREATE_UNICODE_ENVIRONMENT : 0, environment, nullptr,
+                           &startup, &process) != FALSE;
+  startup.lpDesktop = nullptr;
+  if (environment) destroy(environment);
+  return started;
 }
 
 }  // namespace lr::clientprep

@@ -181,7 +181,10 @@ void WinClientMachine::StartCommand(const std::string& command_line, bool shown)
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = shown ? SW_SHOW : SW_HIDE;
   PROCESS_INFORMATION process = {};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  // The session part runs as the system account: the program is the user's, as at a logon.
+  // Where the user's token can't be had it is started as before, by this process.
+  if ((settings_input_ && StartAsSessionUser(command, startup, process)) ||
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                      &startup, &process)) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -20,7 +20,8 @@ std::uint64_t FastSweepClockUs() {
 
 class NbtFastPort : public NbtSweepPort {
  public:
-  NbtFastPort(TNbt& nbt, const std::vector<std::string>& walked) : nbt_(nbt), walked_(walked) {}
+  NbtFastPort(TNbt& nbt, const std::vector<std::string>& walked)
+      : nbt_(nbt), walked_(walked), resolved_(nbt.neighbours_) {}
 
   std::uint64_t NowUs() override { return FastSweepClockUs(); }
 
@@ -53,15 +54,16 @@ class NbtFastPort : public NbtSweepPort {
   }
 
   std::vector<std::string> Silent() override {
-    const std::set<std::string> resolved = nbt_.neighbours_.ResolvedAddresses();
+    const std::set<std::string>& live = resolved_.Read();
     std::vector<std::string> out;
-    nbt_.Synchronize([&] { out = nbt_.retry_.Silent(walked_, resolved); });
+    nbt_.Synchronize([&] { out = nbt_.retry_.Silent(walked_, live); });
     return out;
   }
 
  private:
   TNbt& nbt_;
   const std::vector<std::string>& walked_;
+  ResolvedSeen resolved_;
 };
 
 void RunNbtFastSweepThread(TNbt& nbt, const std::vector<std::string>& targets) {

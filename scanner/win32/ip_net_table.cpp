@@ -85,6 +85,12 @@ std::set<std::string> IpNetTable::ResolvedAddresses() {
   return out;
 }
 
+const std::set<std::string>& ResolvedSeen::Read() {
+  const std::set<std::string> now = table_.ResolvedAddresses();
+  seen_.insert(now.begin(), now.end());
+  return seen_;
+}
+
 size_t IpNetTable::Resolving(const std::set<std::string>& among) {
   size_t n = 0;
   for (const MIB_IPNETROW& row : AllRows()) n += !HasAddress(row) && among.count(RowAddress(row));

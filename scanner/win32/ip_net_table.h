@@ -20,4 +20,17 @@ class IpNetTable : public NeighbourTable {
   size_t Resolving(const std::set<std::string>& among);
 };
 
+// Every address a table showed as resolved at any read since this was made. A sweep that
+// lasts longer than the system keeps the entries of hosts it asked early still knows them.
+class ResolvedSeen {
+ public:
+  explicit ResolvedSeen(IpNetTable& table) : table_(table) {}
+  // Reads the table once more; returns all seen so far.
+  const std::set<std::string>& Read();
+
+ private:
+  IpNetTable& table_;
+  std::set<std::string> seen_;
+};
+
 }  // namespace lr

@@ -16,6 +16,8 @@ namespace {
 constexpr UINT kSocketMessage = WM_USER + 1;  // 1025
 constexpr wchar_t kNotifyClass[] = L"LanrosterNbtNotify";
 constexpr DWORD kSendRoomWaitMs = 200;
+// The walk reads the neighbour table after every this many queries.
+constexpr size_t kNbtTableReadEvery = 8;
 
 void RegisterNotifyClass(WNDPROC proc) {
   static const bool registered = [proc] {
@@ -331,7 +333,10 @@ void TSendDataThread::Execute() {
     ResetEvent(nbt.ack_event_);
   };
 
+  // A walk over a /24 takes longer than the system keeps some neighbour entries, so the
+  // table is read along the way: a host asked early is still known as live at the end.
   std::vector<std::string> walked;
+  ResolvedSeen resolved(nbt.neighbours_);
   for (;;) {
     if (nbt.stop_flag_) {
       raise_end();
@@ -339,13 +344,14 @@ void TSendDataThread::Execute() {
     }
     walked.push_back(walk.Current());
     query(walked.back(), false);
+    if (walked.size() % kNbtTableReadEvery == 0) resolved.Read();
     if (!walk.Advance()) break;
   }
   // Each round waits for answers still on their way before it is drawn up.
   const auto silent = [&] {
-    const std::set<std::string> resolved = nbt.neighbours_.ResolvedAddresses();
+    const std::set<std::string>& live = resolved.Read();
     std::vector<std::string> again;
-    nbt.Synchronize([&] { again = nbt.retry_.Silent(walked, resolved); });
+    nbt.Synchronize([&] { again = nbt.retry_.Silent(walked, live); });
     return again;
   };
   for (int round = 0; round < kNbtRetryRounds && !nbt.stop_flag_; ++round) {

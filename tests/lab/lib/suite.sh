@@ -6,10 +6,18 @@ FAILED=0
 
 pass() { PASSED=$((PASSED + 1)); echo "ok    $1"; }
 # fail NAME [DETAIL]
-fail() { FAILED=$((FAILED + 1)); echo "FAIL  $1"; [ -n "${2:-}" ] && echo "      $2"; }
+# The failed names are repeated above the closing line, so a log's tail shows them.
+FAILURES=""
+fail() {
+  FAILED=$((FAILED + 1))
+  FAILURES+="FAIL  $1"$'\n'
+  echo "FAIL  $1"
+  [ -n "${2:-}" ] && echo "      $2"
+}
 
-# Prints the closing line and exits: 0 when nothing failed.
+# Prints the failed names and the closing line and exits: 0 when nothing failed.
 finish() {
+  [ -n "$FAILURES" ] && printf 'failed in this suite:\n%s' "$FAILURES"
   echo "$PASSED passed, $FAILED failed"
   [ "$FAILED" -eq 0 ]
   exit
@@ -39,6 +47,11 @@ suite_count_gtest() {
   fi
   PASSED=$((PASSED + p))
   FAILED=$((FAILED + f))
+  local names
+  names=$(grep -aoE '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_/]+' "$log" | awk '{ print "FAIL  " $4 }' | sort -u)
+  [ -z "$names" ] && [ "$f" -ne 0 ] && names="FAIL  $log (status $rc)"
+  [ -n "$names" ] && FAILURES+="$names"$'\n'
+  return 0
 }
 
 # check_eq NAME EXPECTED ACTUAL
