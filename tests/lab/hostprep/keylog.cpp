@@ -54,10 +54,19 @@ BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
   return TRUE;
 }
 
-// Answers a message box titled "Hostprep", logging its texts (line ends as "\n").
+// Answers a message box titled "Hostprep", logging its texts (line ends as "\n"). A box
+// still up at the next look (a slow start closes it later than 200 ms) is answered again but
+// logged once.
 void AnswerBox() {
+  static HWND answered = nullptr;
   HWND box = FindWindowW(L"#32770", L"Hostprep");
-  if (!box) return;
+  // A box is shown once its texts are in place; until then it may be found half made.
+  if (!box || !IsWindowVisible(box)) return;
+  if (box == answered) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return;
+  }
+  answered = box;
   std::wstring all;
   EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&all));
   std::string utf8(all.size() * 3 + 1, '\0');
