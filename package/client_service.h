@@ -14,5 +14,10 @@ inline constexpr const char* kServiceDescription =
     "在母盘上不做任何修改。";
 // The service's program: the file the generator writes.
 inline constexpr const char* kServiceImagePath = "C:\\Windows\\Hostprep.exe";
+// The services' keys under HKEY_LOCAL_MACHINE. A clone whose session steps wait for a logon
+// marks its boot steps done in its service's key, so the mark goes with the service; a new
+// package starts without it.
+inline constexpr const char16_t* kServicesKeyPath = u"SYSTEM\\CurrentControlSet\\Services\\";
+inline constexpr const char16_t* kBootStepsValue = u"BootStepsDone";
 
 }  // namespace lr

@@ -245,10 +245,10 @@ namespace {
 
 // The service's own registry key, where the mark of the boot steps is kept.
 std::wstring ServiceKey() {
-  return L"SYSTEM\\CurrentControlSet\\Services\\" +
-         std::wstring(reinterpret_cast<const wchar_t*>(kServiceWideName));
+  return std::wstring(reinterpret_cast<const wchar_t*>(kServicesKeyPath)) +
+         reinterpret_cast<const wchar_t*>(kServiceWideName);
 }
-constexpr const wchar_t* kBootStepsValue = L"BootStepsDone";
+const wchar_t* const kBootStepsMark = reinterpret_cast<const wchar_t*>(kBootStepsValue);
 
 bool QueryValue(HKEY root, const std::wstring& key, const wchar_t* value) {
   HKEY opened = nullptr;
@@ -270,7 +270,7 @@ bool WinClientMachine::ServiceRegistered() {
 }
 
 bool WinClientMachine::BootStepsMarked() {
-  return QueryValue(root_, ServiceKey(), kBootStepsValue);
+  return QueryValue(root_, ServiceKey(), kBootStepsMark);
 }
 
 // Only in the service's existing key: the mark goes when the service goes.
@@ -281,7 +281,7 @@ bool WinClientMachine::MarkBootSteps() {
     return false;
   const DWORD one = 1;
   const bool set = !write_faults::Fail("registry set") &&
-                   RegSetValueExW(key, kBootStepsValue, 0, REG_DWORD,
+                   RegSetValueExW(key, kBootStepsMark, 0, REG_DWORD,
                                   reinterpret_cast<const BYTE*>(&one), sizeof one) == ERROR_SUCCESS;
   RegCloseKey(key);
   return set;

@@ -1,5 +1,7 @@
 #include "package/win32/client_removal.h"
 
+#include <algorithm>
+
 #include "ui/message_box.h"
 #include "ui/window.h"
 
@@ -27,15 +29,29 @@ RemovalStep DeleteOneFile(const std::wstring& path) {
   return Failed(error);
 }
 
-// Asks a running service to stop and waits a bounded time for it.
+// Asks a running service to stop and waits a bounded time for it, and then for its process:
+// a service reports itself stopped a moment before its program ends, and until then its
+// executable can't be deleted.
 void StopService(SC_HANDLE service) {
-  SERVICE_STATUS status{};
-  if (!QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) return;
-  ControlService(service, SERVICE_CONTROL_STOP, &status);
-  for (DWORD waited = 0; waited < kStopWaitMs; waited += kStopPollMs) {
-    if (!QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED) return;
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  const auto query = [&] {
+    return QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                sizeof status, &needed) != FALSE;
+  };
+  if (!query() || status.dwCurrentState == SERVICE_STOPPED) return;
+  const HANDLE process =
+      status.dwProcessId ? OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId) : nullptr;
+  SERVICE_STATUS control{};
+  ControlService(service, SERVICE_CONTROL_STOP, &control);
+  DWORD waited = 0;
+  for (; waited < kStopWaitMs; waited += kStopPollMs) {
+    if (!query() || status.dwCurrentState == SERVICE_STOPPED) break;
     Sleep(kStopPollMs);
   }
+  if (!process) return;
+  WaitForSingleObject(process, kStopWaitMs - std::min(waited, kStopWaitMs));
+  CloseHandle(process);
 }
 
 }  // namespace

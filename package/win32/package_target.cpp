@@ -152,6 +152,17 @@ bool WinPackageTarget::InstallService(std::string& reason) {
       !ChangeServiceConfig2W(created ? created.get() : opened.get(), SERVICE_CONFIG_DESCRIPTION,
                              &info))
     return fail();
+  // A machine made from a clone may carry its service's mark of boot steps done: left in the
+  // image, every clone would skip its name and address.
+  RegKey key;
+  const std::wstring path = reinterpret_cast<const wchar_t*>(kServicesKeyPath) + paths_.service_name;
+  LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key.key);
+  if (status == ERROR_SUCCESS)
+    status = RegDeleteValueW(key.key, reinterpret_cast<const wchar_t*>(kBootStepsValue));
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    SetLastError(static_cast<DWORD>(status));
+    return fail();
+  }
   return true;
 }
 

@@ -141,7 +141,10 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
   EXPECT_EQ(FileBytes(dir_ / "Hostprep.exe"), FileBytes(SourceDir() / "tests/win/data/myexe.bin"));
   ASSERT_EQ(boxes_.size(), 1u);
 
-  // A second generation over a service changed since brings it back to its configuration.
+  // A second generation over a service changed since brings it back to its configuration,
+  // without the boot steps' mark of a clone the master was made from.
+  const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\" + paths_.service_name;
+  const DWORD one = 1;
   {
     ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), SERVICE_CHANGE_CONFIG));
@@ -149,10 +152,18 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
                                      SERVICE_NO_CHANGE, L"C:\\other.exe", nullptr, nullptr, nullptr,
                                      nullptr, nullptr, L"other"));
   }
+  HKEY service_key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+                          &service_key), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(service_key, L"BootStepsDone", 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&one), sizeof one), ERROR_SUCCESS);
   ASSERT_NE(ServiceEntry(), WantedServiceEntry());
   WinPackageTarget again(paths_);
   ASSERT_EQ(GeneratePackage(in, hosts, again), GenerateOutcome::kGenerated);
   EXPECT_EQ(ServiceEntry(), WantedServiceEntry());
+  EXPECT_EQ(RegQueryValueExW(service_key, L"BootStepsDone", nullptr, nullptr, nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND);
+  RegCloseKey(service_key);
 
   // Only Administrators and SYSTEM may open the settings file, as created and as rewritten.
   // Wine keeps Unix permission bits only, shown as entries for SYSTEM and the owner (here the
