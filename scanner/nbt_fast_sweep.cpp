@@ -31,12 +31,14 @@ bool SendPaced(NbtSweepPort& port, const std::vector<std::string>& ips, bool aga
   return true;
 }
 
-// A retry round's wait: the time-out, or until every address of the round has answered;
-// false when the sweep was stopped.
+// A retry round's wait: the time-out by the clock (a short wait may take a whole timer tick
+// or longer), or until every address of the round has answered; false when the sweep was
+// stopped.
 bool WaitRound(NbtSweepPort& port, const std::vector<std::string>& round, std::uint64_t wait_us) {
-  for (std::uint64_t waited = 0; waited < wait_us; waited += kNbtRoundPollUs) {
+  const std::uint64_t end = port.NowUs() + wait_us;
+  for (std::uint64_t now = port.NowUs(); now < end; now = port.NowUs()) {
     if (port.AllAnswered(round)) return true;
-    if (!port.WaitUs(std::min(kNbtRoundPollUs, wait_us - waited))) return false;
+    if (!port.WaitUs(std::min(kNbtRoundPollUs, end - now))) return false;
   }
   return true;
 }

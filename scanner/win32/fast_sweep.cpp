@@ -18,6 +18,9 @@ std::uint64_t FastSweepClockUs() {
                                     now.QuadPart % frequency * 1000000 / frequency);
 }
 
+// The walk reads the neighbour table after every this many hand-overs (up to a burst each).
+constexpr size_t kTableReadEverySends = 16;
+
 class NbtFastPort : public NbtSweepPort {
  public:
   NbtFastPort(TNbt& nbt, const std::vector<std::string>& walked)
@@ -43,6 +46,8 @@ class NbtFastPort : public NbtSweepPort {
         nbt_.SendQuery(kNodeStatusQuery.data(), kNodeStatusQuery.size(), ip);
       }
     });
+    // A long range outlasts the neighbour entries of the PCs asked first.
+    if (!again && ++sends_ % kTableReadEverySends == 0) resolved_.Read();
   }
 
   bool AllAnswered(const std::vector<std::string>& ips) override {
@@ -64,6 +69,7 @@ class NbtFastPort : public NbtSweepPort {
   TNbt& nbt_;
   const std::vector<std::string>& walked_;
   ResolvedSeen resolved_;
+  size_t sends_ = 0;
 };
 
 void RunNbtFastSweepThread(TNbt& nbt, const std::vector<std::string>& targets) {

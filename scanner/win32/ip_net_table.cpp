@@ -48,7 +48,8 @@ std::vector<MIB_IPNETROW> AllRows() {
   DWORD r = ERROR_INSUFFICIENT_BUFFER;
   // The table may grow between the size query and the read: ask again with the new size.
   for (int tries = 0; tries < 4 && r == ERROR_INSUFFICIENT_BUFFER; ++tries) {
-    buffer.resize(std::max<size_t>(size, buffer.size()));
+    // Room to spare: a sweep adds entries between two calls.
+    buffer.resize(std::max<size_t>(size + 256 * sizeof(MIB_IPNETROW), buffer.size()));
     size = static_cast<ULONG>(buffer.size());
     r = get(reinterpret_cast<PMIB_IPNETTABLE>(buffer.data()), &size, FALSE);
   }

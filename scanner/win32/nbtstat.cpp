@@ -138,6 +138,7 @@ bool TNbt::Start() {
   retry_.Clear(Fast);
   stop_flag_ = false;
   ResetEvent(stop_event_);
+  ResetEvent(ack_event_);  // an answer to the last sweep must not cut this one's first wait
   send_thread_ = std::make_unique<TSendDataThread>(*this);
   send_thread_->Resume();
   return true;

@@ -134,7 +134,7 @@ class FakeSweepPort : public NbtSweepPort {
  public:
   std::uint64_t NowUs() override { return now; }
   bool WaitUs(std::uint64_t us) override {
-    now += us;
+    now += us + late_us;  // a coarse timer wakes late
     if (!log.empty() && log.back().rfind("wait ", 0) == 0) {  // waits in a row as one
       log.back() = "wait " + std::to_string(std::stoull(log.back().substr(5)) + us);
     } else {
@@ -160,7 +160,8 @@ class FakeSweepPort : public NbtSweepPort {
     return r;
   }
 
-  std::uint64_t now = 1000000, send_us = 0, stall_us = 0, answered_after = UINT64_MAX / 2;
+  std::uint64_t now = 1000000, send_us = 0, stall_us = 0, late_us = 0,
+                answered_after = UINT64_MAX / 2;
   int sends = 0, stall_at = 0, waits = 0, stop_at_wait = 0;
   bool stopped = false;
   std::vector<std::vector<std::string>> rounds;
@@ -175,22 +176,26 @@ TEST(NbtFastSweep, PacedQueriesOneWaitAfterTheLastAndRetryRounds) {
     const char* name;
     std::uint64_t send_us, stall_us;
     int stall_at, stop_at_wait;
+    std::uint64_t late_us;
     std::uint64_t answered_after;
     std::vector<std::vector<std::string>> rounds;
     size_t sent;       // queries that go out
     const char* tail;  // the log after the last query
   } cases[] = {
       // clang-format off
-      {"no loss", 0, 0, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
-      {"slow hand-over", 700, 0, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
-      {"held up by a box", 0, 3000000, 7, 0, kNo, {}, 5000, "wait 100000,silent"},
-      {"two rounds", 0, 0, 0, 0, kNo, {{"10.0.3", "10.0.9"}, {"10.0.9"}, {"x"}}, 5003,
+      {"no loss", 0, 0, 0, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
+      {"slow hand-over", 700, 0, 0, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
+      {"held up by a box", 0, 3000000, 7, 0, 0, kNo, {}, 5000, "wait 100000,silent"},
+      {"two rounds", 0, 0, 0, 0, 0, kNo, {{"10.0.3", "10.0.9"}, {"10.0.9"}, {"x"}}, 5003,
        "wait 100000,silent,send 1,wait 100000"},
-      {"empty round", 0, 0, 0, 0, kNo, {{"10.0.3"}, {}}, 5001, "wait 100000,silent"},
-      {"rounds answered early", 0, 0, 0, 0, 12000, {{"10.0.3"}, {"x"}}, 5002,
+      {"empty round", 0, 0, 0, 0, 0, kNo, {{"10.0.3"}, {}}, 5001, "wait 100000,silent"},
+      {"rounds answered early", 0, 0, 0, 0, 0, 12000, {{"10.0.3"}, {"x"}}, 5002,
        "wait 100000,silent,send 1,wait 15000,silent,send 1,wait 15000"},
-      {"stop in a pacing wait", 0, 0, 0, 20, kNo, {}, 20, "send 1,wait 500"},
-      {"stop in the last wait", 0, 0, 0, 5000, kNo, {{"10.0.3"}}, 5000, "wait 100000"},
+      // Waits that wake 10 ms late: a round still ends a time-out after it began.
+      {"coarse timer", 0, 0, 0, 0, 10000, kNo, {{"10.0.3"}, {"x"}}, 5002,
+       "wait 100000,silent,send 1,wait 35000,silent,send 1,wait 35000"},
+      {"stop in a pacing wait", 0, 0, 0, 20, 0, kNo, {}, 20, "send 1,wait 500"},
+      {"stop in the last wait", 0, 0, 0, 5000, 0, kNo, {{"10.0.3"}}, 5000, "wait 100000"},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -200,6 +205,7 @@ TEST(NbtFastSweep, PacedQueriesOneWaitAfterTheLastAndRetryRounds) {
     port.stall_us = c.stall_us;
     port.stall_at = c.stall_at;
     port.stop_at_wait = c.stop_at_wait;
+    port.late_us = c.late_us;
     port.answered_after = c.answered_after;
     port.rounds = c.rounds;
     const std::uint64_t begin = port.now;
