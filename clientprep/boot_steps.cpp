@@ -223,9 +223,11 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
   std::vector<Adapter> own;
   const Adapter* self = nullptr;
   bool master = false;
+  // Only an entry of its own ends the wait early: a clone carries the master's virtual
+  // adapters, which may be up before its own card.
   for (unsigned waited = 0;; waited += kAdapterWaitStep) {
     self = LookForEntry(run, own, master);
-    if (self || master || waited >= adapter_wait) break;
+    if (self || waited >= adapter_wait) break;
     machine.Pause(kAdapterWaitStep);
   }
   if (own.empty()) return kNoOwnMac;

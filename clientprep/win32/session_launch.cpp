@@ -1,5 +1,6 @@
 #include "clientprep/win32/session_launch.h"
 
+#include "clientprep/apply_sequence.h"
 #include "package/win32/win_file.h"
 #include "ui/system_library.h"
 
@@ -13,28 +14,38 @@ using DestroyEnvironmentFn = BOOL(WINAPI*)(void* environment);
 
 constexpr DWORD kNoSession = 0xFFFFFFFF;
 constexpr DWORD kLookInterval = 2000;
+constexpr DWORD kGiveUpAfterMs = 30000;
 
 }  // namespace
 
 bool WaitForLoggedOnUser(HANDLE stop) {
   const SystemLibrary wtsapi32(L"wtsapi32.dll");
   const auto query = wtsapi32.Get<QueryUserTokenFn>("WTSQueryUserToken");
-  // Without the function (a system without terminal services) the console has the user.
-  if (!query) return true;
-  for (;;) {
+  if (!query) return false;
+  for (DWORD refused = 0; refused < kGiveUpAfterMs;) {
     const DWORD session = WTSGetActiveConsoleSessionId();
     HANDLE token = nullptr;
     if (session != kNoSession && query(session, &token)) {
       CloseHandle(token);
       return true;
     }
+    // Nobody at the console yet, or the console between two sessions; any other answer
+    // (an XP whose terminal services are switched off) for long is no answer at all.
+    const DWORD error = GetLastError();
+    const bool not_yet = session == kNoSession || error == ERROR_NO_TOKEN ||
+                         error == ERROR_CTX_WINSTATION_NOT_FOUND || error == ERROR_FILE_NOT_FOUND;
+    refused = not_yet ? 0 : refused + kLookInterval;
     if (WaitForSingleObject(stop, kLookInterval) == WAIT_OBJECT_0) return false;
   }
+  return false;
 }
 
 std::optional<int> RunInUserSession(const std::wstring& program, const std::string& input,
                                     HANDLE stop) {
+  // The console may have changed hands since the wait: no session now is no start (session 0
+  // would show nothing to anyone).
   DWORD session = WTSGetActiveConsoleSessionId();
+  if (session == kNoSession) return std::nullopt;
   HANDLE own = nullptr, token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own))
     return std::nullopt;
@@ -42,9 +53,7 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   if (!DuplicateTokenEx(own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &token))
     return std::nullopt;
   FileHandle session_token(token);
-  if (session != kNoSession &&
-      !SetTokenInformation(token, TokenSessionId, &session, sizeof session))
-    return std::nullopt;
+  if (!SetTokenInformation(token, TokenSessionId, &session, sizeof session)) return std::nullopt;
 
   // A pipe that holds the whole input, so writing it never waits for the reader.
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -52,7 +61,8 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   if (!CreatePipe(&read, &write, &inherited, static_cast<DWORD>(input.size() + 4096)))
     return std::nullopt;
   FileHandle read_end(read), write_end(write);
-  SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0);
+  // An inherited write end would keep the child's input open: it would wait for ever.
+  if (!SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0)) return std::nullopt;
 
   std::wstring line = L"\"" + program + L"\" " + kSessionPartSwitch;
   wchar_t desktop[] = L"winsta0\\default";
@@ -71,8 +81,13 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   FileHandle child(process.hProcess);
   read_end.Reset();
   DWORD written = 0;
-  WriteFile(write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  const bool whole = WriteFile(write, input.data(), static_cast<DWORD>(input.size()), &written,
+                               nullptr) && written == input.size();
   write_end.Reset();  // the end of the input
+  if (!whole) {  // settings cut short must not run as if they were all
+    TerminateProcess(process.hProcess, static_cast<UINT>(kSessionNotStarted));
+    return std::nullopt;
+  }
 
   const HANDLE waits[] = {process.hProcess, stop};
   if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return std::nullopt;

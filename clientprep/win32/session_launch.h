@@ -17,7 +17,9 @@ namespace lr::clientprep {
 inline constexpr const wchar_t* kSessionPartSwitch = L"/session";
 
 // Looks every two seconds for a user logged on at the console; false when `stop` is
-// signalled first.
+// signalled first, or when the system can't say (no WTSQueryUserToken, or 30 s of refusals
+// other than "nobody logged on"): the start from the Run value at the logon then does the
+// session steps.
 bool WaitForLoggedOnUser(HANDLE stop);
 
 // Starts `program` with kSessionPartSwitch in the console session, writes `input` to its

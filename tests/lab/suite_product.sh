@@ -214,9 +214,10 @@ WINEPREFIX=$MASTER_PREFIX "$LR_WINESERVER" -w
 ip netns exec "$LRLAB_SCAN_NS" "$LR_WINESERVER" -p
 start=$(date +%s.%N)
 wine_in wineboot >/dev/null 2>&1
-# Each run logs a line: wait (up to 60 s) for the service's and the Run value's, then (up
-# to 120 s) for every Hostprep.exe of this prefix to end.
-for i in $(seq 600); do
+# Each run logs a line: wait (up to 90 s: on the master the service looks for an entry of its
+# own for 60 s) for the service's and the Run value's, then (up to 120 s) for every
+# Hostprep.exe of this prefix to end.
+for i in $(seq 900); do
   [ "$(grep -ac . "$MASTER_C/windows/Hostprep.log" 2>/dev/null)" -ge 2 ] 2>/dev/null && break
   sleep 0.1
 done

@@ -20,6 +20,9 @@ class FakeMachine : public ClientMachine {
   std::optional<std::string> settings;
   std::string mac = "00-1A-2B-3C-4D-5E";
   std::vector<Adapter> adapters;
+  // An adapter that comes up after this many pauses (a card slower than the boot).
+  Adapter late_card;
+  int pauses = 0, card_after_pauses = 0;
   bool rights = true;
   std::uint64_t seed = 42;
   std::set<std::string> refused;              // value names whose writes or deletion fail,
@@ -104,7 +107,10 @@ class FakeMachine : public ClientMachine {
     address_connection = command.connection;
     return address_result;
   }
-  void Pause(unsigned ms) override { log.push_back(StrFormat("pause %u", ms)); }
+  void Pause(unsigned ms) override {
+    log.push_back(StrFormat("pause %u", ms));
+    if (++pauses == card_after_pauses) adapters.push_back(late_card);
+  }
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
   std::string SystemFolder() override { return system_folder; }

@@ -497,8 +497,8 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
        0,
        kMasterMachine,
        {"9"},
-       {"run log"},
-       {name, "pause 2000", "remove service"},
+       {"pause 2000", "run log"},
+       {name, "remove service"},
        true},
       {"run value after the service's boot steps",
        kRun,
@@ -580,6 +580,15 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
   EXPECT_EQ(RunBootService(late), kNoEntry);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "pause 2000"), 30);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "mac"), 31);
+  // The master's virtual adapter, carried by the clone, is up before the clone's own card.
+  FakeMachine carried;
+  carried.settings = Settings("MasterMAC=00-1A-2B-3C-4D-99\r\n",
+                              "00-1A-2B-3C-4D-99=192.168.0.9~MASTER\r\n" + std::string(kEntry));
+  carried.mac = "00-1A-2B-3C-4D-99";
+  carried.late_card = {"00-1A-2B-3C-4D-5E", "本地连接", u"本地连接"};
+  carried.card_after_pauses = 3;
+  EXPECT_EQ(RunBootService(carried), kDone);
+  EXPECT_EQ(std::count(carried.log.begin(), carried.log.end(), "mac"), 4);
 }
 
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
