@@ -32,6 +32,10 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   // A start from the Run value after the work is done (the service may finish while the
   // logon is still starting its programs) finds the value gone.
   if (!machine.RunValueExists()) return run.Finish(kOtherStart);
+  // Without the rights (an administrator's filtered token under UAC, an ordinary user) the
+  // start from the Run value leaves the work to the service, which has them: no box at each
+  // logon on the master or on a clone without an entry.
+  if (machine.ServiceRegistered() && !machine.HasAdminRights()) return run.Finish(kNoAdminRights);
   ApplyResult result = LoadSettings(run);
   if (result != kDone) return run.Finish(result);
   // The service did the boot steps (and restarted after them when asked): only the session

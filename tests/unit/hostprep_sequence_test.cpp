@@ -580,6 +580,14 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
   EXPECT_EQ(RunBootService(late), kNoEntry);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "pause 2000"), 30);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "mac"), 31);
+  // A logon without the rights leaves the work to the service, without a box.
+  FakeMachine filtered;
+  filtered.settings = Settings(unlock, kEntry);
+  filtered.service = true;
+  filtered.rights = false;
+  EXPECT_EQ(RunApplySequence(filtered), kNoAdminRights);
+  EXPECT_THAT(filtered.log, ::testing::Not(::testing::Contains(HasSubstr("error"))));
+  EXPECT_THAT(filtered.run_log, ElementsAre(HasSubstr("（退出码 10）")));
   // The master's virtual adapter, carried by the clone, is up before the clone's own card.
   FakeMachine carried;
   carried.settings = Settings("MasterMAC=00-1A-2B-3C-4D-99\r\n",
