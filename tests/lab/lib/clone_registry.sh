@@ -15,17 +15,17 @@ if [ "${LAB_BITS:-64}" = 32 ]; then
 fi
 
 # regval KEY VALUE: the data of a value under HKLM as reg.exe prints it (GBK), or
-# "<absent>". reg.exe exits 0 with the value and 1 without it; any other status is a start of
-# reg.exe that failed (a loaded machine), not an answer, and it is asked again.
+# "<absent>". reg.exe answers on its output with the value's line, or with a line "reg: ..."
+# that it is not there; no answer at all is a start of reg.exe that failed (a loaded
+# machine), and it is asked again.
 regval() {
-  local out raw rc try
+  local out raw try
   for try in 1 2 3; do
-    raw=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null)
-    rc=$?
-    [ "$rc" -le 1 ] && break
+    raw=$(wine_in reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r')
+    printf '%s\n' "$raw" | grep -aqE "^    $2    REG_|^reg: " && break
     sleep 1
   done
-  out=$(printf '%s\n' "$raw" | tr -d '\r' | grep -a "^    $2    REG_" | head -1)
+  out=$(printf '%s\n' "$raw" | grep -a "^    $2    REG_" | head -1)
   if [ -z "$out" ]; then echo "<absent>"; return; fi
   printf '%s\n' "$out" | sed -E "s/^    .{${#2}}    REG_[A-Z_]+    //"
 }
