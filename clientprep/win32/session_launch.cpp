@@ -81,10 +81,12 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   FileHandle child(process.hProcess);
   read_end.Reset();
   DWORD written = 0;
-  const bool whole = WriteFile(write, input.data(), static_cast<DWORD>(input.size()), &written,
-                               nullptr) && written == input.size();
+  const bool whole =
+      WriteFile(write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr) &&
+      written == input.size();
   write_end.Reset();  // the end of the input
-  if (!whole) {  // settings cut short must not run as if they were all
+  // Settings cut short must not run as if they were all.
+  if (!whole) {
     TerminateProcess(process.hProcess, static_cast<UINT>(kSessionNotStarted));
     return std::nullopt;
   }
@@ -96,7 +98,8 @@ std::optional<int> RunInUserSession(const std::wstring& program, const std::stri
   return static_cast<int>(code);
 }
 
-bool StartAsSessionUser(std::wstring& command, STARTUPINFOW& startup, PROCESS_INFORMATION& process) {
+bool StartAsSessionUser(std::wstring& command, STARTUPINFOW& startup,
+                        PROCESS_INFORMATION& process) {
   const SystemLibrary wtsapi32(L"wtsapi32.dll");
   const auto query = wtsapi32.Get<QueryUserTokenFn>("WTSQueryUserToken");
   DWORD session = 0;
@@ -113,10 +116,9 @@ bool StartAsSessionUser(std::wstring& command, STARTUPINFOW& startup, PROCESS_IN
 
   wchar_t desktop[] = L"winsta0\\default";
   startup.lpDesktop = desktop;
-  const bool started =
-      CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE,
-                           environment ? CREATE_UNICODE_ENVIRONMENT : 0, environment, nullptr,
-                           &startup, &process) != FALSE;
+  const bool started = CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE,
+                                            environment ? CREATE_UNICODE_ENVIRONMENT : 0,
+                                            environment, nullptr, &startup, &process) != FALSE;
   startup.lpDesktop = nullptr;
   if (environment) destroy(environment);
   return started;

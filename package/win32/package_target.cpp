@@ -155,7 +155,8 @@ bool WinPackageTarget::InstallService(std::string& reason) {
   // A machine made from a clone may carry its service's mark of boot steps done: left in the
   // image, every clone would skip its name and address.
   RegKey key;
-  const std::wstring path = reinterpret_cast<const wchar_t*>(kServicesKeyPath) + paths_.service_name;
+  const std::wstring path =
+      reinterpret_cast<const wchar_t*>(kServicesKeyPath) + paths_.service_name;
   LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key.key);
   if (status == ERROR_SUCCESS)
     status = RegDeleteValueW(key.key, reinterpret_cast<const wchar_t*>(kBootStepsValue));

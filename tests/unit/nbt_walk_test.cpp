@@ -134,7 +134,8 @@ class FakeSweepPort : public NbtSweepPort {
  public:
   std::uint64_t NowUs() override { return now; }
   bool WaitUs(std::uint64_t us) override {
-    now += us + late_us;  // a coarse timer wakes late
+    // A coarse timer wakes late.
+    now += us + late_us;
     if (!log.empty() && log.back().rfind("wait ", 0) == 0) {  // waits in a row as one
       log.back() = "wait " + std::to_string(std::stoull(log.back().substr(5)) + us);
     } else {

@@ -154,9 +154,11 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
   }
   HKEY service_key = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
-                          &service_key), ERROR_SUCCESS);
+                          &service_key),
+            ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExW(service_key, L"BootStepsDone", 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&one), sizeof one), ERROR_SUCCESS);
+                           reinterpret_cast<const BYTE*>(&one), sizeof one),
+            ERROR_SUCCESS);
   ASSERT_NE(ServiceEntry(), WantedServiceEntry());
   WinPackageTarget again(paths_);
   ASSERT_EQ(GeneratePackage(in, hosts, again), GenerateOutcome::kGenerated);
