@@ -25,7 +25,14 @@ lr_wine_env() {
 lr_wine32_ok() {
   local loader=${LR_WINE%64}
   if [ ! -x "$loader" ]; then
-    echo "the 32-bit Wine is not installed (package wine32:i386, scripts/setup.sh)"
+    # scripts/setup.sh leaves apt's reason there when the package could not be installed.
+    local why_file
+    why_file=$(dirname "${BASH_SOURCE[0]}")/../../build/logs/wine32-missing.txt
+    if [ -s "$why_file" ]; then
+      echo "the 32-bit Wine is not installed: $(head -n 1 "$why_file")"
+    else
+      echo "the 32-bit Wine is not installed (package wine32:i386, scripts/setup.sh)"
+    fi
     return 1
   fi
   if ! "$loader" --version >/dev/null 2>&1; then
