@@ -127,10 +127,11 @@ bool WinPackageTarget::WithdrawStarts(std::string& reason) {
     if (!scm) return fail(GetLastError());
     ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), SERVICE_CHANGE_CONFIG));
     if (!service && GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST) return fail(GetLastError());
-    if (service && (WritePointRefused("service disable") ||
-                    !ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DISABLED,
-                                          SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr, nullptr, nullptr)) &&
+    if (service &&
+        (WritePointRefused("service disable") ||
+         !ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DISABLED,
+                               SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr)) &&
         GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
       return fail(GetLastError());
   }

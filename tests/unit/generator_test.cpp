@@ -36,16 +36,19 @@ class FakeTarget : public PackageTarget {
       throw std::runtime_error("Unable to write to C:\\Windows\\Myset.ini");
   }
   bool WithdrawStarts(std::string& r) override {
-    return Step("withdraw", [&] { run = service = false; }, &r);
+    return Step(
+        "withdraw", [&] { run = service = false; }, &r);
   }
   bool SetRunValue(const std::string& name, const std::string& command) override {
     return Step("run " + name + "=" + command, [&] { run = true; });
   }
   bool InstallService(std::string& r) override {
-    return Step("service", [&] { service = true; }, &r);
+    return Step(
+        "service", [&] { service = true; }, &r);
   }
   bool SaveHostprep(std::string& r) override {
-    return Step("exe", [&] { exe = "new"; }, &r);
+    return Step(
+        "exe", [&] { exe = "new"; }, &r);
   }
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override {
     log.push_back("box " + caption + ": " + text +
@@ -109,13 +112,13 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   in.window_mode = GeneratorInputs::WindowMode::kHidden;
   t.own_macs = {"00:0c:29:00:00:99", "00-00-00-00-00-00", "00-0c-29-00-00-98"};
   ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
-  EXPECT_EQ(t.log, (std::vector<std::string>{
-                       "start", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
-                       "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E",
-                       "AutoSet/UnlockPW", "AutoSet/CanReboot", "AutoSet/CanModifyRA2",
-                       "AutoSet/ExecutePath", "AutoSet/FormStat", "AutoSet/MasterMAC",
-                       "withdraw", "place", "exe", "run hostprep=C:\\Windows\\Hostprep.exe",
-                       "service", kSuccess}));
+  EXPECT_EQ(t.log,
+            (std::vector<std::string>{
+                "start", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
+                "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E", "AutoSet/UnlockPW",
+                "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
+                "AutoSet/FormStat", "AutoSet/MasterMAC", "withdraw", "place", "exe",
+                "run hostprep=C:\\Windows\\Hostprep.exe", "service", kSuccess}));
   EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"),
             "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\nUnlockPW=64786D61\r\n"
             "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
@@ -180,7 +183,8 @@ TEST(Generator, EmptyPasswordsMatchAndWriteAnEmptyUnlockKey) {
 // earlier one, or the new one with MasterMAC); a failure is reported once, never as success,
 // and leaves the earlier package whole or nothing that starts Hostprep.
 TEST(Generator, AFailureAtAnyStepNeverLeavesHostprepStartingBesideAPartialPackage) {
-  const std::string none_starts = "\r\n本机现在没有启动 Hostprep 的开机运行项和服务；排除原因后请重新生成。";
+  const std::string none_starts =
+      "\r\n本机现在没有启动 Hostprep 的开机运行项和服务；排除原因后请重新生成。";
   const std::map<std::string, std::string> errors = {
       {"InfoList/00-0C-29-AB-01-FF", "Unable to write to C:\\Windows\\Myset.ini"},
       {"exe", "Unable to write to C:\\Windows\\Hostprep.exe：拒绝访问。" + none_starts},

@@ -452,7 +452,7 @@ TEST_F(ProductLab, HeldHostprepLeavesNothingToStart) {
   EXPECT_EQ(boxes_[0].caption, ui::kErrorCaption);
   const std::string head = "Unable to write to C:\\Windows\\Hostprep.exe\xA3\xBA";  // "："
   EXPECT_EQ(boxes_[0].text.rfind(head, 0), 0u);
-  EXPECT_GT(boxes_[0].text.find("\r\n"), head.size());  // the system's reason
+  EXPECT_GT(boxes_[0].text.find("\r\n"), head.size());                        // the system's reason
   EXPECT_NE(boxes_[0].text.find("\r\n\xB1\xBE\xBB\xFA"), std::string::npos);  // "本机..."
   EXPECT_FALSE(RunValueExists());
   std::string settings, exe;
