@@ -89,7 +89,7 @@ WinPackageTarget::WinPackageTarget() : WinPackageTarget(Paths{}) {}
 
 WinPackageTarget::WinPackageTarget(Paths paths)
     : paths_(std::move(paths)),
-      settings_new_(paths_.settings_write + L".gen~"),
+      settings_new_(paths_.settings_write + kNewSettingsSuffix),
       writer_(std::filesystem::path(settings_new_), paths_.settings_shown, &files_) {}
 
 WinPackageTarget::~WinPackageTarget() {

@@ -71,8 +71,10 @@ class SettingsFiles : public ProfileFiles {
   SECURITY_ATTRIBUTES attributes_{};
 };
 
-// The new settings file is written beside the old one as "<settings>.gen~" and moved over it;
+// The new settings file is written beside the old one under this suffix and moved over it;
 // one the generation did not put in place goes with the target.
+inline constexpr const wchar_t* kNewSettingsSuffix = L".gen~";
+
 class WinPackageTarget : public PackageTarget {
  public:
   struct Paths {
