@@ -1,6 +1,7 @@
 #include "package/generator.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "package/client_service.h"
 #include "package/client_settings.h"
@@ -54,22 +55,15 @@ Rows RowsOf(const HostList& hosts) {
   return rows;
 }
 
-void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string& password,
-                  const std::vector<std::string>& own_macs, PackageTarget& t) {
+// The settings file, whole, under its temporary name: the keys in their fixed order, which
+// gives the file's layout.
+void WriteSettings(const GeneratorInputs& in, const Rows& rows, const std::string& password,
+                   const std::vector<std::string>& own_macs, PackageTarget& t) {
+  t.StartSettingsFile();
   t.WriteSetting(kSectionAutoSet, kKeyGateway, in.gateway);
   t.WriteSetting(kSectionAutoSet, kKeyMask, in.mask);
   for (const auto& [id, r] : rows)
     t.WriteSetting(kSectionInfoList, r.mac, JoinHostEntry(r.ip, r.name));
-  if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
-    throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
-  }
-  std::string reason;
-  if (!t.InstallService(reason)) {
-    throw std::runtime_error(std::string("无法注册服务 ") + kServiceName + "：" + reason);
-  }
-  if (!t.SaveHostprep()) {
-    throw std::runtime_error(std::string("Unable to write to ") + kHostprepPath);
-  }
   t.WriteSetting(kSectionAutoSet, kKeyUnlockPW, EncodeUnlockPassword(password));
   t.WriteSetting(kSectionAutoSet, kKeyCanReboot, in.reboot ? kYes : kNo);
   t.WriteSetting(kSectionAutoSet, kKeyCanModifyRA2, in.modify_ra2 ? kYes : kNo);
@@ -81,6 +75,38 @@ void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string
   std::string master;
   for (const std::string& m : own_macs) master += (master.empty() ? "" : ",") + m;
   t.WriteSetting(kSectionAutoSet, kKeyMasterMAC, master);
+}
+
+// The package in the order the header gives. `withdrawn` tells the caller that nothing
+// started Hostprep any more when a later step failed.
+void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string& password,
+                  const std::vector<std::string>& own_macs, PackageTarget& t, bool& withdrawn) {
+  WriteSettings(in, rows, password, own_macs, t);
+  std::string reason;
+  if (!t.WithdrawStarts(reason)) {
+    throw std::runtime_error(std::string("无法停用本机已有的开机运行项或服务 ") + kServiceName +
+                             "：" + reason);
+  }
+  withdrawn = true;
+  t.PlaceSettingsFile();
+  if (!t.SaveHostprep(reason)) {
+    throw std::runtime_error(std::string("Unable to write to ") + kHostprepPath + "：" + reason);
+  }
+  if (!t.SetRunValue(kRunValueName, kHostprepPath)) {
+    throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
+  }
+  if (!t.InstallService(reason)) {
+    throw std::runtime_error(std::string("无法注册服务 ") + kServiceName + "：" + reason);
+  }
+}
+
+// The error box's text after a failed step. Past the withdrawal, a registration already made
+// is taken away again, so the master is left with nothing that starts Hostprep.
+std::string FailureText(const std::string& what, bool withdrawn, PackageTarget& t) {
+  if (!withdrawn) return what;
+  std::string reason;
+  if (!t.WithdrawStarts(reason)) return what + "\r\n开机运行项或服务未能撤下：" + reason;
+  return what + "\r\n本机现在没有启动 Hostprep 的开机运行项和服务；排除原因后请重新生成。";
 }
 
 // With a review, the rows of `fixable` are converted and checked until the rows the
@@ -127,11 +153,11 @@ GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostL
     rows = RowsOf(hosts);
     for (auto& row : rows) ConvertHostTexts(row.second);
   }
+  bool withdrawn = false;
   try {
-    t.DeleteSettingsFile();  // a file that stays would merge the old package into the new
-    WritePackage(in, rows, password, own_macs, t);
+    WritePackage(in, rows, password, own_macs, t, withdrawn);
   } catch (const std::exception& e) {
-    t.ShowError(e.what());
+    t.ShowError(FailureText(e.what(), withdrawn, t));
     return GenerateOutcome::kFailed;
   }
   t.ShowMessage("提示", GeneratedText(in, password), MessageKind::kInformation);

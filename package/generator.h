@@ -3,10 +3,16 @@
 // anyone logs on, and Hostprep.exe written out of Lanroster's own resource.
 //
 // The checks come first (gateway, mask, the password pair), so a refused click touches
-// nothing and the previous package stays whole. Then the old settings file is removed and
-// the package written in its fixed order; a failed delete, settings, registry, service or
-// executable write ends the click there with the general error box, keeping what was written
-// before. The success message comes after the last key.
+// nothing and the previous package stays whole. Then the package goes on in an order that
+// never lets anything start Hostprep beside a partial package, since a settings file without
+// MasterMAC would configure the master as a clone:
+//   1. the whole settings file, written under a temporary name;
+//   2. whatever starts Hostprep here (the Run value, the service) is taken away;
+//   3. the settings file put in place in one step, then Hostprep.exe;
+//   4. the Run value and the service, last.
+// A failure ends the click there with the general error box. Up to step 2 the earlier package
+// stays whole; after it nothing starts Hostprep (a registration made in step 4 is taken away
+// again) until the new package is whole. The success message comes last.
 #pragma once
 
 #include <functional>
@@ -37,19 +43,26 @@ enum class MessageKind { kWarning, kInformation };
 class PackageTarget {
  public:
   virtual ~PackageTarget() = default;
-  // Removes the settings file if it exists; throws when it exists and can't be removed.
-  virtual void DeleteSettingsFile() = 0;
-  // Sets one key of the settings file; throws EIniFileException when refused.
+  // Starts the new settings file, empty, under its temporary name; throws when a leftover
+  // of an earlier attempt can't be removed.
+  virtual void StartSettingsFile() = 0;
+  // Sets one key of the new settings file; throws EIniFileException when refused.
   virtual void WriteSetting(const std::string& section, const std::string& key,
                             const std::string& value) = 0;
+  // Puts the new settings file in place of the old in one step; throws when that is
+  // refused, and the old file then stays whole.
+  virtual void PlaceSettingsFile() = 0;
+  // Takes away whatever starts Hostprep on this machine: the Run value goes and an existing
+  // service no longer starts at boot. False, with the system's reason, when refused.
+  virtual bool WithdrawStarts(std::string& reason) = 0;
   // Writes the Run value; false when the registry refuses.
   virtual bool SetRunValue(const std::string& name, const std::string& command) = 0;
   // Registers the boot-time service (client_service.h), or brings an existing one to that
   // configuration; false, with the system's reason in `reason`, when that is refused.
   virtual bool InstallService(std::string& reason) = 0;
-  // Writes Hostprep.exe from the embedded resource; false on any failure, which leaves the
-  // earlier executable (if any) whole.
-  virtual bool SaveHostprep() = 0;
+  // Writes Hostprep.exe from the embedded resource; false, with the system's reason, on any
+  // failure, which leaves the earlier executable (if any) whole.
+  virtual bool SaveHostprep(std::string& reason) = 0;
   virtual void ShowMessage(const std::string& caption, const std::string& text,
                            MessageKind kind) = 0;
   // A failed write, shown by the program's general error handling.
@@ -60,7 +73,7 @@ class PackageTarget {
 
 enum class GenerateOutcome {
   kRefused,    // an input was refused; nothing was touched, the dialog stays open
-  kFailed,     // a write failed and was reported; what was written before stays
+  kFailed,     // a write failed and was reported; see the order above for what stays
   kGenerated,  // the package is complete; the dialog closes
   kBack,       // the administrator went back from the check; nothing was touched
 };

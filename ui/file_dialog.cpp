@@ -37,6 +37,8 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   const std::wstring preset = Wide(request.file_name);
   preset.copy(name.data(), std::min(preset.size(), name.size() - 1));
   const std::wstring filter = FilterText(request.filter);
+  const std::wstring default_ext = Wide(request.default_ext);
+  const bool save = request.kind == FileDialogRequest::Kind::kSave;
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
@@ -45,9 +47,10 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = static_cast<DWORD>(name.size());
-  ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
-  const BOOL ok = request.kind == FileDialogRequest::Kind::kSave ? GetSaveFileNameW(&ofn)
-                                                                 : GetOpenFileNameW(&ofn);
+  ofn.lpstrDefExt = default_ext.empty() ? nullptr : default_ext.c_str();
+  ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+              (save ? OFN_OVERWRITEPROMPT : 0);
+  const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
   FileDialogResult result;
   if (!ok) return result;
   result.chosen = true;

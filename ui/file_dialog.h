@@ -16,6 +16,9 @@ struct FileDialogRequest {
   // GBK, pairs of description and pattern joined by "|": "文本文件(*.txt)|*.txt".
   std::string filter;
   std::string file_name;  // preset file name (GBK), may be empty
+  // The extension (without the dot) the save dialog adds to a name typed without one; the
+  // dialog follows the chosen filter's pattern instead where it has one. Empty: none.
+  std::string default_ext;
   HWND owner = nullptr;
 };
 
@@ -25,8 +28,8 @@ struct FileDialogResult {
   int filter_index = 1;  // the filter pair chosen last, from 1
 };
 
-// Shows the dialog: no default extension is added, and the save dialog asks nothing when
-// the file exists.
+// Shows the dialog. The save dialog proposes `default_ext` and asks before a file that exists
+// is replaced; the path it returns is the one to write, as it is.
 FileDialogResult ShowFileDialog(const FileDialogRequest& request);
 
 using FileDialogSeam = std::function<FileDialogResult(const FileDialogRequest&)>;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwctype>
 
 #include "hostlist/win32/RosterCompare.h"
 #include "hostlist/win32/pattern_dialog.h"
@@ -26,6 +27,14 @@ constexpr const char* kImportFilter = "文本文件|*.txt|CSV 文件(*.csv)|*.cs
 constexpr const char* kExportFilter = "文本文件(*.txt)|*.txt|CSV 文件(*.csv)|*.csv";
 constexpr int kCsvFilterIndex = 2;  // in the import and export filters
 constexpr const char* kDefaultListName = "NetInfo.txt";
+constexpr const char* kDefaultListExt = "txt";
+
+// A name ending in ".txt", in any letter case.
+bool NamedAsText(const std::filesystem::path& path) {
+  std::wstring ext = path.extension().wstring();
+  for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
+  return ext == L".txt";
+}
 
 constexpr ui::ListColumn kColumns[] = {
     {"IP地址", 130, LVCFMT_LEFT},     {"MAC地址", 130, LVCFMT_CENTER},
@@ -432,18 +441,26 @@ bool TForm1::SaveListAs(ListLayout layout, const char* success_text) {
   request.kind = ui::FileDialogRequest::Kind::kSave;
   request.filter = layout == ListLayout::kExport ? kExportFilter : kListFilter;
   request.file_name = kDefaultListName;
+  request.default_ext = kDefaultListExt;
   request.owner = hwnd();
   const ui::FileDialogResult chosen = ui::ShowFileDialog(request);
   if (!chosen.chosen) return true;
-  const ListSaveTarget target = ListSaveTargetOf(
-      chosen.path, layout, layout == ListLayout::kExport && chosen.filter_index == kCsvFilterIndex);
-  const ListWriteResult written = WriteListFile(target.path, hosts_, target.layout);
+  // The file is the one the dialog named, after its own question about replacing it. An
+  // export's layout follows the name's extension, or else the chosen filter.
+  const std::filesystem::path& path = chosen.path;
+  const ListLayout written_layout =
+      layout != ListLayout::kExport ? layout
+      : ListFileKindOf(path) == ListFileKind::kCsv ||
+              (chosen.filter_index == kCsvFilterIndex && !NamedAsText(path))
+          ? ListLayout::kCsv
+          : layout;
+  const ListWriteResult written = WriteListFile(path, hosts_, written_layout);
+  const std::string shown = ui::Gbk(path.wstring());
   if (!written.status) {
-    ui::ShowErrorBox("无法写入文件 \"" + ui::Gbk(target.path.wstring()) + "\"：" +
-                     written.status.reason);
+    ui::ShowErrorBox("无法写入文件 \"" + shown + "\"：" + written.status.reason);
     return false;
   }
-  ui::ShowMessage("提示", success_text, MB_OK | MB_ICONINFORMATION);
+  ui::ShowMessage("提示", std::string(success_text) + "\r\n" + shown, MB_OK | MB_ICONINFORMATION);
   return true;
 }
 
@@ -516,8 +533,13 @@ void TForm1::N8Click() {
 void TForm1::RosterItemClick() {
   std::filesystem::path path;
   ListFileKind kind;
-  if (ChooseListToRead(path, kind) && TRosterCompareDialog::CompareFile(hwnd(), path, kind, hosts_))
-    HostsChanged();
+  if (!ChooseListToRead(path, kind) ||
+      !TRosterCompareDialog::CompareFile(hwnd(), path, kind, hosts_))
+    return;
+  // The merged list is shown at once, not at the next refresh tick.
+  HostsChanged();
+  RefreshList();
+  UpdateWindow(list_);
 }
 
 void TForm1::NamePatternClick() {

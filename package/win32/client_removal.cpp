@@ -95,6 +95,8 @@ RemovalStep WinClientRemovalTarget::RemoveHostprep() {
 }
 
 RemovalStep WinClientRemovalTarget::RemoveSettingsFile() {
+  // A new settings file a generation cut off by a crash left beside it goes too.
+  DeleteFileW((paths_.settings_write + kNewSettingsSuffix).c_str());
   return DeleteOneFile(paths_.settings_write);
 }
 

@@ -89,15 +89,63 @@ WinPackageTarget::WinPackageTarget() : WinPackageTarget(Paths{}) {}
 
 WinPackageTarget::WinPackageTarget(Paths paths)
     : paths_(std::move(paths)),
-      writer_(std::filesystem::path(paths_.settings_write), paths_.settings_shown, &files_) {}
+      settings_new_(paths_.settings_write + kNewSettingsSuffix),
+      writer_(std::filesystem::path(settings_new_), paths_.settings_shown, &files_) {}
 
-void WinPackageTarget::DeleteSettingsFile() {
-  const std::string failure = "Unable to delete " + paths_.settings_shown;
+WinPackageTarget::~WinPackageTarget() {
+  DeleteFileW(settings_new_.c_str());
+}
+
+void WinPackageTarget::StartSettingsFile() {
+  const std::string failure = "Unable to delete " + ui::Gbk(settings_new_);
   if (write_faults::Fail("file delete")) throw std::runtime_error(failure);
-  if (DeleteFileW(paths_.settings_delete.c_str())) return;
+  if (DeleteFileW(settings_new_.c_str())) return;
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
   throw std::runtime_error(failure);
+}
+
+void WinPackageTarget::PlaceSettingsFile() {
+  if (!WritePointRefused("file move") &&
+      MoveFileExW(settings_new_.c_str(), paths_.settings_write.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return;
+  const std::string reason = SystemErrorText(GetLastError());
+  DeleteFileW(settings_new_.c_str());
+  throw std::runtime_error("Unable to write to " + paths_.settings_shown + "：" + reason);
+}
+
+bool WinPackageTarget::WithdrawStarts(std::string& reason) {
+  auto fail = [&reason](DWORD error) {
+    reason = SystemErrorText(error);
+    return false;
+  };
+  {
+    ScHandle scm(WritePointRefused("service manager open")
+                     ? nullptr
+                     : OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!scm) return fail(GetLastError());
+    ScHandle service(OpenServiceW(scm.get(), paths_.service_name.c_str(), SERVICE_CHANGE_CONFIG));
+    if (!service && GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST) return fail(GetLastError());
+    if (service &&
+        (WritePointRefused("service disable") ||
+         !ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DISABLED,
+                               SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr)) &&
+        GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
+      return fail(GetLastError());
+  }
+  RegKey key;
+  LSTATUS status =
+      WritePointRefused("registry open")
+          ? ERROR_ACCESS_DENIED
+          : RegOpenKeyExW(paths_.run_root, paths_.run_key.c_str(), 0, KEY_SET_VALUE, &key.key);
+  if (status == ERROR_SUCCESS)
+    status = WritePointRefused("registry delete")
+                 ? ERROR_ACCESS_DENIED
+                 : RegDeleteValueW(key.key, ui::Wide(kRunValueName).c_str());
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
+  return fail(static_cast<DWORD>(status));
 }
 
 void WinPackageTarget::WriteSetting(const std::string& section, const std::string& key,
@@ -167,8 +215,10 @@ bool WinPackageTarget::InstallService(std::string& reason) {
   return true;
 }
 
-bool WinPackageTarget::SaveHostprep() {
-  return SaveResourceToFile(L"exefile", L"Myexe", paths_.hostprep);
+bool WinPackageTarget::SaveHostprep(std::string& reason) {
+  if (SaveResourceToFile(L"exefile", L"Myexe", paths_.hostprep)) return true;
+  reason = SystemErrorText(GetLastError());
+  return false;
 }
 
 void WinPackageTarget::ShowMessage(const std::string& caption, const std::string& text,

@@ -45,7 +45,7 @@ void ShowPackageMessage(const std::string& caption, const std::string& text, Mes
 
 // Writes the bytes of the resource (type, name) of the running executable to `path`,
 // creating or replacing the file through ReplaceFileBytes ("<path>.new~" first), so a failure
-// (false, not reported) leaves an earlier file whole and no temporary file.
+// (false, the last error telling why) leaves an earlier file whole and no temporary file.
 bool SaveResourceToFile(const wchar_t* type, const wchar_t* name, const std::wstring& path);
 
 // The access list the settings file is created with: only Administrators and SYSTEM may
@@ -71,6 +71,10 @@ class SettingsFiles : public ProfileFiles {
   SECURITY_ATTRIBUTES attributes_{};
 };
 
+// The new settings file is written beside the old one under this suffix and moved over it;
+// one the generation did not put in place goes with the target.
+inline constexpr const wchar_t* kNewSettingsSuffix = L".gen~";
+
 class WinPackageTarget : public PackageTarget {
  public:
   struct Paths {
@@ -87,20 +91,29 @@ class WinPackageTarget : public PackageTarget {
 
   WinPackageTarget();
   explicit WinPackageTarget(Paths paths);
+  ~WinPackageTarget() override;
+  WinPackageTarget(const WinPackageTarget&) = delete;
+  WinPackageTarget& operator=(const WinPackageTarget&) = delete;
 
-  void DeleteSettingsFile() override;
+  void StartSettingsFile() override;
   void WriteSetting(const std::string& section, const std::string& key,
                     const std::string& value) override;
+  void PlaceSettingsFile() override;
+  // The service is set to start disabled rather than deleted: a running one (the master's
+  // own, at its boot) could not be registered again until it stopped. One marked for
+  // deletion starts no more either.
+  bool WithdrawStarts(std::string& reason) override;
   bool SetRunValue(const std::string& name, const std::string& command) override;
   // Own process, automatic start, LocalSystem, with the display name and description.
   bool InstallService(std::string& reason) override;
-  bool SaveHostprep() override;
+  bool SaveHostprep(std::string& reason) override;
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override;
   void ShowError(const std::string& text) override;
   std::vector<std::string> OwnMacs() override;
 
  private:
   Paths paths_;
+  std::wstring settings_new_;  // the new settings file until it is put in place
   SettingsFiles files_;
   ProfileWriter writer_;
 };

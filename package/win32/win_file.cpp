@@ -36,7 +36,11 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes, SECURITY_ATT
   bool ok = !write_faults::Fail("file write") &&
             WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
   ok = file.Close() && ok;
-  if (!ok) DeleteFileW(path.c_str());
+  if (!ok) {
+    const DWORD error = GetLastError();
+    DeleteFileW(path.c_str());
+    SetLastError(error);
+  }
   return ok;
 }
 
@@ -129,8 +133,10 @@ bool ReplaceFileBytes(const std::wstring& path, const std::wstring& temp, std::s
       if (!replaced) MoveFileExW(backup.c_str(), path.c_str(), kMoveFlags);
     }
   }
+  const DWORD error = GetLastError();
   if (Exists(path)) DeleteFileW(backup.c_str());  // never the only copy
   DeleteFileW(temp.c_str());
+  SetLastError(error);  // why it failed, for the caller's message
   return replaced;
 }
 

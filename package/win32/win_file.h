@@ -49,7 +49,7 @@ bool AppendFileBytes(const std::wstring& path, std::uintmax_t old_size, std::str
 // backup name. After any failure the file at `path` is whole, the old or the new, and no
 // temporary or backup file is left: a replace that failed half way (the original moved
 // away or renamed) puts the new file in its place, or else the original back. True when the
-// new contents are at `path`.
+// new contents are at `path`; after a failure the last error says why.
 bool ReplaceFileBytes(const std::wstring& path, const std::wstring& temp, std::string_view bytes,
                       SECURITY_ATTRIBUTES* sa);
 

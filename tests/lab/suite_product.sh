@@ -15,8 +15,11 @@
 #    identical to the built one, and the settings file printed into the log. Then the master
 #    boots (wineboot: its service and its Run value start Hostprep there, with netsh.exe and
 #    shutdown.exe replaced by the recorder) and must come out unchanged, package in place.
-#    Last, the list's popup item "移除客户端..." in the real window takes the package off the
-#    master: no service, Run value, Hostprep.exe or settings file is left.
+#    Then the list's popup item "移除客户端..." in the real window takes the package off the
+#    master: no service, Run value, Hostprep.exe or settings file is left. Last, a package
+#    over an earlier one with the master's own MAC as a row, while Hostprep.exe is held open:
+#    the generation fails naming the cause, and the master's next boot starts no Hostprep,
+#    keeps its name and runs no address command.
 # 3. Two clones, each a namespace of its own whose only interface carries the clone's MAC
 #    and a fresh prefix holding what the master wrote (settings file, executable, Run
 #    value), with netsh.exe and shutdown.exe replaced by a recorder and, for the first, a
@@ -119,7 +122,8 @@ lab_wine "$LRLAB_SCAN_NS" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d 
 export LRLAB_DIR="Z:${LRLAB_STATE//\//\\}"
 log=$LRLAB_STATE/master.log
 ip netns exec "$LRLAB_SCAN_NS" timeout -k 10 600 "$LR_WINE" "$TESTS_EXE" \
-  --gtest_filter=-ProductLab.RemoveClientFromTheMenu >"$log" 2>&1
+  --gtest_filter=-ProductLab.RemoveClientFromTheMenu:ProductLab.HeldHostprepLeavesNothingToStart \
+  >"$log" 2>&1
 rc=$?
 grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n 60
 suite_count_gtest "$log" "$rc"
@@ -246,6 +250,34 @@ check_eq "master after the removal: no service, Run value, Hostprep.exe or setti
   "$(regval "$SERVICE" ImagePath | sed 's/^/ImagePath=/') hostprep=$(regval "$RUN" hostprep) \
 $([ -e "$MASTER_C/windows/Hostprep.exe" ] && echo exe || echo no-exe) \
 $([ -e "$MASTER_C/windows/Myset.ini" ] && echo ini || echo no-ini)"
+
+# A generation that can't write Hostprep.exe, then a boot of that master.
+log=$LRLAB_STATE/master-held.log
+ip netns exec "$LRLAB_SCAN_NS" timeout -k 10 120 "$LR_WINE" "$TESTS_EXE" \
+  --gtest_filter=ProductLab.HeldHostprepLeavesNothingToStart >"$log" 2>&1
+rc=$?
+grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  |^the box' "$log" | head -n 30 |
+  iconv -f GBK -t UTF-8 -c
+suite_count_gtest "$log" "$rc"
+runs=$(grep -ac . "$MASTER_C/windows/Hostprep.log" 2>/dev/null)
+before=$(regdump)
+WINEPREFIX=$MASTER_PREFIX "$LR_WINESERVER" -k >/dev/null 2>&1
+WINEPREFIX=$MASTER_PREFIX "$LR_WINESERVER" -w
+ip netns exec "$LRLAB_SCAN_NS" "$LR_WINESERVER" -p
+wine_in wineboot >/dev/null 2>&1
+# Nothing should start: the time a started service or Run value took above to log its line.
+for i in $(seq 150); do
+  [ "$(grep -ac . "$MASTER_C/windows/Hostprep.log" 2>/dev/null)" != "$runs" ] && break
+  hostprep_running && break
+  sleep 0.1
+done
+for i in $(seq 1200); do hostprep_running || break; sleep 0.1; done
+check_eq "master after a failed generation: no Hostprep ran at its boot" "$runs" \
+  "$(grep -ac . "$MASTER_C/windows/Hostprep.log" 2>/dev/null)"
+check_eq "master after a failed generation: not renamed, registry unchanged over a boot" \
+  "$before" "$(regdump)"
+check_eq "master after a failed generation: no address command ran" "" \
+  "$(cat "$MASTER_C/lrhp/calls.log" 2>/dev/null)"
 stop_prefix "$MASTER_PREFIX"
 MASTER_PREFIX=
 cafe_down

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "package/client_removal.h"
+#include <functional>
+#include <map>
 #include <vector>
 
 #include "package/client_settings.h"
@@ -12,34 +14,41 @@
 namespace lr {
 namespace {
 
-// Records every step; writes the settings into a real file through ProfileWriter; can be
-// told to refuse the n-th settings write, the registry write or the service.
+// The master as the generator sees it: the settings file (a real file, written through
+// ProfileWriter under a temporary name and moved into place), Hostprep.exe ("old", "new" or
+// none), the Run value and the service. Logs every step and refuses the one numbered
+// `fail_at` (from 0). `violations` gets each step after which something starts Hostprep
+// and finds neither the earlier package (`earlier`) nor the new one (`fresh`) whole.
 class FakeTarget : public PackageTarget {
  public:
   explicit FakeTarget(std::filesystem::path file) : file_(std::move(file)) {}
 
-  void DeleteSettingsFile() override {
-    log.push_back("delete");
-    std::filesystem::remove(file_);
+  void StartSettingsFile() override {
+    if (!Step("start", [&] { std::filesystem::remove(new_); }))
+      throw std::runtime_error("Unable to delete");
   }
-  void WriteSetting(const std::string& section, const std::string& key,
-                    const std::string& value) override {
-    if (fail_setting_at-- == 0) throw EIniFileException("C:\\Windows\\Myset.ini");
-    log.push_back(section + "/" + key);
-    writer_.Write(section, key, value);
+  void WriteSetting(const std::string& s, const std::string& k, const std::string& v) override {
+    if (!Step(s + "/" + k, [&] { writer_.Write(s, k, v); }))
+      throw EIniFileException("C:\\Windows\\Myset.ini");
+  }
+  void PlaceSettingsFile() override {
+    if (!Step("place", [&] { std::filesystem::rename(new_, file_); }))
+      throw std::runtime_error("Unable to write to C:\\Windows\\Myset.ini");
+  }
+  bool WithdrawStarts(std::string& r) override {
+    return Step(
+        "withdraw", [&] { run = service = false; }, &r);
   }
   bool SetRunValue(const std::string& name, const std::string& command) override {
-    log.push_back("run " + name + "=" + command);
-    return !refuse_registry;
+    return Step("run " + name + "=" + command, [&] { run = true; });
   }
-  bool InstallService(std::string& reason) override {
-    log.push_back("service");
-    reason = "拒绝访问。";
-    return !refuse_service;
+  bool InstallService(std::string& r) override {
+    return Step(
+        "service", [&] { service = true; }, &r);
   }
-  bool SaveHostprep() override {
-    log.push_back("exe");
-    return true;
+  bool SaveHostprep(std::string& r) override {
+    return Step(
+        "exe", [&] { exe = "new"; }, &r);
   }
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override {
     log.push_back("box " + caption + ": " + text +
@@ -48,15 +57,27 @@ class FakeTarget : public PackageTarget {
   void ShowError(const std::string& text) override { log.push_back("error: " + text); }
   std::vector<std::string> OwnMacs() override { return own_macs; }
 
-  std::vector<std::string> log;
-  std::vector<std::string> own_macs;
-  int fail_setting_at = -1;
-  bool refuse_registry = false;
-  bool refuse_service = false;
+  std::vector<std::string> log, violations, own_macs;
+  int fail_at = -1;
+  std::string exe, earlier, fresh;  // earlier and fresh: the two packages' settings files
+  bool run = false, service = false;
 
  private:
+  bool Step(const std::string& name, const std::function<void()>& effect,
+            std::string* reason = nullptr) {
+    log.push_back(name);
+    if (reason) *reason = "拒绝访问。";
+    if (fail_at-- == 0) return false;
+    effect();
+    const std::string file = std::filesystem::exists(file_) ? lr::testing::ReadBytes(file_) : "";
+    if ((run || service) && !(file == earlier && exe == "old") && !(file == fresh && exe == "new"))
+      violations.push_back(name);
+    return true;
+  }
+
   std::filesystem::path file_;
-  ProfileWriter writer_{file_, "C:\\Windows\\Myset.ini"};
+  std::filesystem::path new_ = file_.string() + ".gen~";
+  ProfileWriter writer_{new_, "C:\\Windows\\Myset.ini"};
 };
 
 GeneratorInputs GoodInputs() {
@@ -91,12 +112,13 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   in.window_mode = GeneratorInputs::WindowMode::kHidden;
   t.own_macs = {"00:0c:29:00:00:99", "00-00-00-00-00-00", "00-0c-29-00-00-98"};
   ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
-  EXPECT_EQ(t.log, (std::vector<std::string>{
-                       "delete", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
-                       "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E",
-                       "run hostprep=C:\\Windows\\Hostprep.exe", "service", "exe",
-                       "AutoSet/UnlockPW", "AutoSet/CanReboot", "AutoSet/CanModifyRA2",
-                       "AutoSet/ExecutePath", "AutoSet/FormStat", "AutoSet/MasterMAC", kSuccess}));
+  EXPECT_EQ(t.log,
+            (std::vector<std::string>{
+                "start", "AutoSet/Gateway", "AutoSet/Mask", "InfoList/00-1A-2B-3C-4D-5E",
+                "InfoList/00-0C-29-AB-01-FF", "InfoList/00-1A-2B-3C-4D-5E", "AutoSet/UnlockPW",
+                "AutoSet/CanReboot", "AutoSet/CanModifyRA2", "AutoSet/ExecutePath",
+                "AutoSet/FormStat", "AutoSet/MasterMAC", "withdraw", "place", "exe",
+                "run hostprep=C:\\Windows\\Hostprep.exe", "service", kSuccess}));
   EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini"),
             "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\nUnlockPW=64786D61\r\n"
             "CanReboot=Yes\r\nCanModifyRA2=No\r\nExecutePath=C:\\Program Files\\x.exe\r\n"
@@ -156,23 +178,44 @@ TEST(Generator, EmptyPasswordsMatchAndWriteAnEmptyUnlockKey) {
   EXPECT_EQ(t.log.back().find("首次登录时"), std::string::npos);  // nothing to do at the logon
 }
 
-TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
+// A generation refused at each of its steps in turn, on a master with an earlier package
+// and on one without: after every step whatever starts Hostprep finds one whole package (the
+// earlier one, or the new one with MasterMAC); a failure is reported once, never as success,
+// and leaves the earlier package whole or nothing that starts Hostprep.
+TEST(Generator, AFailureAtAnyStepNeverLeavesHostprepStartingBesideAPartialPackage) {
+  const std::string none_starts =
+      "\r\n本机现在没有启动 Hostprep 的开机运行项和服务；排除原因后请重新生成。";
+  const std::map<std::string, std::string> errors = {
+      {"InfoList/00-0C-29-AB-01-FF", "Unable to write to C:\\Windows\\Myset.ini"},
+      {"exe", "Unable to write to C:\\Windows\\Hostprep.exe：拒绝访问。" + none_starts},
+      {"service", "无法注册服务 hostprep：拒绝访问。" + none_starts}};
   lr::testing::ScratchDir dir;
-  FakeTarget t(dir / "Myset.ini");
-  t.fail_setting_at = 3;  // Gateway, Mask, first InfoList entry, then the refusal
-  EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), t), GenerateOutcome::kFailed);
-  EXPECT_EQ(t.log.back(), "error: Unable to write to C:\\Windows\\Myset.ini");
-  EXPECT_EQ(std::count(t.log.begin(), t.log.end(), std::string("exe")), 0);
-  EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionInfoList).size(), 1u);
-
-  for (const bool registry : {true, false}) {
-    FakeTarget r(dir / "Myset2.ini");
-    (registry ? r.refuse_registry : r.refuse_service) = true;
-    EXPECT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), r), GenerateOutcome::kFailed);
-    EXPECT_EQ(r.log.back(), registry ? "error: Failed to set data for 'hostprep'"
-                                     : "error: 无法注册服务 hostprep：拒绝访问。");
-    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("service")), registry ? 0 : 1);
-    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), std::string("exe")), 0);
+  FakeTarget whole(dir / "whole.ini");
+  whole.own_macs = {"00-0C-29-00-00-99"};
+  ASSERT_EQ(GeneratePackage(GoodInputs(), TwoHostsSameMac(), whole), GenerateOutcome::kGenerated);
+  for (const bool earlier : {true, false}) {
+    for (int n = 0;; ++n) {
+      FakeTarget t(dir / "Myset.ini");
+      t.own_macs = whole.own_macs;
+      t.fresh = lr::testing::ReadBytes(dir / "whole.ini");
+      t.earlier = earlier ? "[AutoSet]\r\nMasterMAC=00-0C-29-00-00-99\r\n" : "";
+      lr::testing::WriteBytes(dir / "Myset.ini", t.earlier);
+      t.exe = earlier ? "old" : "";
+      t.run = t.service = earlier;
+      t.fail_at = n;
+      const GenerateOutcome outcome = GeneratePackage(GoodInputs(), TwoHostsSameMac(), t);
+      SCOPED_TRACE(std::to_string(earlier) + " " + t.log[std::min<size_t>(n, t.log.size() - 1)]);
+      EXPECT_EQ(t.violations, std::vector<std::string>{});
+      if (outcome == GenerateOutcome::kGenerated) {
+        EXPECT_TRUE(t.exe == "new" && t.run && t.service && n == 16);
+        break;
+      }
+      ASSERT_EQ(outcome, GenerateOutcome::kFailed);
+      EXPECT_EQ(t.log.back().rfind("error: ", 0), 0u);
+      EXPECT_TRUE(!errors.count(t.log[n]) || t.log.back() == "error: " + errors.at(t.log[n]));
+      EXPECT_TRUE((!t.run && !t.service) ||
+                  (lr::testing::ReadBytes(dir / "Myset.ini") == t.earlier && t.exe == "old"));
+    }
   }
 }
 

@@ -197,6 +197,7 @@ TEST_F(MainWindowTest, ExportThenImportGivesTheRecordsBack) {
   ASSERT_EQ(dialogs_.size(), 1u);
   EXPECT_EQ(dialogs_[0].kind, ui::FileDialogRequest::Kind::kSave);
   EXPECT_EQ(dialogs_[0].file_name, "NetInfo.txt");
+  EXPECT_EQ(dialogs_[0].default_ext, "txt");
   EXPECT_EQ(dialogs_[0].filter, "文本文件(*.txt)|*.txt|CSV 文件(*.csv)|*.csv");
   EXPECT_EQ(ReadFile(path),
             "   IP\xB5\xD8\xD6\xB7        MAC\xB5\xD8\xD6\xB7       "
@@ -206,7 +207,7 @@ TEST_F(MainWindowTest, ExportThenImportGivesTheRecordsBack) {
             "10.0.0.2 m \r\n");
   auto done = BoxesCaptioned("提示");
   ASSERT_EQ(done.size(), 1u);
-  EXPECT_EQ(done[0].text, "全部记录已成功导出!");
+  EXPECT_EQ(done[0].text, "全部记录已成功导出!\r\n" + ui::Gbk(path.wstring()));
 
   // Named .csv by hand and opened with the CSV filter, it is still read by its header.
   std::filesystem::rename(path, dir_ / L"导出.csv");
@@ -230,16 +231,22 @@ TEST_F(MainWindowTest, CsvExportAndImportFollowTheChosenFilterOrTheName) {
   const HostRecord scanned = Rec("192.168.0.5", "00.0C.29.AB.01.FF", "WORKGROUP      ", "PC01  ");
   const HostRecord typed = Rec("10.0.0.1", "", "-", "网吧,\"A\"");
   AddRecords({scanned, typed});
-  // The CSV filter with the name proposed for text: written as CSV under ".csv".
+  // The file written is the one the dialog named, whatever the filter; an export named ".csv"
+  // is CSV, and a file named alike with the other extension is left alone.
+  WriteFile(dir_ / L"名单.txt", "kept");
   const auto path = dir_ / L"名单.csv";
-  dialog_answers_.push_back(Chosen(dir_ / L"名单.txt", 2));
+  dialog_answers_.push_back(Chosen(path, 1));
   form_->btnExportClick();
-  EXPECT_FALSE(std::filesystem::exists(dir_ / L"名单.txt"));
+  EXPECT_EQ(ReadFile(dir_ / L"名单.txt"), "kept");
   EXPECT_EQ(ReadFile(path),
             "IP\xB5\xD8\xD6\xB7,MAC\xB5\xD8\xD6\xB7,\xB9\xA4\xD7\xF7\xD7\xE9,"
             "\xBC\xC6\xCB\xE3\xBB\xFA\xC3\xFB\r\n"
             "192.168.0.5,00.0C.29.AB.01.FF,WORKGROUP      ,PC01  \r\n"
             "10.0.0.1,,-,\"\xCD\xF8\xB0\xC9,\"\"A\"\"\"\r\n");
+  // Without either extension the filter gives the layout; the name stays as chosen.
+  dialog_answers_.push_back(Chosen(dir_ / L"backup.lst", 2));
+  form_->btnExportClick();
+  EXPECT_EQ(ReadFile(dir_ / L"backup.lst").rfind("IP\xB5\xD8", 0), 0u);  // no "backup.lst.csv"
   dialog_answers_.push_back(Chosen(path, 1));  // the text filter: read by its header
   form_->SpeedButton4Click();
   ASSERT_EQ(Rows(), 4);
@@ -309,24 +316,37 @@ TEST_F(MainWindowTest, ImportOrRosterCancelledEmptyOrUnreadableChangesNothing) {
   }
 }
 
-// A sweep that adds a PC while the comparison is up: merging what was compared would drop
-// it, so the merge is refused.
-TEST_F(MainWindowTest, RosterMergeIsRefusedWhenTheListChangedMeanwhile) {
-  AddRecords({Rec("10.0.0.1", "00-11-22-33-44-01", "-", "PC1")});
-  const auto roster = dir_ / L"roster.txt";
-  ASSERT_TRUE(WriteListFile(roster, form_->Hosts(), ListLayout::kExport).status.ok);
-  later_.Post([&] {
-    HWND dlg = FindWindowW(TRosterCompareDialog::kClassName, nullptr);
-    form_->Hosts().InsertTop(Rec("10.0.0.2", "00-11-22-33-44-02", "WG", "PC2"));
-    SendMessageW(GetDlgItem(dlg, TRosterCompareDialog::kBtnMerge), BM_CLICK, 0, 0);
-  });
-  dialog_answers_.push_back(Chosen(roster));
-  Menu(TForm1::kRosterItem);
-  auto warn = BoxesCaptioned("警告");
-  ASSERT_EQ(warn.size(), 1u);
-  EXPECT_EQ(warn[0].text, "对比之后列表又有了变化，请重新对比后再合并。");
-  ASSERT_EQ(form_->Hosts().Count(), 2u);
-  EXPECT_EQ(form_->Hosts().At(1).workgroup, "-");
+// The merge is on screen as soon as the dialog is gone, read from the control without a
+// refresh. A sweep that adds a PC while the comparison is up: merging what was compared
+// would drop it, so the merge is refused.
+TEST_F(MainWindowTest, RosterMergeIsShownAtOnceOrRefusedWhenTheListChangedMeanwhile) {
+  for (const bool changed : {false, true}) {
+    form_->Hosts().Clear();
+    AddRecords({Rec("10.0.0.1", "00-11-22-33-44-01", "-", "PC1")});
+    HostList roster_rows;
+    roster_rows.Append(Rec("10.0.0.1", "00-11-22-33-44-01", "-", "PC1"));
+    roster_rows.Append(Rec("10.0.0.3", "00-11-22-33-44-03", "-", "PC3"));
+    const auto roster = dir_ / L"roster.txt";
+    ASSERT_TRUE(WriteListFile(roster, roster_rows, ListLayout::kExport).status.ok);
+    boxes_.clear();
+    later_.Post([&] {
+      HWND dlg = FindWindowW(TRosterCompareDialog::kClassName, nullptr);
+      if (changed) form_->Hosts().InsertTop(Rec("10.0.0.2", "00-11-22-33-44-02", "WG", "PC2"));
+      SendMessageW(GetDlgItem(dlg, TRosterCompareDialog::kBtnMerge), BM_CLICK, 0, 0);
+    });
+    dialog_answers_.push_back(Chosen(roster));
+    Menu(TForm1::kRosterItem);
+    ASSERT_EQ(form_->Hosts().Count(), 2u);
+    if (!changed) {
+      EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 2);
+      EXPECT_TRUE(BoxesCaptioned("警告").empty());
+      continue;
+    }
+    auto warn = BoxesCaptioned("警告");
+    ASSERT_EQ(warn.size(), 1u);
+    EXPECT_EQ(warn[0].text, "对比之后列表又有了变化，请重新对比后再合并。");
+    EXPECT_EQ(form_->Hosts().At(1).workgroup, "-");
+  }
 }
 
 TEST_F(MainWindowTest, ClientConfigurationNeedsARecord) {
@@ -454,7 +474,7 @@ TEST_F(MainWindowTest, ClosingSavesTheFullLayoutOrStaysOpenWhenTheFileFails) {
             "192.168.0.5 00-11-22-33-44-55 WORKGROUP PC5 \r\n");
   auto done = BoxesCaptioned("提示");
   ASSERT_EQ(done.size(), 1u);
-  EXPECT_EQ(done[0].text, "全部记录已成功导出！");
+  EXPECT_EQ(done[0].text, "全部记录已成功导出！\r\n" + ui::Gbk(path.wstring()));
 }
 
 TEST_F(MainWindowTest, MenuExitEndsAtOnceWithoutQuestionOrCleanup) {

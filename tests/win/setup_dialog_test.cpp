@@ -21,13 +21,15 @@ namespace {
 // Keeps what the generation did instead of touching the machine.
 struct RecordingTarget : PackageTarget {
   explicit RecordingTarget(std::vector<std::string>& log) : log(log) {}
-  void DeleteSettingsFile() override { log.push_back("delete"); }
+  void StartSettingsFile() override { log.push_back("delete"); }
   void WriteSetting(const std::string& s, const std::string& k, const std::string& v) override {
     log.push_back(s + "/" + k + "=" + v);
   }
+  void PlaceSettingsFile() override {}
+  bool WithdrawStarts(std::string&) override { return true; }
   bool SetRunValue(const std::string&, const std::string&) override { return true; }
   bool InstallService(std::string&) override { return true; }
-  bool SaveHostprep() override { return true; }
+  bool SaveHostprep(std::string&) override { return true; }
   void ShowMessage(const std::string& caption, const std::string&, MessageKind) override {
     log.push_back("box " + caption);
   }

@@ -8,7 +8,9 @@
 // PCs with nothing wrong but the scan's MAC form and name padding, which generates without
 // the check's dialog. The suite script checks the kept packages, boots the master and the
 // clones, and at the end has the package removed from the master by the list's popup item
-// (RemoveClientFromTheMenu, run on its own). Runs only in the lab's scanner namespace.
+// (RemoveClientFromTheMenu, run on its own); last, a generation that can't write Hostprep.exe
+// (HeldHostprepLeavesNothingToStart, run on its own) before the master boots again. Runs only
+// in the lab's scanner namespace.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -412,6 +414,51 @@ TEST_F(ProductLab, RemoveClientFromTheMenu) {
   EXPECT_FALSE(RunValueExists());
   EXPECT_FALSE(std::filesystem::exists(kHostprepFile));
   EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
+}
+
+// Run by the suite on its own after the removal: an earlier package, then a generation with
+// the master's own MAC among the rows (as a sweep finds it) while Hostprep.exe is held open,
+// as a running program or a virus scanner holds it. The box names the file and the cause,
+// and nothing that starts Hostprep is left; the suite then boots the master.
+TEST_F(ProductLab, HeldHostprepLeavesNothingToStart) {
+  AddRecords({HostRecord{kCorrectedIp, kCorrectedMac, "-", "PC21", ""}});
+  auto generate = [&] {
+    form2_->edtGateway().SetIPString(kGateway);
+    form2_->edtMask().SetIPString(kMask);
+    boxes_.clear();
+    later_.Post([] {
+      HWND d = FindWindowW(TPreflightDialog::kClassName, nullptr);
+      if (d) SendMessageW(GetDlgItem(d, TPreflightDialog::kBtnAsIs), BM_CLICK, 0, 0);
+    });
+    ClickCreate();
+    if (form2_->Showing()) form2_->Button2Click();
+  };
+  later_.Post(generate);
+  Toolbar(TForm1::kBtnInstall);
+  ASSERT_TRUE(RunValueExists());
+  std::string earlier_exe;
+  ASSERT_TRUE(ReadWholeFile(kHostprepFile, earlier_exe).ok);
+
+  const std::string own = ListNetAdapters().at(0).mac;
+  AddRecords({HostRecord{"192.168.0.30", own, "-", "PC30", ""}});
+  HANDLE held = CreateFileW(kHostprepFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  later_.Post(generate);
+  Toolbar(TForm1::kBtnInstall);
+  CloseHandle(held);
+  ASSERT_EQ(boxes_.size(), 1u);
+  std::printf("the box: %s\n", boxes_[0].text.c_str());
+  EXPECT_EQ(boxes_[0].caption, ui::kErrorCaption);
+  const std::string head = "Unable to write to C:\\Windows\\Hostprep.exe\xA3\xBA";  // "："
+  EXPECT_EQ(boxes_[0].text.rfind(head, 0), 0u);
+  EXPECT_GT(boxes_[0].text.find("\r\n"), head.size());                        // the system's reason
+  EXPECT_NE(boxes_[0].text.find("\r\n\xB1\xBE\xBB\xFA"), std::string::npos);  // "本机..."
+  EXPECT_FALSE(RunValueExists());
+  std::string settings, exe;
+  ASSERT_TRUE(ReadWholeFile(kSettingsFile, settings).ok);
+  EXPECT_NE(settings.find("MasterMAC=" + MasterMacs() + "\r\n"), std::string::npos);
+  EXPECT_TRUE(ReadWholeFile(kHostprepFile, exe).ok && exe == earlier_exe);
 }
 
 }  // namespace
