@@ -181,17 +181,12 @@ ListFileKind ListFileKindOfText(std::string_view bytes, ListFileKind hint, const
   return hint;
 }
 
-ListSaveTarget ListSaveTargetOf(const std::filesystem::path& chosen, ListLayout layout,
-                                bool csv_filter) {
-  ListSaveTarget target{chosen, csv_filter ? ListLayout::kCsv : layout};
-  const bool csv = target.layout == ListLayout::kCsv;
-  const std::string_view want = csv ? kCsvExt : kTxtExt;
-  if (NameEndsIn(chosen, want)) return target;
-  std::filesystem::path::string_type name = chosen.filename().native();
-  if (NameEndsIn(chosen, csv ? kTxtExt : kCsvExt)) name.resize(name.size() - want.size());
-  name.append(want.begin(), want.end());
-  target.path.replace_filename(name);
-  return target;
+ListLayout ListSaveLayoutOf(const std::filesystem::path& chosen, ListLayout layout,
+                            bool csv_filter) {
+  if (layout != ListLayout::kExport) return layout;
+  if (NameEndsIn(chosen, kCsvExt)) return ListLayout::kCsv;
+  if (NameEndsIn(chosen, kTxtExt)) return layout;
+  return csv_filter ? ListLayout::kCsv : layout;
 }
 
 ListFileContents ParseListFile(std::string_view bytes, ListFileKind kind, const Utf8ToGbk& utf8) {

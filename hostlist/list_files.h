@@ -64,17 +64,11 @@ ListFileKind ListFileKindOf(const std::filesystem::path& path);
 ListFileKind ListFileKindOfText(std::string_view bytes, ListFileKind hint,
                                 const Utf8ToGbk& utf8 = AsciiOnlyUtf8ToGbk());
 
-// Where a save writes and in which layout: the CSV layout when the save dialog's CSV filter
-// was chosen, `layout` otherwise; the file name is the chosen one with that layout's
-// extension (".csv", or ".txt" for the text layouts, in any letter case): the other
-// layout's extension is replaced by it, and a name that has neither gets it added
-// ("NetInfo.txt" with the CSV filter is written as "NetInfo.csv").
-struct ListSaveTarget {
-  std::filesystem::path path;
-  ListLayout layout = ListLayout::kExport;
-};
-ListSaveTarget ListSaveTargetOf(const std::filesystem::path& chosen, ListLayout layout,
-                                bool csv_filter);
+// The layout a save writes the chosen file in: `layout`, except that an export follows the
+// chosen name's extension (".csv" or ".txt", in any letter case), or else the save dialog's
+// filter (the CSV layout when `csv_filter`). The file written is always the chosen one.
+ListLayout ListSaveLayoutOf(const std::filesystem::path& chosen, ListLayout layout,
+                            bool csv_filter);
 
 // A line that could not be read: where it starts in the file (from 1) and why, in GBK.
 struct UnreadLine {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cwctype>
 
 #include "hostlist/win32/RosterCompare.h"
 #include "hostlist/win32/pattern_dialog.h"
@@ -28,13 +27,6 @@ constexpr const char* kExportFilter = "文本文件(*.txt)|*.txt|CSV 文件(*.cs
 constexpr int kCsvFilterIndex = 2;  // in the import and export filters
 constexpr const char* kDefaultListName = "NetInfo.txt";
 constexpr const char* kDefaultListExt = "txt";
-
-// A name ending in ".txt", in any letter case.
-bool NamedAsText(const std::filesystem::path& path) {
-  std::wstring ext = path.extension().wstring();
-  for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
-  return ext == L".txt";
-}
 
 constexpr ui::ListColumn kColumns[] = {
     {"IP地址", 130, LVCFMT_LEFT},     {"MAC地址", 130, LVCFMT_CENTER},
@@ -449,11 +441,7 @@ bool TForm1::SaveListAs(ListLayout layout, const char* success_text) {
   // export's layout follows the name's extension, or else the chosen filter.
   const std::filesystem::path& path = chosen.path;
   const ListLayout written_layout =
-      layout != ListLayout::kExport ? layout
-      : ListFileKindOf(path) == ListFileKind::kCsv ||
-              (chosen.filter_index == kCsvFilterIndex && !NamedAsText(path))
-          ? ListLayout::kCsv
-          : layout;
+      ListSaveLayoutOf(path, layout, chosen.filter_index == kCsvFilterIndex);
   const ListWriteResult written = WriteListFile(path, hosts_, written_layout);
   const std::string shown = ui::Gbk(path.wstring());
   if (!written.status) {

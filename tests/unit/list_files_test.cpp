@@ -177,24 +177,22 @@ TEST(ListFiles, TheTextTellsTheReaderAndTheSavedNameTheLayout) {
   };
   for (const auto& r : reads) EXPECT_EQ(ListFileKindOfText(r.text, r.hint), r.kind) << r.text;
 
+  // A save writes the chosen name as it is; only an export's layout follows it.
   const struct {
     const char* chosen;
     ListLayout layout;
     bool csv_filter;
-    const char* path;
+    ListLayout written;
   } saves[] = {
-      {"d/NetInfo.txt", ListLayout::kExport, true, "d/NetInfo.csv"},
-      {"d/NetInfo.TXT", ListLayout::kExport, false, "d/NetInfo.TXT"},
-      {"d/x.Csv", ListLayout::kExport, true, "d/x.Csv"},
-      {"d/x.csv", ListLayout::kExport, false, "d/x.txt"},
-      {"d/list", ListLayout::kExport, true, "d/list.csv"},
-      {"d/list.2026", ListLayout::kSaveOnExit, false, "d/list.2026.txt"},
+      {"d/NetInfo.txt", ListLayout::kExport, true, ListLayout::kExport},
+      {"d/NetInfo.TXT", ListLayout::kExport, false, ListLayout::kExport},
+      {"d/x.Csv", ListLayout::kExport, false, ListLayout::kCsv},
+      {"d/list", ListLayout::kExport, true, ListLayout::kCsv},
+      {"d/backup.lst", ListLayout::kExport, false, ListLayout::kExport},
+      {"d/list.csv", ListLayout::kSaveOnExit, true, ListLayout::kSaveOnExit},
   };
-  for (const auto& s : saves) {
-    const ListSaveTarget got = ListSaveTargetOf(s.chosen, s.layout, s.csv_filter);
-    EXPECT_EQ(got.path.generic_string(), s.path) << s.chosen;
-    EXPECT_EQ(got.layout, s.csv_filter ? ListLayout::kCsv : s.layout) << s.chosen;
-  }
+  for (const auto& s : saves)
+    EXPECT_EQ(ListSaveLayoutOf(s.chosen, s.layout, s.csv_filter), s.written) << s.chosen;
 }
 
 TEST(ListFiles, CsvExportQuotesOnlyWhatNeedsIt) {
