@@ -1,6 +1,8 @@
 // A machine for tests of the apply sequence: settings bytes and a MAC text of the test's
 // choosing, and one log line per call, keystrokes included, so a test sees every step, its
-// order and every pause. Registry values live in a map so that failures can be injected.
+// order and every pause. Registry values live in a map so that failures can be injected; a
+// stop of the service can be set to come at a pause or during the address command, and the
+// session part can run on the same machine, as the service's child would.
 #pragma once
 
 #include <map>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "clientprep/apply_sequence.h"
 #include "clientprep/client_machine.h"
 #include "tests/unit/send_keys_fake.h"
 
@@ -41,8 +44,16 @@ class FakeMachine : public ClientMachine {
   bool service = false;                 // the boot-time service registered
   bool marked = false;                  // its mark that the boot steps are done
   bool session = true;                  // a user logs on before the service is told to stop
-  std::optional<int> session_part = 0;  // the session part's exit code
+  int session_part = kDone;             // the session part's exit code
+  bool session_part_here = false;       // ... or the session part run on this machine
   std::string session_settings;         // the settings handed to it
+  bool shell = true;                    // the user's shell comes to the input desktop
+  bool start_refused = false;           // the program can't be started as the user
+  bool lock_held = false;               // another start holds the work lock
+  std::string lock_trouble;             // why the lock can't be had at all
+  int stop_at_pause = 0;                // the service is told to stop in this pause (from 1)
+  bool stop_in_command = false;         // ... or while the address command runs
+  bool stopped = false;
 
   FakeMachine() {
     keyboard_.log = &log;
@@ -99,17 +110,21 @@ class FakeMachine : public ClientMachine {
     open_key.clear();
   }
   std::uint64_t RandomSeed() override { return seed; }
-  void StartCommand(const std::string& command, bool shown) override {
+  bool StartCommand(const std::string& command, bool shown) override {
     log.push_back(std::string(shown ? "shown " : "hidden ") + command);
+    return !start_refused || command.find("shutdown") != std::string::npos;
   }
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     log.push_back("hidden " + command.shown);
     address_connection = command.connection;
-    return address_result;
+    if (stop_in_command) stopped = true;
+    return stopped ? CommandResult{CommandResult::Outcome::kStopped, 0, ""} : address_result;
   }
-  void Pause(unsigned ms) override {
+  bool Pause(unsigned ms) override {
     log.push_back(StrFormat("pause %u", ms));
     if (++pauses == card_after_pauses) adapters.push_back(late_card);
+    if (pauses == stop_at_pause) stopped = true;
+    return !stopped;
   }
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
@@ -135,14 +150,24 @@ class FakeMachine : public ClientMachine {
     service = marked = false;
     return true;
   }
+  bool TakeWorkLock(std::string& trouble) override {
+    log.push_back("lock");
+    trouble = lock_trouble;
+    return !lock_held && lock_trouble.empty();
+  }
   bool WaitForUserSession() override {
     log.push_back("wait for logon");
-    return session;
+    return session && !stopped;
   }
-  std::optional<int> RunSessionPart(const std::string& settings) override {
+  int RunSessionPart(const std::string& settings) override {
     log.push_back("session part");
     session_settings = settings;
-    return session_part;
+    if (stopped) return kStopped;
+    return session_part_here ? lr::clientprep::RunSessionPart(*this) : session_part;
+  }
+  bool WaitForUserShell() override {
+    log.push_back("wait for shell");
+    return shell;
   }
   LocalTime Now() override { return {2026, 12, 8, 9, 5, 7}; }
   void AppendRunLog(const std::string& line) override {

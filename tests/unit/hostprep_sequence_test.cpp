@@ -73,7 +73,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
   m.seed = 7;
   EXPECT_EQ(RunApplySequence(m), kDone);
   const std::vector<std::string> expected = Concat({
-      {"read settings", "mac", "rights"},
+      {"lock", "read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"open " + std::string(kIpxKey),
        StrFormat("dword VirtualNetworkNumber=%u", DrawNetworkNumber(7)), "close"},
@@ -125,7 +125,7 @@ TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
                           "条目: 00-1A-2B-3C-4D-5E=192.168.0.21~PC21  "
                           "结果: 已完成配置（退出码 0）\r\n"));
   const std::vector<std::string> expected = Concat({
-      {"read settings", "mac", "rights"},
+      {"lock", "read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
        kAddressInPlace, "write settings", "open " + std::string(kRunKey), "exists hostprep",
@@ -241,7 +241,8 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
     EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
     for (const std::string& line : m.log)
-      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights" || line == "run log")
+      EXPECT_TRUE(line == "lock" || line == "read settings" || line == "mac" || line == "rights" ||
+                  line == "run log")
           << c.what << ": " << line;
     EXPECT_EQ(m.values.size(), 1u) << c.what;
     EXPECT_NE(c.result, kDone);
@@ -255,7 +256,7 @@ TEST(ApplySequenceTest, EntryIsFoundWhateverTheLetterCaseOfItsKey) {
   m.settings = Settings("", "00-1a-2b-3c-4d-5e=10.0.0.9~\xCD\xF8\xB0\xC9~9\r\n");
   EXPECT_EQ(RunApplySequence(m), kDone);
   // The name is everything after the first "~", GBK bytes and further "~" included.
-  EXPECT_EQ(m.log[3], "name \xCD\xF8\xB0\xC9~9");
+  EXPECT_EQ(m.log[4], "name \xCD\xF8\xB0\xC9~9");
   EXPECT_THAT(m.log, ::testing::Contains(HasSubstr(" static 10.0.0.9 255.255.255.0")));
 }
 
@@ -297,9 +298,9 @@ TEST(ApplySequenceTest, WithoutRightsNothingIsChanged) {
     EXPECT_EQ(RunApplySequence(m), kNoAdminRights);
     const std::string error = "error " + std::string(kNoRightsMessage);
     if (readable)
-      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", "run log", error));
+      EXPECT_THAT(m.log, ElementsAre("lock", "read settings", "mac", "rights", "run log", error));
     else
-      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", "run log", error));
+      EXPECT_THAT(m.log, ElementsAre("lock", "read settings", "rights", "run log", error));
   }
 }
 
@@ -419,7 +420,7 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
     Start start;
     std::string autoset;
     bool marked;
-    std::optional<int> session_part;
+    int session_part;
     ApplyResult result;
     std::vector<std::string> codes;  // of the log lines
     std::vector<std::string> steps;  // of the log, in order (others may come between)
@@ -473,7 +474,7 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
        kService,
        unlock,
        true,
-       std::nullopt,
+       kSessionNotStarted,
        kSessionNotStarted,
        {"15"},
        {"session part", "run log"},
@@ -602,14 +603,18 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   const LocalTime t{2026, 12, 8, 9, 5, 7};
   EXPECT_EQ(
-      RunLogLine(t, {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1"},
+      RunLogLine(t,
+                 {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", ""},
                  kDone),
       "2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-99  "
       "条目: 00-1A-2B-3C-4D-5E=10.0.0.1~PC1  结果: 已完成配置（退出码 0）\r\n");
   EXPECT_EQ(
       RunLogLine(t, {}, kNoSettingsFile),
       "2026-12-08 09:05:07  MAC: 无  条目: 无  结果: 找不到 Myset.ini，未做修改（退出码 2）\r\n");
-  for (int code = kDone; code <= kBadAddress; ++code)
+  const std::string noted = RunLogLine(t, {{}, "", "x"}, kOtherStart);
+  EXPECT_EQ(noted.substr(noted.find("结果")),
+            "结果: 另一次启动正在配置或已配置完本机，未做修改（退出码 13）  说明: x\r\n");
+  for (int code = kDone; code <= kStopped; ++code)
     EXPECT_NE(OutcomeText(static_cast<ApplyResult>(code)), OutcomeText(ApplyResult(99))) << code;
 
   struct Case {
