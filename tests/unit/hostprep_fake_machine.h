@@ -51,9 +51,8 @@ class FakeMachine : public ClientMachine {
   bool start_refused = false;           // the program can't be started as the user
   bool lock_held = false;               // another start holds the work lock
   std::string lock_trouble;             // why the lock can't be had at all
-  int stop_at_pause = 0;                // the service is told to stop in this pause (from 1)
-  bool stop_in_command = false;         // ... or while the address command runs
-  bool stopped = false;
+  int waits = 0, stop_at_wait = 0;      // the service is told to stop in this wait (from 1): a
+  bool stopped = false;                 // pause, netsh, the wait for a user or the session part
 
   FakeMachine() {
     keyboard_.log = &log;
@@ -117,13 +116,13 @@ class FakeMachine : public ClientMachine {
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     log.push_back("hidden " + command.shown);
     address_connection = command.connection;
-    if (stop_in_command) stopped = true;
+    Wait();
     return stopped ? CommandResult{CommandResult::Outcome::kStopped, 0, ""} : address_result;
   }
   bool Pause(unsigned ms) override {
     log.push_back(StrFormat("pause %u", ms));
     if (++pauses == card_after_pauses) adapters.push_back(late_card);
-    if (pauses == stop_at_pause) stopped = true;
+    Wait();
     return !stopped;
   }
   Keyboard& keyboard() override { return keyboard_; }
@@ -157,11 +156,13 @@ class FakeMachine : public ClientMachine {
   }
   bool WaitForUserSession() override {
     log.push_back("wait for logon");
+    Wait();
     return session && !stopped;
   }
   int RunSessionPart(const std::string& settings) override {
     log.push_back("session part");
     session_settings = settings;
+    Wait();
     if (stopped) return kStopped;
     return session_part_here ? lr::clientprep::RunSessionPart(*this) : session_part;
   }
@@ -176,6 +177,9 @@ class FakeMachine : public ClientMachine {
   }
 
  private:
+  void Wait() {
+    if (++waits == stop_at_wait) stopped = true;
+  }
   bool Store(const std::string& name, const std::string& data) {
     if (open_key.empty() || refused.count(name)) return false;
     values[open_key + "\\" + name] = data;
