@@ -35,51 +35,48 @@ DWORD OwnSession() {
   return session;
 }
 
-// The sessions in which a process named `shell` runs, in the order of the process list.
-std::vector<DWORD> ShellSessions(const std::wstring& shell) {
-  std::vector<DWORD> sessions;
+struct ShellProcess {
+  DWORD id, session;
+};
+
+// The processes named `shell`, each with its session, in the order of the process list.
+std::vector<ShellProcess> ShellProcesses(const std::wstring& shell) {
+  std::vector<ShellProcess> found;
   FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) return found;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  if (snapshot.get() == INVALID_HANDLE_VALUE) return sessions;
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
        more = Process32NextW(snapshot.get(), &entry)) {
     DWORD session = 0;
     if (_wcsicmp(entry.szExeFile, shell.c_str()) == 0 &&
         ProcessIdToSessionId(entry.th32ProcessID, &session))
-      sessions.push_back(session);
+      found.push_back({entry.th32ProcessID, session});
   }
-  return sessions;
+  return found;
 }
 
 bool ShellRunsIn(const std::wstring& shell, DWORD session) {
-  for (const DWORD s : ShellSessions(shell))
-    if (s == session) return true;
+  for (const ShellProcess& p : ShellProcesses(shell))
+    if (p.session == session) return true;
   return false;
 }
 
 // A primary token of the first process named `shell` in `session`, or nullptr.
 HANDLE ShellToken(const std::wstring& shell, DWORD session) {
-  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (snapshot.get() == INVALID_HANDLE_VALUE) return nullptr;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    DWORD in = 0;
-    if (_wcsicmp(entry.szExeFile, shell.c_str()) != 0 ||
-        !ProcessIdToSessionId(entry.th32ProcessID, &in) || in != session)
-      continue;
-    FileHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
+  for (const ShellProcess& p : ShellProcesses(shell)) {
+    if (p.session != session) continue;
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, p.id);
     HANDLE token = nullptr, primary = nullptr;
-    if (!process.get() ||
-        !OpenProcessToken(process.get(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY,
-                          &token))
-      continue;
-    FileHandle own(token);
-    if (DuplicateTokenEx(token, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
-                         &primary))
-      return primary;
+    const bool opened =
+        process &&
+        OpenProcessToken(process, TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &token);
+    if (process) CloseHandle(process);
+    if (!opened) continue;
+    const bool duplicated = DuplicateTokenEx(token, MAXIMUM_ALLOWED, nullptr,
+                                             SecurityImpersonation, TokenPrimary, &primary);
+    CloseHandle(token);
+    if (duplicated) return primary;
   }
   return nullptr;
 }
@@ -96,19 +93,14 @@ HANDLE UserToken(DWORD session, const std::wstring& shell) {
 // The session whose shell the session part belongs in: the console's, else another user's
 // (never the service's own, where no user sits after Windows XP).
 bool FindShellSession(const std::wstring& shell, DWORD& session) {
-  const std::vector<DWORD> sessions = ShellSessions(shell);
-  const DWORD console = WTSGetActiveConsoleSessionId();
-  for (const DWORD s : sessions) {
-    if (s == console) {
-      session = s;
-      return true;
-    }
-  }
-  const DWORD own = OwnSession();
-  for (const DWORD s : sessions) {
-    if (s != own) {
-      session = s;
-      return true;
+  const std::vector<ShellProcess> shells = ShellProcesses(shell);
+  const DWORD console = WTSGetActiveConsoleSessionId(), own = OwnSession();
+  for (const bool console_only : {true, false}) {
+    for (const ShellProcess& p : shells) {
+      if (console_only ? p.session == console : p.session != own) {
+        session = p.session;
+        return true;
+      }
     }
   }
   return false;

@@ -48,7 +48,7 @@ class FakeMachine : public ClientMachine {
   bool session_part_here = false;       // ... or the session part run on this machine
   std::string session_settings;         // the settings handed to it
   bool shell = true;                    // the user's shell comes to the input desktop
-  bool start_refused = false;           // the program can't be started as the user
+  int refused_starts = 0;               // so many program starts fail: not as the user
   bool lock_held = false;               // another start holds the work lock
   std::string lock_trouble;             // why the lock can't be had at all
   int waits = 0, stop_at_wait = 0;      // the service is told to stop in this wait (from 1): a
@@ -111,7 +111,8 @@ class FakeMachine : public ClientMachine {
   std::uint64_t RandomSeed() override { return seed; }
   bool StartCommand(const std::string& command, bool shown) override {
     log.push_back(std::string(shown ? "shown " : "hidden ") + command);
-    return !start_refused || command.find("shutdown") != std::string::npos;
+    if (command.find("shutdown") != std::string::npos || refused_starts == 0) return true;
+    return --refused_starts, false;
   }
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     log.push_back("hidden " + command.shown);

@@ -601,56 +601,26 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
   EXPECT_EQ(std::count(carried.log.begin(), carried.log.end(), "mac"), 4);
 }
 
-// The codes of the run log's lines so far.
+// The codes of the run log's lines, and the log lines holding `part`.
 std::vector<int> LogCodes(const FakeMachine& m) {
   std::vector<int> codes;
   for (const std::string& line : m.run_log)
-    codes.push_back(std::atoi(line.c_str() + line.find("（退出码 ") + std::strlen("（退出码 ")));
+    codes.push_back(std::atoi(&line[line.find("退出码") + std::strlen("退出码")]));
   return codes;
 }
+long Count(const FakeMachine& m, const std::string& part) {
+  return std::count_if(m.log.begin(), m.log.end(),
+                       [&](const std::string& l) { return l.find(part) != l.npos; });
+}
 
-// Boots the clone until its service is gone (at most four boots), the session part run by
-// the service on the same machine; each boot starts without a stop.
+// Boots the clone with its unlock keys, program and restart until its service is gone (four
+// boots at most), the session part run on the same machine; no boot starts stopped.
 void BootUntilDone(FakeMachine& m) {
   m.session_part_here = true;
-  for (int boot = 0; boot < 4 && m.service; ++boot) {
-    RunBootService(m);
-    m.stopped = false;
-  }
+  for (int boot = 0; boot < 4 && m.service; ++boot, m.stopped = false) RunBootService(m);
 }
-
-const std::string kUnlock = "UnlockPW=" + EncodeUnlockPassword("aB3") + "\r\n";
-const std::string kProgram = "ExecutePath=prog.exe\r\nFormStat=1\r\n";
-
-TEST(ApplySequenceTest, TheSessionPartStartsTheProgramAsTheUserOrNotAtAllAndShowsNoBox) {
-  // It runs as the system account on the user's desktop: a program it can't start as the
-  // user keeps everything for the next boot, none of its failures is a box, and the service
-  // logs its code.
-  struct Case {
-    std::string autoset;
-    bool refused;
-    ApplyResult result;
-    int f3;
-  };
-  const Case cases[] = {
-      {kUnlock + kProgram, true, kProgramNotStarted, 0},
-      {kUnlock + kProgram, false, kDone, 1},
-      {"UnlockPW=" + EncodeUnlockPassword("a{F3 x}") + "\r\n", false, kKeystrokeFailed, 1},
-      {"UnlockPW=" + EncodeUnlockPassword("a\xA3") + "\r\n", false, kDone, 1},  // no such key
-  };
-  for (const Case& c : cases) {
-    FakeMachine m;
-    m.settings = Settings(c.autoset, kEntry);
-    m.service = m.marked = m.session_part_here = true;
-    m.start_refused = c.refused;
-    EXPECT_EQ(RunBootService(m), c.result) << c.autoset;
-    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), "D72"), c.f3) << c.autoset;
-    for (const std::string& line : m.log)
-      EXPECT_TRUE(line.rfind("error", 0) && line.rfind("box", 0)) << line;
-    EXPECT_EQ(LogCodes(m), std::vector<int>{c.result});
-    EXPECT_EQ(m.service && m.RunValueExists(), c.result != kDone) << c.autoset;
-  }
-}
+const std::string kSessionWork = "UnlockPW=" + EncodeUnlockPassword("aB3") +
+                                 "\r\nExecutePath=prog.exe\r\nFormStat=1\r\nCanReboot=Yes\r\n";
 
 TEST(ApplySequenceTest, AStopEndsTheServicesWaitAndTheNextBootFinishesTheWorkOnce) {
   // The waits of a clone whose card comes up late: the adapter wait (1-3), netsh (4), the
@@ -658,15 +628,13 @@ TEST(ApplySequenceTest, AStopEndsTheServicesWaitAndTheNextBootFinishesTheWorkOnc
   struct Case {
     int stop_at_wait;
     std::vector<int> codes;
-    int netsh;  // a stop in the adapter wait comes before any change
+    long netsh;  // a stop in the adapter wait comes before any change
   };
-  const Case cases[] = {
-      {0, {14, 0}, 1},     {2, {18, 14, 0}, 1}, {4, {18, 14, 0}, 2},
-      {5, {18, 14, 0}, 2}, {6, {14, 0}, 1},     {7, {14, 18, 0}, 1},
-  };
+  const Case cases[] = {{0, {14, 0}, 1},     {2, {18, 14, 0}, 1}, {4, {18, 14, 0}, 2},
+                        {5, {18, 14, 0}, 2}, {6, {14, 0}, 1},     {7, {14, 18, 0}, 1}};
   for (const Case& c : cases) {
     FakeMachine m;
-    m.settings = Settings(kUnlock + kProgram + "CanReboot=Yes\r\n", kEntry);
+    m.settings = Settings(kSessionWork, kEntry);
     m.service = true;
     m.mac = "";
     m.late_card = {"00-1A-2B-3C-4D-5E", "", u""};
@@ -675,71 +643,63 @@ TEST(ApplySequenceTest, AStopEndsTheServicesWaitAndTheNextBootFinishesTheWorkOnc
     BootUntilDone(m);
     EXPECT_EQ(LogCodes(m), c.codes) << c.stop_at_wait;
     EXPECT_FALSE(m.service || m.RunValueExists()) << c.stop_at_wait;
-    EXPECT_EQ(std::count_if(m.log.begin(), m.log.end(),
-                            [](const std::string& l) { return l.find("netsh") != l.npos; }),
-              c.netsh);
-    // Done once each: the mark, the restart, the program, the keys; and no box.
-    for (const char* once : {"mark boot steps", kReboot.c_str(), "shown prog.exe", "D72"})
-      EXPECT_EQ(std::count(m.log.begin(), m.log.end(), once), 1) << c.stop_at_wait << once;
-    EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(HasSubstr("error"))));
+    EXPECT_EQ(Count(m, "netsh"), c.netsh) << c.stop_at_wait;
+    // Done once each, the restart, the program and the keys; and no box.
+    for (const std::string& once : {std::string("mark boot steps"), kReboot,
+                                    std::string("shown prog.exe"), std::string("D72")})
+      EXPECT_EQ(Count(m, once), 1) << c.stop_at_wait << once;
+    EXPECT_EQ(Count(m, "error"), 0);
   }
 }
 
-TEST(ApplySequenceTest, TheSessionStepsWaitForTheUsersShellAndTheLockIsNeverFreeByMistake) {
-  // The program and the keys come once the user's shell is on the screen; without it the
-  // service keeps everything. A start from the Run value without the rights leaves the lock
-  // to the service; one with them marks the boot steps it did, so the service does only
-  // the rest. A lock held or not to be had stops every start with the reason logged.
-  enum Start { kRunThenBoots, kBoots };
+TEST(ApplySequenceTest, TheSessionStepsComeAsTheUserOnceTheShellIsUpAndTheLockIsNeverFreeByMistake) {
+  // The program and the keys come once the user's shell is up, the program as the user or
+  // not at all (then everything is kept for the next boot), and no failure of the session
+  // part is a box. A start from the Run value without the rights leaves the lock to the
+  // service; one with them marks the boot steps it did, so the service does only the rest.
+  // A lock held, or not to be had, stops every start with the reason logged.
   struct Case {
     const char* what;
-    Start start;
-    bool shell, rights, refused;
-    std::string lock_trouble;
+    bool run_first, rights, shell;
+    int refused;  // program starts refused
+    std::string password, lock_trouble;
     std::vector<int> codes;
-    std::vector<std::string> steps;  // in order, others between
-    int netsh;
+    std::vector<std::string> steps;  // in order, others between; the first is the first
   };
   const Case cases[] = {
-      {"shell", kBoots, true, true, false, "", {14, 0},
-       {"lock", "wait for logon", "session part", "wait for shell", "shown prog.exe", "pause 15000",
-        "D72"}, 1},
-      {"no shell", kBoots, false, true, false, "", {14, 15, 15, 15}, {"lock", "wait for shell"}, 1},
-      {"run start without rights", kRunThenBoots, true, false, false, "", {10, 14, 0},
-       {"rights", "run log", "lock", "name PC21"}, 1},
-      {"run start, program refused", kRunThenBoots, true, true, true, "", {17, 0},
-       {"rights", "lock", "name PC21", "mark boot steps", "run log", "lock", "session part"}, 1},
-      {"lock squatted", kBoots, true, true, false, "error 6", {13, 13, 13, 13}, {"lock", "run log"}, 0},
+      {"shell", false, true, true, 0, "aB3", "", {14, 0},
+       {"lock", "wait for logon", "session part", "wait for shell", "shown prog.exe", "pause 15000"}},
+      {"no shell", false, true, false, 0, "aB3", "", {14, 15, 15, 15}, {"lock", "wait for shell"}},
+      {"program refused", false, true, true, 1, "aB3", "", {14, 17, 0}, {"lock", "session part"}},
+      {"bad password", false, true, true, 0, "a{F3 x}", "", {14, 7, 7, 7}, {"lock", "D72"}},
+      {"run start without rights", true, false, true, 0, "aB3", "", {10, 14, 0},
+       {"rights", "run log", "lock", "name PC21"}},
+      {"run start, program refused", true, true, true, 1, "aB3", "", {17, 0},
+       {"rights", "lock", "name PC21", "mark boot steps", "run log", "lock", "session part"}},
+      {"lock squatted", false, true, true, 0, "aB3", "error 6", {13, 13, 13, 13}, {"lock", "run log"}},
   };
   for (const Case& c : cases) {
     FakeMachine m;
-    m.settings = Settings(kUnlock + kProgram + "CanReboot=Yes\r\n", kEntry);
+    m.settings = Settings("UnlockPW=" + EncodeUnlockPassword(c.password) +
+                              "\r\nExecutePath=prog.exe\r\nFormStat=1\r\nCanReboot=Yes\r\n",
+                          kEntry);
     m.service = true;
     m.shell = c.shell;
+    m.refused_starts = c.refused;
     m.lock_trouble = c.lock_trouble;
-    if (c.start == kRunThenBoots) {
-      m.rights = c.rights;
-      m.start_refused = c.refused;
-      RunApplySequence(m);
-      m.rights = true;
-      m.start_refused = false;
-    }
+    m.rights = c.rights;
+    if (c.run_first) RunApplySequence(m);
+    m.rights = true;
     BootUntilDone(m);
     EXPECT_EQ(LogCodes(m), c.codes) << c.what;
     EXPECT_EQ(m.log.front(), c.steps.front()) << c.what;
     auto at = m.log.begin();
-    for (const std::string& step : c.steps) {
-      at = std::find(at, m.log.end(), step);
-      EXPECT_NE(at, m.log.end()) << c.what << ": " << step;
-    }
-    EXPECT_EQ(std::count_if(m.log.begin(), m.log.end(),
-                            [](const std::string& l) { return l.find("netsh") != l.npos; }),
-              c.netsh)
-        << c.what;
-    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), "D72"), c.codes.back() == kDone) << c.what;
-    if (!c.lock_trouble.empty()) {
-      EXPECT_THAT(m.run_log.front(), HasSubstr("说明: " + c.lock_trouble));
-    }
+    for (const std::string& step : c.steps)
+      EXPECT_NE(at = std::find(at, m.log.end(), step), m.log.end()) << c.what << ": " << step;
+    EXPECT_EQ(Count(m, "netsh"), c.lock_trouble.empty()) << c.what;
+    EXPECT_EQ(Count(m, "D72") > 0, c.codes.back() == kDone || c.password != "aB3") << c.what;
+    EXPECT_EQ(Count(m, "error") + Count(m, "box"), 0) << c.what;
+    EXPECT_THAT(m.run_log.front(), HasSubstr(c.lock_trouble)) << c.what;
   }
 }
 
