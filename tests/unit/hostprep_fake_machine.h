@@ -112,7 +112,8 @@ class FakeMachine : public ClientMachine {
   bool StartCommand(const std::string& command, bool shown) override {
     log.push_back(std::string(shown ? "shown " : "hidden ") + command);
     if (command.find("shutdown") != std::string::npos || refused_starts == 0) return true;
-    return --refused_starts, false;
+    --refused_starts;
+    return false;
   }
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     log.push_back("hidden " + command.shown);
