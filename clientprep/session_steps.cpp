@@ -58,8 +58,9 @@ ApplyResult ProgramAndKeys(SequenceRun& run) {
 ApplyResult RemoveTraces(SequenceRun& run) {
   ClientMachine& machine = run.machine;
   // The unlock password leaves the clone once it has been typed; the rest of the file stays.
-  const std::string without_password = run.profile.WithoutKey(kSectionAutoSet, kKeyUnlockPW);
-  if (without_password != run.bytes && !machine.WriteSettingsFile(without_password)) {
+  // Without one there is nothing to remove, and the file is not written (it may be read-only).
+  if (run.settings.Unlocks() &&
+      !machine.WriteSettingsFile(run.profile.WithoutKey(kSectionAutoSet, kKeyUnlockPW))) {
     run.boxes.Error(StrFormat("Unable to write to %s", kSettingsPathRead));
     return kRegistryWriteFailed;
   }

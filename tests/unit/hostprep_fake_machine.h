@@ -29,7 +29,7 @@ class FakeMachine : public ClientMachine {
   bool rights = true;
   std::uint64_t seed = 42;
   std::set<std::string> refused;              // value names whose writes or deletion fail,
-                                              // key paths that can't be opened
+                                              // key paths that can't be opened, "Myset.ini"
   std::map<std::string, std::string> values;  // "key\\name" -> data
   std::vector<std::string> log;
   FakeKeyboard keyboard_;
@@ -66,6 +66,7 @@ class FakeMachine : public ClientMachine {
   }
   bool WriteSettingsFile(const std::string& bytes) override {
     log.push_back("write settings");
+    if (refused.count("Myset.ini")) return false;
     settings = bytes;
     return true;
   }

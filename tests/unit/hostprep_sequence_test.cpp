@@ -118,6 +118,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
 TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
   FakeMachine m;
   m.settings = Settings("UnlockPW=\r\nCanReboot=No\r\nCanModifyRA2=No\r\nExecutePath=\r\n", kEntry);
+  m.refused.insert("Myset.ini");  // no password to remove from it: the file is left alone
   m.adapters = {{"00-1A-2B-3C-4D-5E", "", u""}, {"00-1A-2B-3C-4D-62", "", u""}};
   EXPECT_EQ(RunApplySequence(m), kDone);
   // The MACs tried, each once (the UUID node is also an adapter).
@@ -129,8 +130,8 @@ TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
       {"lock", "read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
-       kAddressInPlace, "write settings", "open " + std::string(kRunKey), "exists hostprep",
-       "delete hostprep", "pause 2000", "close", "run log"},
+       kAddressInPlace, "open " + std::string(kRunKey), "exists hostprep", "delete hostprep",
+       "pause 2000", "close", "run log"},
   });
   EXPECT_THAT(m.log, ElementsAreArray(expected));
 }
@@ -582,6 +583,13 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
   EXPECT_EQ(RunBootService(late), kNoEntry);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "pause 2000"), 30);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "mac"), 31);
+  // A key the layout lacks, typed by the session part: its log line, then its box.
+  FakeMachine lacks;
+  lacks.settings = Settings("UnlockPW=" + EncodeUnlockPassword("a\xA3") + "\r\n", kEntry);
+  lacks.service = lacks.marked = true;
+  EXPECT_EQ(RunSessionPart(lacks), kDone);
+  EXPECT_THAT(lacks.run_log, ElementsAre(HasSubstr("（退出码 0）")));
+  EXPECT_EQ(lacks.log.back(), "box Invalid KeyName");
   // A logon without the rights leaves the work to the service, without a box.
   FakeMachine filtered;
   filtered.settings = Settings(unlock, kEntry);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scanner/id_exceptions.h"
+#include "tests/unit/wait_guard.h"
 
 namespace lr {
 namespace {
@@ -173,8 +174,9 @@ class FakeSocket : public IcmpRawSocket {
   }
   bool WaitReadable(std::uint32_t timeout_ms) override {
     waits.push_back(timeout_ms);
-    if (steps.empty()) {
+    if (steps.empty()) {  // the script is done: nothing more comes
       clock_.now += timeout_ms;
+      guard.Wait(timeout_ms != 0, "the echo client's wait for its reply");
       return false;
     }
     Step s = steps.front();
@@ -198,6 +200,7 @@ class FakeSocket : public IcmpRawSocket {
   std::vector<std::uint32_t> addresses;
   std::vector<std::string> resolved;
   std::vector<std::uint32_t> waits;
+  WaitGuard guard;
   Bytes pending;
   int send_error = 0;
   bool short_send = false;

@@ -226,6 +226,10 @@ TEST(ListFiles, CsvImportReadsWhatSpreadsheetsWrite) {
       {"\xEF\xBB\xBFName;ip;Seat\r\nPC1;10.0.0.1;3\r\n\"P;C\"\"2\";10.0.0.2\r\n\xC3\xA9;3\r\n",
        "10.0.0.1||-|PC1;10.0.0.2||-|P;C\"2;3||-|?;~4;"},
       {"10.0.0.1\tm\tw\tn\n\n\t\t\t\n10.0.0.2\r", "10.0.0.1|m|w|n;10.0.0.2||-|-;"},
+      // Only the lines with replacements of their own are listed.
+      {"\xEF\xBB\xBF"
+       "1,\xC3\xA9\n2\n,\n3,\xC3\xA9\n4\n",
+       "1|?|-|-;2||-|-;3|?|-|-;4||-|-;~1;~4;"},
       {"sep=;\nIP;MAC\n1,2;3\n", "1,2|3|-|-;"},
       {"\r\n;\r\nMAC;IP\r\nm;1\r\n\"", "1|m|-|-;5:引号没有闭合;"},
       {"IP,,mac,\n1,x,2,,\n\"a\r\nb\",c,\"d\"e\n5,6,7,8,9\n\"1,2\n3,4\n",

@@ -4,6 +4,7 @@
 
 #include "scanner/nbt_fast_sweep.h"
 #include "scanner/nbt_retry.h"
+#include "tests/unit/wait_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,8 @@ class FakeSweepPort : public NbtSweepPort {
   bool WaitUs(std::uint64_t us) override {
     // A coarse timer wakes late.
     now += us + late_us;
+    guard.Wait(us + late_us != 0, us == 0 ? "the fast NetBIOS sweep's paced send loop"
+                                          : "the fast NetBIOS sweep's waits");
     if (!log.empty() && log.back().rfind("wait ", 0) == 0) {  // waits in a row as one
       log.back() = "wait " + std::to_string(std::stoull(log.back().substr(5)) + us);
     } else {
@@ -165,6 +168,7 @@ class FakeSweepPort : public NbtSweepPort {
                 answered_after = UINT64_MAX / 2;
   int sends = 0, stall_at = 0, waits = 0, stop_at_wait = 0;
   bool stopped = false;
+  WaitGuard guard;
   std::vector<std::vector<std::string>> rounds;
   std::vector<std::pair<std::uint64_t, std::string>> sent;
   std::vector<std::string> log;

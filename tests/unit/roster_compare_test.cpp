@@ -77,6 +77,15 @@ TEST(RosterCompare, PairsByMacThenByAddressAndName) {
         {S::kDuplicate, kNo, 4},
         {S::kDuplicate, kNo, 5},
         {S::kDuplicate, kNo, 6}}},
+      {"a new PC at the address of a duplicate is new",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5")},
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5"), R("10.0.0.9", "00-11-22-33-44-05", "PC5"),
+        R("10.0.0.9", "00-11-22-33-44-09", "PC9")},
+       {{S::kSame, 0, 0}, {S::kDuplicate, kNo, 1}, {S::kNew, kNo, 2}}},
+      {"no MAC, another name, at a roster row's address",
+       {R("10.0.0.5", "00-11-22-33-44-05", "PC5")},
+       {R("10.0.0.5", "", "MASTER")},
+       {{S::kNotApplied, 0, 0}}},
       {"nothing to compare", {}, {}, {}},
   };
   for (const auto& c : cases) {
@@ -90,7 +99,15 @@ TEST(RosterCompare, PairsByMacThenByAddressAndName) {
       ++counts[static_cast<int>(c.rows[i].status)];
     }
     EXPECT_TRUE(std::equal(counts, counts + kRosterStatusCount, got.counts)) << c.what;
-    // The merge brings no MAC or address twice that neither side held twice.
+    // The merge keeps every new PC and brings no MAC or address twice that neither side
+    // held twice.
+    const std::vector<HostRecord> merged = MergeRoster(got, c.roster, c.scan);
+    for (const RosterRow& row : got.rows) {
+      if (row.status == S::kNew) {
+        EXPECT_NE(std::find(merged.begin(), merged.end(), c.scan[row.scan]), merged.end())
+            << c.what << " " << c.scan[row.scan].ip;
+      }
+    }
     auto most = [](const std::vector<HostRecord>& rows, bool mac) {
       std::map<std::string, int> n;
       for (const HostRecord& r : rows)
@@ -101,7 +118,7 @@ TEST(RosterCompare, PairsByMacThenByAddressAndName) {
     };
     for (bool mac : {true, false}) {
       const auto before = most(c.roster, mac), scanned = most(c.scan, mac);
-      for (const auto& [key, n] : most(MergeRoster(got, c.roster, c.scan), mac))
+      for (const auto& [key, n] : most(merged, mac))
         EXPECT_LE(n, std::max({1, before.count(key) ? before.at(key) : 0,
                                scanned.count(key) ? scanned.at(key) : 0}))
             << c.what << " " << key;

@@ -16,7 +16,9 @@
 #include "scanner/id_exceptions.h"
 #include "scanner/name_resolution.h"
 #include "scanner/nbt_events.h"
+#include "scanner/query_pacer.h"
 #include "scanner/scan_texts.h"
+#include "tests/unit/wait_guard.h"
 
 namespace lr {
 namespace {
@@ -72,6 +74,8 @@ class FakePlatform : public IcmpFastPlatform {
   void Sleep(unsigned ms) override {
     sleeps.push_back(ms);
     now += ms * 1000ull;
+    guard.Wait(ms != 0,
+               ms == 0 ? "the fast ICMP sweep's echo pacing loop" : "an ICMP sweep's waits");
   }
   void StartDumpCommand() override {
     command_at = now;
@@ -91,6 +95,8 @@ class FakePlatform : public IcmpFastPlatform {
   void SendEcho(const std::string& host) override {
     Echo(host);
     last_echo_at = now;
+    echo_at.push_back(now);
+    if (echo_at.size() == stall_at) now += 3000000;  // the sender held up for 3 s
   }
   std::uint64_t NowUs() override { return now; }
   size_t Resolving(const std::set<std::string>& hosts) override {
@@ -100,6 +106,9 @@ class FakePlatform : public IcmpFastPlatform {
 
   std::vector<std::string> echoes;
   std::vector<unsigned> sleeps;
+  std::vector<std::uint64_t> echo_at;
+  size_t stall_at = 0;
+  WaitGuard guard;
   int commands = 0;
   int deletes = 0;
   int fail_at = 0;
@@ -288,7 +297,7 @@ TEST(IcmpSweep, FailuresShowTheirMessageAndEndTheRun) {
 
 // The fast sweep harvests as soon as the table has settled, or a second after the last echo,
 // and reads the dump when the command has ended (or has run too long), with the records and
-// texts of the designed harvest; a stop while it waits ends it without records.
+// texts of the designed harvest; a stop as it begins or while it waits ends it without records.
 TEST(IcmpFastSweep, HarvestWhenTheTableSettlesOrAStopEndsIt) {
   constexpr std::uint64_t kNever = UINT64_MAX / 2;
   const struct {
@@ -296,32 +305,47 @@ TEST(IcmpFastSweep, HarvestWhenTheTableSettlesOrAStopEndsIt) {
     std::uint64_t settled_at, command_us;
     int stop_at_pump;
     std::uint64_t command_after_last_echo;  // when harvested
+    const char* end = "10.9.0.3";
+    size_t stall_at = 0;
   } cases[] = {
       {"settles", 30000, 5000, 0, 30000},
       {"never settles", kNever, 5000, 0, 1000000},
       {"command hangs", 0, kNever, 0, 0},
       {"stop while settling", kNever, 0, 5, 0},
       {"stop while the command runs", 0, kNever, 5, 0},
+      {"stop as the harvest begins", 0, 0, 3, 0},
+      {"one address", 0, 0, 0, 0, "10.9.0.1"},
+      {"a large range, held up once", 0, 0, 0, 0, "10.9.3.254", 100},
   };
-  RecordingView designed;
-  FakePlatform designed_platform;
-  designed_platform.dump = kDump;
-  bool designed_cancel = false;
-  RunIcmpSweep(designed, designed_platform, {}, "10.9.0.1", "10.9.0.3", designed_cancel);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    RecordingView designed;
+    FakePlatform designed_platform;
+    designed_platform.dump = kDump;
+    bool designed_cancel = false;
+    RunIcmpSweep(designed, designed_platform, {}, "10.9.0.1", c.end, designed_cancel);
     RecordingView view;
     FakePlatform platform;
     platform.dump = kDump;
     platform.settled_at = c.settled_at;
     platform.command_us = c.command_us;
+    platform.stall_at = c.stall_at;
     bool cancel = false;
     view.on_pump = [&] {
       if (view.pumps == c.stop_at_pump) IcmpStopClick(view, cancel);
     };
-    RunIcmpFastSweep(view, platform, "10.9.0.1", "10.9.0.3", cancel);
+    RunIcmpFastSweep(view, platform, "10.9.0.1", c.end, cancel);
     EXPECT_EQ(platform.echoes, designed_platform.echoes);
     for (unsigned ms : platform.sleeps) EXPECT_LE(ms, kIcmpPollMs);
+    // Paced: echo i no sooner than i intervals after the first, and no more than a burst
+    // window's worth (33) at once after a hold-up.
+    constexpr std::uint64_t kIntervalUs = 1000000 / kFastQueriesPerSecond;
+    for (size_t i = 0; i < platform.echo_at.size(); ++i) {
+      ASSERT_GE(platform.echo_at[i], i * kIntervalUs) << i;
+      if (i >= 40) {
+        ASSERT_GE(platform.echo_at[i] - platform.echo_at[i - 40], kIntervalUs * 6) << i;
+      }
+    }
     if (c.stop_at_pump) {
       EXPECT_TRUE(view.hosts.Empty());
       EXPECT_EQ(view.status[0], IcmpCancelText());
