@@ -20,12 +20,13 @@ void Restart(ClientMachine& machine) {
   machine.StartCommand(RebootCommand(machine.SystemFolder()), false);
 }
 
-}  // namespace
-
-ApplyResult ReportOtherStart(ClientMachine& machine) {
-  SequenceRun run(machine);
-  return run.Finish(kOtherStart);
+// Whether the run got the work lock; the trouble with a lock that can't be had goes into the
+// log line.
+bool WorkLockTaken(SequenceRun& run) {
+  return run.machine.TakeWorkLock(run.record.note);
 }
+
+}  // namespace
 
 ApplyResult RunApplySequence(ClientMachine& machine) {
   SequenceRun run(machine);
@@ -34,14 +35,22 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
   if (!machine.RunValueExists()) return run.Finish(kOtherStart);
   // Without the rights (an administrator's filtered token under UAC, an ordinary user) the
   // start from the Run value leaves the work to the service, which has them: no box at each
-  // logon on the master or on a clone without an entry.
+  // logon on the master or on a clone without an entry. It is told before the lock, which
+  // a start that does nothing must not keep from the service.
   if (machine.ServiceRegistered() && !machine.HasAdminRights()) return run.Finish(kNoAdminRights);
+  if (!WorkLockTaken(run)) return run.Finish(kOtherStart);
   ApplyResult result = LoadSettings(run);
   if (result != kDone) return run.Finish(result);
   // The service did the boot steps (and restarted after them when asked): only the session
   // steps are left, and no second restart.
   const bool boot_steps = !(machine.ServiceRegistered() && machine.BootStepsMarked());
-  if (boot_steps && (result = BootSteps(run, 0)) != kDone) return run.Finish(result);
+  if (boot_steps) {
+    if ((result = BootSteps(run, 0)) != kDone) return run.Finish(result);
+    // Should the session steps fail, the service does only them at the next boot. A mark
+    // that can't be written costs a second round of boot steps, nothing worse: the session
+    // steps go on.
+    if (machine.ServiceRegistered()) machine.MarkBootSteps();
+  }
   result = ProgramAndKeys(run);
   std::vector<Adapter> own;
   bool master = false;
@@ -55,6 +64,7 @@ ApplyResult RunApplySequence(ClientMachine& machine) {
 
 ApplyResult RunBootService(ClientMachine& machine) {
   SequenceRun run(machine);
+  if (!WorkLockTaken(run)) return run.Finish(kOtherStart);
   ApplyResult result = LoadSettings(run);
   if (result != kDone) return run.Finish(result);
   if (!machine.BootStepsMarked()) {
@@ -64,6 +74,8 @@ ApplyResult RunBootService(ClientMachine& machine) {
       if (result == kDone && run.settings.Reboot()) Restart(machine);
       return result;
     }
+    // Marked before the restart: a boot cut off after it neither redoes the boot steps nor
+    // restarts again.
     if (!machine.MarkBootSteps()) return run.Finish(kRegistryWriteFailed);
     run.Finish(kWaitingForLogon);
     if (run.settings.Reboot()) {
@@ -72,7 +84,7 @@ ApplyResult RunBootService(ClientMachine& machine) {
     }
   }
   if (!machine.WaitForUserSession()) return kWaitingForLogon;
-  const std::optional<int> part = machine.RunSessionPart(run.bytes);
+  const int part = machine.RunSessionPart(run.bytes);
   // After a restart the boot steps' adapters are looked up for the log line only now: at the
   // service's start they may not be up yet.
   if (run.record.macs.empty()) {
@@ -80,17 +92,18 @@ ApplyResult RunBootService(ClientMachine& machine) {
     bool master = false;
     LookForEntry(run, own, master);
   }
-  if (!part) return run.Finish(kSessionNotStarted);
-  if (*part != kDone) return run.Finish(static_cast<ApplyResult>(*part));
+  if (part != kDone) return run.Finish(static_cast<ApplyResult>(part));
   return run.Finish(RemoveTraces(run));
 }
 
 ApplyResult RunSessionPart(ClientMachine& machine) {
-  SequenceRun run(machine);
+  SequenceRun run(machine);  // its held boxes are never shown
   ApplyResult result = LoadSettings(run);
-  if (result == kDone) result = ProgramAndKeys(run);
-  if (result != kDone || run.boxes.Held()) run.Finish(result);
-  return result;
+  if (result != kDone) return result;
+  // The pause before the keys counts from the moment the user's desktop is up, as it did
+  // when the logon itself started Hostprep, not from the password's acceptance.
+  if (!machine.WaitForUserShell()) return kSessionNotStarted;
+  return ProgramAndKeys(run);
 }
 
 }  // namespace lr::clientprep

@@ -40,8 +40,11 @@ enum ApplyResult : int {
   kBadAddress = 12,       // the entry's IP, the mask or the gateway is no address to set
   kOtherStart = 13,       // another start is at work or has done the work: nothing changed
   kWaitingForLogon = 14,  // the service did the boot steps; the session steps wait for a logon
-  kSessionNotStarted = 15,  // the service could not start its session part: all kept
+  kSessionNotStarted = 15,  // the session part did not start, get the user's desktop or end
+                            // in time: all kept
   kServiceKept = 16,        // the service could not be removed, shown; no restart
+  kProgramNotStarted = 17,  // the program could not be started as the user: all kept
+  kStopped = 18,            // the service was told to stop: the next boot goes on
 };
 
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -82,21 +85,23 @@ CommandLine AddressCommand(const std::string& system_folder, const Adapter& adap
 extern const char* const kNoRightsMessage;
 
 // Started from the Run value at a logon: the whole sequence, or only the session steps
-// when the service has done the boot steps. kOtherStart when the Run value is gone (the
-// work is done).
+// when the service has done the boot steps; boot steps it does itself are marked done for
+// the service as well. kOtherStart when the Run value is gone (the work is done) or another
+// start holds the work lock; without the rights, with the service registered, kNoAdminRights
+// before the lock is touched.
 ApplyResult RunApplySequence(ClientMachine& machine);
 
-// Started as the service: the boot steps (waiting up to kAdapterWait for an adapter with
-// an entry) unless they are marked done, then the session steps through the session part
-// once a user has logged on; without session steps the service goes right after the boot
-// steps. A restart comes right after the boot steps, never after the session steps.
+// Started as the service, under the work lock: the boot steps (waiting up to kAdapterWait for
+// an adapter with an entry) unless they are marked done, then the session steps through the
+// session part once a user's shell runs; without session steps the service goes right after
+// the boot steps. A restart comes right after the boot steps, never after the session steps.
+// Told to stop, it ends within its current wait (kStopped); what it did is safe to do again.
 ApplyResult RunBootService(ClientMachine& machine);
 
 // The session part the service starts in the user's session, the settings handed to it:
-// the program and the keys. It writes its log line only when it shows a box.
+// once the user's shell is on the input desktop, the program and the keys. It runs as the
+// system account on the user's desktop, so it shows no box and writes no log line: its
+// exit code goes back to the service, which logs it.
 ApplyResult RunSessionPart(ClientMachine& machine);
-
-// Another start holds the work: its log line, kOtherStart.
-ApplyResult ReportOtherStart(ClientMachine& machine);
 
 }  // namespace lr::clientprep

@@ -156,6 +156,7 @@ std::string AddressFailure(const CommandLine& command, const CommandResult& run,
       what = "无法启动设置 IP 地址的命令";
       break;
     case CommandResult::Outcome::kTimedOut:
+    case CommandResult::Outcome::kStopped:  // not shown: a stop ends the run without a box
       what = StrFormat("设置 IP 地址的命令 %u 秒内没有结束", kAddressCommandTimeout / 1000);
       break;
     case CommandResult::Outcome::kExited:
@@ -173,14 +174,14 @@ std::string AddressFailure(const CommandLine& command, const CommandResult& run,
 
 // Whether the address is on the adapter after the command ended, however it ended (netsh
 // exits 1, "The object already exists.", where the gateway was set before): looked for a few
-// times, since the system may take a moment to show it.
-bool AddressTaken(ClientMachine& machine, const Adapter& adapter, const HostEntry& entry,
-                  const ClientSettings& settings) {
+// times, since the system may take a moment to show it. kDone, kAddressFailed or kStopped.
+ApplyResult AddressTaken(ClientMachine& machine, const Adapter& adapter, const HostEntry& entry,
+                         const ClientSettings& settings) {
   for (int look = 0; look < kAddressChecks; ++look) {
-    machine.Pause(kPauseAfterAddress);
-    if (machine.AddressInPlace(adapter, entry.ip, settings.mask, settings.gateway)) return true;
+    if (!machine.Pause(kPauseAfterAddress)) return kStopped;
+    if (machine.AddressInPlace(adapter, entry.ip, settings.mask, settings.gateway)) return kDone;
   }
-  return false;
+  return kAddressFailed;
 }
 
 }  // namespace
@@ -228,7 +229,7 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
   for (unsigned waited = 0;; waited += kAdapterWaitStep) {
     self = LookForEntry(run, own, master);
     if (self || waited >= adapter_wait) break;
-    machine.Pause(kAdapterWaitStep);
+    if (!machine.Pause(kAdapterWaitStep)) return kStopped;
   }
   if (own.empty()) return kNoOwnMac;
   if (!self) return master ? kMasterMachine : kNoEntry;
@@ -253,9 +254,14 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
   const std::string folder = machine.SystemFolder();
   const CommandLine address =
       AddressCommand(folder, *self, entry.ip, settings.mask, settings.gateway);
+  // A stop while netsh runs or the address is looked for leaves only steps that are safe to
+  // do again: the next boot does them once more.
   const CommandResult result = machine.RunCommand(address, kAddressCommandTimeout);
+  if (result.outcome == CommandResult::Outcome::kStopped) return kStopped;
   const bool ended = result.outcome == CommandResult::Outcome::kExited;
-  if (!ended || !AddressTaken(machine, *self, entry, settings)) {
+  const ApplyResult taken = ended ? AddressTaken(machine, *self, entry, settings) : kAddressFailed;
+  if (taken == kStopped) return kStopped;
+  if (taken != kDone) {
     boxes.Error(AddressFailure(address, result, ended));
     return kAddressFailed;
   }

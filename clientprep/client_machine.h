@@ -2,8 +2,8 @@
 // computer name, the registry under HKEY_LOCAL_MACHINE (one key open at a time), the
 // adapters' addresses, the commands it starts or runs, its pauses, the keyboard, its failure
 // messages, its clock, its run log, and the boot-time service with the user session it
-// waits for. The Windows shell implements it with the real system; tests use a fake that
-// records every call.
+// waits for, its stop, and the lock its starts share. The Windows shell implements it with the
+// real system; tests use a fake that records every call.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,8 @@ struct CommandLine {
 
 // How a command that was waited for ended. `output` is what it printed (GBK, cut short).
 struct CommandResult {
-  enum class Outcome { kExited, kNotStarted, kTimedOut };
+  // kStopped: the service was told to stop while it waited; the command is left running.
+  enum class Outcome { kExited, kNotStarted, kTimedOut, kStopped };
   Outcome outcome = Outcome::kExited;
   std::uint32_t exit_code = 0;
   std::string output;
@@ -78,12 +79,16 @@ class ClientMachine {
 
   // A value that differs from run to run (the performance counter, else the tick count).
   virtual std::uint64_t RandomSeed() = 0;
-  // Starts a command line and returns at once, without looking at its result.
-  virtual void StartCommand(const std::string& command_line, bool shown) = 0;
+  // Starts a command line and returns at once, without looking at how it goes. False only
+  // when it was not started for want of the account it belongs to: the session part runs as
+  // the system account and starts the user's program with the user's own token (an
+  // administrator's full token when the program asks for elevation), never with its own.
+  virtual bool StartCommand(const std::string& command_line, bool shown) = 0;
   // Runs `command` without a window and waits up to `timeout_ms` for it to end, collecting
   // what it prints.
   virtual CommandResult RunCommand(const CommandLine& command, unsigned timeout_ms) = 0;
-  virtual void Pause(unsigned milliseconds) = 0;
+  // False when the service is told to stop first (at once when it already was).
+  virtual bool Pause(unsigned milliseconds) = 0;
   virtual Keyboard& keyboard() = 0;
   // A failure message in a message box without owner; returns when it is closed.
   virtual void ShowError(const std::string& text) = 0;
@@ -105,12 +110,21 @@ class ClientMachine {
   virtual bool BootStepsMarked() = 0;
   virtual bool MarkBootSteps() = 0;
   virtual bool RemoveService() = 0;
-  // Waits until a user has logged on; false when the service is told to stop first.
+  // Takes the lock that keeps the starts of Hostprep from working at once, held until the
+  // program ends. False when another start holds it, and when it can't be had at all
+  // (`trouble` then says why, for the log): a lock that can't be made is never read as free.
+  virtual bool TakeWorkLock(std::string& trouble) = 0;
+  // Waits until a user's shell is running in a session (the console's first); false when the
+  // service is told to stop first.
   virtual bool WaitForUserSession() = 0;
-  // Starts the session part in the user's session, hands it `settings` (the settings file's
-  // bytes) and waits for it: its exit code, or nullopt when it could not be started or the
-  // service was told to stop.
-  virtual std::optional<int> RunSessionPart(const std::string& settings) = 0;
+  // Starts the session part in that session, hands it `settings` (the settings file's bytes)
+  // and waits for it a bounded time: its exit code; kSessionNotStarted when it could not be
+  // started or did not end in time, kStopped when the service was told to stop (the session
+  // part is ended then).
+  virtual int RunSessionPart(const std::string& settings) = 0;
+  // In the session part: waits a bounded time until the user's shell is running on the input
+  // desktop, where the program and the keys belong; false when it doesn't come.
+  virtual bool WaitForUserShell() = 0;
 
   virtual LocalTime Now() = 0;
   // Adds one line (GBK, its CR LF included) to the run log, which keeps only its recent end.

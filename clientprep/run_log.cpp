@@ -38,9 +38,13 @@ std::string OutcomeText(ApplyResult result) {
     case kWaitingForLogon:
       return "已设置计算机名和 IP 地址，其余步骤等用户登录后完成";
     case kSessionNotStarted:
-      return "无法在用户会话中启动 Hostprep，保留启动项和服务";
+      return "用户会话中的步骤没有启动、等不到用户桌面或没有按时结束，保留启动项和服务";
     case kServiceKept:
       return "无法删除服务 hostprep，未重新启动";
+    case kProgramNotStarted:
+      return "无法以登录用户的身份启动指定程序，保留解锁密码、启动项和服务";
+    case kStopped:
+      return "服务被停止（关机或 sc stop），其余步骤下次开机继续";
   }
   return "未知结果";
 }
@@ -48,11 +52,12 @@ std::string OutcomeText(ApplyResult result) {
 std::string RunLogLine(const LocalTime& t, const RunRecord& record, ApplyResult result) {
   std::string macs;
   for (const std::string& mac : record.macs) macs += (macs.empty() ? "" : ", ") + mac;
-  return StrFormat("%04d-%02d-%02d %02d:%02d:%02d  MAC: %s  条目: %s  结果: %s（退出码 %d）\r\n",
+  return StrFormat("%04d-%02d-%02d %02d:%02d:%02d  MAC: %s  条目: %s  结果: %s（退出码 %d）%s%s\r\n",
                    t.year, t.month, t.day, t.hour, t.minute, t.second,
                    macs.empty() ? "无" : macs.c_str(),
                    record.entry.empty() ? "无" : record.entry.c_str(), OutcomeText(result).c_str(),
-                   static_cast<int>(result));
+                   static_cast<int>(result), record.note.empty() ? "" : "  说明: ",
+                   record.note.c_str());
 }
 
 std::string WithRunLogLine(std::string_view log, std::string_view line, size_t limit) {

@@ -16,17 +16,19 @@ namespace lr::clientprep {
 inline constexpr const char* kRunLogPath = "C:\\Windows\\Hostprep.log";
 inline constexpr size_t kRunLogLimit = 64 * 1024;
 
-// What one run saw: the MACs it tried in order and the InfoList line it took ("MAC=value",
-// empty when none).
+// What one run saw: the MACs it tried in order, the InfoList line it took ("MAC=value",
+// empty when none), and a note on what went wrong beyond the outcome (empty when none).
 struct RunRecord {
   std::vector<std::string> macs;
   std::string entry;
+  std::string note;
 };
 
 // The outcome of an exit code in plain Chinese (GBK).
 std::string OutcomeText(ApplyResult result);
 
-// "2026-12-08 13:07:06  MAC: a, b  条目: MAC=IP~name  结果: words（退出码 N）" and CR LF.
+// "2026-12-08 13:07:06  MAC: a, b  条目: MAC=IP~name  结果: words（退出码 N）" and CR LF; a
+// note follows the code as "  说明: note".
 std::string RunLogLine(const LocalTime& time, const RunRecord& record, ApplyResult result);
 
 // The log after adding `line`: the whole lines of `log` that fit with it in `limit` bytes

@@ -54,13 +54,13 @@ const Adapter* LookForEntry(SequenceRun& run, std::vector<Adapter>& own, bool& m
 
 // From the own MACs to the address verified, for the settings loaded. With `adapter_wait`
 // the own MACs are looked for again, kAdapterWaitStep apart, until one has an entry or that
-// long has passed.
+// long has passed. kStopped when the service is told to stop in a wait.
 ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait);
 
 // Whether the settings hold steps that need the user's desktop: a program or a password.
 bool HasSessionWork(const ClientSettings& settings);
 
-// The program and the unlock keys: kDone or kKeystrokeFailed.
+// The program and the unlock keys: kDone, kProgramNotStarted or kKeystrokeFailed.
 ApplyResult ProgramAndKeys(SequenceRun& run);
 
 // The password out of the settings file, the Run value and the service removed.

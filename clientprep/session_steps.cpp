@@ -45,8 +45,11 @@ bool HasSessionWork(const ClientSettings& settings) {
 }
 
 ApplyResult ProgramAndKeys(SequenceRun& run) {
-  if (run.settings.StartsProgram())
-    run.machine.StartCommand(run.settings.execute_path, run.settings.ProgramShown());
+  // A program that could not be started as the user keeps the password for the next try:
+  // the keys belong to a lock screen that program shows.
+  if (run.settings.StartsProgram() &&
+      !run.machine.StartCommand(run.settings.execute_path, run.settings.ProgramShown()))
+    return kProgramNotStarted;
   if (run.settings.Unlocks() && !TypeUnlockPassword(run.machine, run.boxes, run.settings.unlock_pw))
     return kKeystrokeFailed;
   return kDone;

@@ -1,9 +1,9 @@
 // Hostprep.exe: runs the apply sequence once on the real machine and ends with its result as
 // the exit code (0 after the last step). Started by the service control manager it is the
 // boot-time service; started with the session switch (by the service, in the user's
-// session) it is the session part, reading the settings from its standard input; any other
-// start is the start from the Run value. It reads no environment; its output is message
-// boxes on failure and its lines in C:\Windows\Hostprep.log.
+// session) it is the session part, reading the settings from its standard input, its exit
+// code its only output; any other start is the start from the Run value. It reads no
+// environment; its output is message boxes on failure and its lines in C:\Windows\Hostprep.log.
 #include <windows.h>
 
 #include <cwchar>
@@ -33,7 +33,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   int exit_code = 0;
   if (RunAsServiceWhenStarted(exit_code)) return exit_code;
-  WorkLock lock;
-  WinClientMachine machine;
-  return lock.held_elsewhere() ? ReportOtherStart(machine) : RunApplySequence(machine);
+  WinClientMachine machine;  // holds the work lock, once taken, until the program ends
+  return RunApplySequence(machine);
 }

@@ -13,30 +13,47 @@ namespace {
 
 constexpr const wchar_t* kLockName = L"Global\\Lanroster.Hostprep";
 
+// How long the manager is told a stop may take: every wait of the service ends within about
+// a second of it, then the log line is written.
+constexpr DWORD kStopWaitHint = 3000;
+
 SERVICE_STATUS_HANDLE g_status_handle = nullptr;
 HANDLE g_stop = nullptr;
 int g_exit_code = 0;
+// The control handler's thread and the service's own report; once stopped, nothing more.
+CRITICAL_SECTION g_report_lock;
+DWORD g_state = SERVICE_START_PENDING;
+DWORD g_checkpoint = 0;
 
 const wchar_t* ServiceName() {
   return reinterpret_cast<const wchar_t*>(kServiceWideName);
 }
 
-void Report(DWORD state, DWORD exit_code) {
-  SERVICE_STATUS status = {};
-  status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-  status.dwCurrentState = state;
-  status.dwControlsAccepted =
-      state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
-  if (exit_code != 0) {
-    status.dwWin32ExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
-    status.dwServiceSpecificExitCode = exit_code;
+void Report(DWORD state, DWORD exit_code = 0) {
+  EnterCriticalSection(&g_report_lock);
+  if (g_state != SERVICE_STOPPED) {
+    SERVICE_STATUS status = {};
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwControlsAccepted =
+        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    if (state == SERVICE_STOP_PENDING) {
+      status.dwCheckPoint = ++g_checkpoint;
+      status.dwWaitHint = kStopWaitHint;
+    }
+    if (exit_code != 0) {
+      status.dwWin32ExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
+      status.dwServiceSpecificExitCode = exit_code;
+    }
+    SetServiceStatus(g_status_handle, &status);
+    g_state = state;
   }
-  SetServiceStatus(g_status_handle, &status);
+  LeaveCriticalSection(&g_report_lock);
 }
 
 DWORD WINAPI Control(DWORD control, DWORD, void*, void*) {
   if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
-    Report(SERVICE_STOP_PENDING, 0);
+    Report(SERVICE_STOP_PENDING);
     SetEvent(g_stop);
     return NO_ERROR;
   }
@@ -44,17 +61,20 @@ DWORD WINAPI Control(DWORD control, DWORD, void*, void*) {
 }
 
 void WINAPI ServiceMain(DWORD, wchar_t**) {
+  InitializeCriticalSection(&g_report_lock);
   g_status_handle = RegisterServiceCtrlHandlerExW(ServiceName(), Control, nullptr);
   if (!g_status_handle) return;
   g_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  Report(SERVICE_RUNNING, 0);
+  Report(SERVICE_RUNNING);
   {
-    WorkLock lock;
     WinClientMachine machine;
     machine.SetServiceMode(g_stop);
-    g_exit_code = lock.held_elsewhere() ? ReportOtherStart(machine) : RunBootService(machine);
+    g_exit_code = RunBootService(machine);
   }
-  Report(SERVICE_STOPPED, static_cast<DWORD>(g_exit_code));
+  // Told to stop: the run ended at its current wait and wrote its line; a stop is no error.
+  const bool stopping = WaitForSingleObject(g_stop, 0) == WAIT_OBJECT_0;
+  if (stopping) Report(SERVICE_STOP_PENDING);
+  Report(SERVICE_STOPPED, stopping || g_exit_code == kStopped ? 0 : g_exit_code);
 }
 
 bool InteractiveStart() {
@@ -84,7 +104,10 @@ WorkLock::WorkLock() {
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
   mutex_ = CreateMutexW(&attributes, FALSE, kLockName);
   const DWORD error = GetLastError();
-  held_elsewhere_ = mutex_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+  // Any failure reads as held: an event of the same name (ERROR_INVALID_HANDLE) or a mutex
+  // this account may not open must not let two starts work at once.
+  if (!mutex_) error_ = error == ERROR_SUCCESS ? ERROR_INVALID_HANDLE : error;
+  taken_ = mutex_ && error != ERROR_ALREADY_EXISTS;
 }
 
 WorkLock::~WorkLock() {

@@ -13,19 +13,24 @@ namespace lr::clientprep {
 bool RunAsServiceWhenStarted(int& exit_code);
 
 // The lock one start of Hostprep holds while it works (the service holds it from the boot to
-// the end of its session part). Any user's start can see it held.
+// the end of its session part): the named mutex Global\Lanroster.Hostprep, open to every
+// account, so any user's start can see it held.
 class WorkLock {
  public:
   WorkLock();
   ~WorkLock();
   WorkLock(const WorkLock&) = delete;
   WorkLock& operator=(const WorkLock&) = delete;
-  // Whether another start holds it.
-  bool held_elsewhere() const { return held_elsewhere_; }
+  // Whether this start has it: not when another start holds it, nor when it can't be made or
+  // opened (another object squatting its name, a mutex this account may not open).
+  bool taken() const { return taken_; }
+  // The error that kept it from being made or opened; ERROR_SUCCESS when it was.
+  DWORD error() const { return error_; }
 
  private:
   HANDLE mutex_ = nullptr;
-  bool held_elsewhere_ = false;
+  bool taken_ = false;
+  DWORD error_ = ERROR_SUCCESS;
 };
 
 }  // namespace lr::clientprep

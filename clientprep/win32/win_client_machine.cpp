@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/format.h"
 #include "clientprep/apply_sequence.h"
 #include "clientprep/run_log.h"
 #include "clientprep/win32/adapter_addresses.h"
@@ -50,8 +51,9 @@ std::string OemToGbk(const std::string& oem) {
   return ui::Gbk(wide);
 }
 
-// Waits up to `timeout_ms` for `process` to end, reading what it prints from `output`.
-CommandResult WaitFor(HANDLE process, HANDLE output, unsigned timeout_ms) {
+// Waits up to `timeout_ms` for `process` to end, reading what it prints from `output`, or
+// until `stop` (when given) is signalled.
+CommandResult WaitFor(HANDLE process, HANDLE output, unsigned timeout_ms, HANDLE stop) {
   CommandResult result;
   result.outcome = CommandResult::Outcome::kTimedOut;
   std::string printed;
@@ -68,6 +70,10 @@ CommandResult WaitFor(HANDLE process, HANDLE output, unsigned timeout_ms) {
     }
     // A command that did not end is left running: stopping netsh half way could leave the
     // adapter worse off than either setting.
+    if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) {
+      result.outcome = CommandResult::Outcome::kStopped;
+      break;
+    }
     if (GetTickCount() - start >= timeout_ms) break;
   }
   result.output = OemToGbk(printed);
@@ -174,21 +180,28 @@ std::uint64_t WinClientMachine::RandomSeed() {
   return GetTickCount();
 }
 
-void WinClientMachine::StartCommand(const std::string& command_line, bool shown) {
+bool WinClientMachine::StartCommand(const std::string& command_line, bool shown) {
   std::wstring command = ui::Wide(command_line);  // CreateProcessW may write into it
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = shown ? SW_SHOW : SW_HIDE;
   PROCESS_INFORMATION process = {};
-  // The session part runs as the system account: the program is the user's, as at a logon.
-  // Where the user's token can't be had it is started as before, by this process.
-  if ((settings_input_ && StartAsSessionUser(command, startup, process)) ||
-      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &process)) {
+  // The session part runs as the system account: the program is the user's, as at a logon,
+  // and never runs with this process's token. A program that isn't there can't be started by
+  // anyone: that is not examined, as for every start.
+  DWORD error = ERROR_SUCCESS;
+  if (settings_input_)
+    error = StartAsSessionUser(command, startup, process, UserShellName());
+  else if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+    error = GetLastError();
+  if (error == ERROR_SUCCESS) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
+  return !settings_input_ || error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND ||
+         error == ERROR_PATH_NOT_FOUND;
 }
 
 CommandResult WinClientMachine::RunCommand(const CommandLine& command, unsigned timeout_ms) {
@@ -219,15 +232,19 @@ CommandResult WinClientMachine::RunCommand(const CommandLine& command, unsigned 
   CloseHandle(process.hThread);
   FileHandle running(process.hProcess);
   output_end.Reset();  // only the command holds the writing end now
-  return WaitFor(process.hProcess, read, timeout_ms);
+  return WaitFor(process.hProcess, read, timeout_ms, service_stop_);
 }
 
-void WinClientMachine::Pause(unsigned milliseconds) {
-  Sleep(milliseconds);
+bool WinClientMachine::Pause(unsigned milliseconds) {
+  if (!service_stop_) {
+    Sleep(milliseconds);
+    return true;
+  }
+  return WaitForSingleObject(service_stop_, milliseconds) == WAIT_TIMEOUT;
 }
 
 void WinClientMachine::ShowError(const std::string& text) {
-  if (!service_stop_) ui::ShowMessage("Hostprep", text, MB_OK | MB_ICONERROR);
+  if (!service_stop_ && !settings_input_) ui::ShowMessage("Hostprep", text, MB_OK | MB_ICONERROR);
 }
 
 std::string WinClientMachine::SystemFolder() {
@@ -301,15 +318,27 @@ bool WinClientMachine::RemoveService() {
   return removed;
 }
 
-bool WinClientMachine::WaitForUserSession() {
-  return WaitForLoggedOnUser(service_stop_);
+bool WinClientMachine::TakeWorkLock(std::string& trouble) {
+  lock_ = std::make_unique<WorkLock>();
+  if (lock_->error() != ERROR_SUCCESS)
+    trouble = StrFormat("工作锁无法创建或打开（错误 %lu），按另一次启动正在运行处理",
+                        static_cast<unsigned long>(lock_->error()));
+  return lock_->taken();
 }
 
-std::optional<int> WinClientMachine::RunSessionPart(const std::string& settings) {
+bool WinClientMachine::WaitForUserSession() {
+  return WaitForLoggedOnUser(UserShellName(), service_stop_, user_session_);
+}
+
+int WinClientMachine::RunSessionPart(const std::string& settings) {
   wchar_t program[MAX_PATH] = L"";
   const DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return std::nullopt;
-  return RunInUserSession(program, settings, service_stop_);
+  if (n == 0 || n >= MAX_PATH) return kSessionNotStarted;
+  return RunInUserSession(program, settings, user_session_, service_stop_);
+}
+
+bool WinClientMachine::WaitForUserShell() {
+  return WaitForShellOnInputDesktop(UserShellName());
 }
 
 LocalTime WinClientMachine::Now() {

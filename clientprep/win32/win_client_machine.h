@@ -2,20 +2,23 @@
 // session part, on a handle), the own MAC from rpcrt4.dll and the adapter list,
 // SetComputerNameW and SetComputerNameExW, the registry under HKEY_LOCAL_MACHINE,
 // CreateProcessW (the address command waited for, its output read through a pipe), the
-// adapters' addresses, Sleep, the real keyboard, message boxes without owner (none in the
-// service, which has no desktop), the local time, the run log, and the boot-time service
-// through the service control manager and its registry key. Texts are GBK; they are converted with
+// adapters' addresses, pauses (on the stop event in the service), the real keyboard, message
+// boxes without owner (none in the service, which has no desktop, nor in the session part,
+// which runs as the system account), the local time, the run log, the work lock, and the
+// boot-time service through the service control manager and its registry key. Texts are GBK; they are converted with
 // code page 936 for the W functions, command lines included. Every registry and file write counts
 // itself as a write point first.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "clientprep/client_machine.h"
 #include "clientprep/run_log.h"
+#include "clientprep/win32/service_main.h"
 #include "clientprep/win32/win_keyboard.h"
 #include "package/client_settings.h"
 
@@ -50,9 +53,9 @@ class WinClientMachine : public ClientMachine {
   bool DeleteValue(const std::string& name) override;
   void CloseKey() override;
   std::uint64_t RandomSeed() override;
-  void StartCommand(const std::string& command_line, bool shown) override;
+  bool StartCommand(const std::string& command_line, bool shown) override;
   CommandResult RunCommand(const CommandLine& command, unsigned timeout_ms) override;
-  void Pause(unsigned milliseconds) override;
+  bool Pause(unsigned milliseconds) override;
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override;
   std::string SystemFolder() override;
@@ -63,8 +66,10 @@ class WinClientMachine : public ClientMachine {
   bool BootStepsMarked() override;
   bool MarkBootSteps() override;
   bool RemoveService() override;
+  bool TakeWorkLock(std::string& trouble) override;
   bool WaitForUserSession() override;
-  std::optional<int> RunSessionPart(const std::string& settings) override;
+  int RunSessionPart(const std::string& settings) override;
+  bool WaitForUserShell() override;
   LocalTime Now() override;
   void AppendRunLog(const std::string& line) override;
 
@@ -76,6 +81,8 @@ class WinClientMachine : public ClientMachine {
   HKEY key_ = nullptr;
   HANDLE service_stop_ = nullptr;
   HANDLE settings_input_ = nullptr;
+  DWORD user_session_ = 0;  // the session WaitForUserSession found
+  std::unique_ptr<WorkLock> lock_;
 };
 
 }  // namespace lr::clientprep

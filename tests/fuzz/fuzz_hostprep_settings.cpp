@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if ((m.values.count(run) == 0) != (result == kDone)) std::abort();
   if (result == kNoEntry || result == kEntryWithoutTilde || result == kEmptyAddressOrName ||
       result == kBadAddress) {
-    // Read, own MACs, the log line: nothing else.
-    if (m.log.size() != 3 || m.log.back() != "run log" || m.values.size() != 1) std::abort();
+    // The work lock, read, own MACs, the log line: nothing else.
+    if (m.log.size() != 4 || m.log.back() != "run log" || m.values.size() != 1) std::abort();
   }
   return 0;
 }

@@ -23,8 +23,9 @@ set -u
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 WORK=${LR_HOSTPREP_WORK:-$ROOT/build/lab-hostprep}
-NS=lrhp-clone
-PEER=lrhp-peer
+# Names of this run's own: suites of other work trees may run at the same time.
+NS=lrhp-clone$$
+PEER=lrhp-peer$$
 
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh
@@ -34,6 +35,7 @@ LR_LAB_BUILD=${LR_LAB_BUILD:-${LR_HOSTPREP_BUILD:-}} lab_build_use "$ROOT"
 HOSTPREP=$BUILD/apps/Hostprep/Hostprep.exe
 RECORDER=$BUILD/tests/lab/hostprep/lrhp_recorder.exe
 KEYLOG=$BUILD/tests/lab/hostprep/lrhp_keylog.exe
+SVCSTATE=$BUILD/tests/lab/hostprep/lrhp_svcstate.exe
 
 
 cleanup() {
@@ -45,7 +47,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for f in "$HOSTPREP" "$RECORDER" "$KEYLOG"; do
+for f in "$HOSTPREP" "$RECORDER" "$KEYLOG" "$SVCSTATE"; do
   [ -f "$f" ] || { echo "missing $f (build the $LAB_PRESET preset first)"; echo "0 passed, 1 failed"; exit 1; }
 done
 lab_build_runs || { echo "0 passed, 1 failed"; exit 1; }
@@ -123,6 +125,7 @@ start_case() {
   cp "$RECORDER" "$c/windows/$LAB_SYSDIR/shutdown.exe"
   cp "$RECORDER" "$c/lrhp/prog.exe"
   cp "$KEYLOG" "$c/lrhp/keylog.exe"
+  cp "$SVCSTATE" "$c/lrhp/svcstate.exe"
   inns "$LR_WINESERVER" -p
   wine_in reg add "HKLM\\$RUN" /v hostprep /d 'C:\Windows\Hostprep.exe' /f >/dev/null 2>&1
   wine_in 'C:\lrhp\keylog.exe' >/dev/null 2>&1 &
@@ -231,6 +234,8 @@ MAC_A=00:1a:2b:3c:4d:5e
 MAC_B=00:1a:2b:3c:4d:5f
 MAC_UNKNOWN=00:1a:2b:3c:4d:60
 PASSWORD='Pw7x'
+# F3; P with Shift; w; 7; x; Enter. WM_CHAR follows each key-down.
+UNLOCK_KEYS="D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d"
 NAME_A='网吧-21'
 # netsh by its full path: Wine's system folder, as a program of either bitness sees it.
 SYSFOLDER='C:\windows\system32'
@@ -454,9 +459,9 @@ register_service() {
 # which starts the auto-start services and the Run values; the key-logging window comes back
 # as the clone's desktop and keeps the server (and the name Hostprep wrote) alive until the
 # next boot. Returns once no Hostprep process is left, at most 90 s later; BOOT_SECONDS.
-boot() {
-  local c=$WINEPREFIX/drive_c i start
-  start=$(date +%s)
+# boot_start is its first half: it returns once the desktop window is back.
+boot_start() {
+  local c=$WINEPREFIX/drive_c i
   "$LR_WINESERVER" -k >/dev/null 2>&1
   wait "$KEYLOG_PID" 2>/dev/null
   rm -f "$c/lrhp/keys.ready"
@@ -467,12 +472,41 @@ boot() {
     [ -f "$c/lrhp/keys.ready" ] && break
     sleep 0.1
   done
-  sleep 3
+}
+hostprep_gone() {  # waits up to 90 s for no Hostprep process in the clone's namespace
+  local i
   for i in $(seq 90); do
-    pgrep -if 'hostprep\.exe' >/dev/null || break
+    ip netns pids "$NS" 2>/dev/null | xargs -r -I{} cat /proc/{}/cmdline 2>/dev/null |
+      tr '\0' ' ' | grep -qi 'hostprep\.exe' || return 0
     sleep 1
   done
+  return 1
+}
+boot() {
+  local start
+  start=$(date +%s)
+  boot_start
+  sleep 3
+  hostprep_gone
   BOOT_SECONDS=$(($(date +%s) - start))
+}
+# The service's state as the manager reports it (Wine's sc.exe has no query).
+svc_state() { wine_in 'C:\lrhp\svcstate.exe' hostprep 2>/dev/null | tr -d '\r'; }
+# stop_service: `sc stop hostprep`, then its state polled until STOPPED, at most 30 s;
+# STOP_SECONDS and the states seen (STOP_STATES). False when it never stopped.
+stop_service() {
+  local start state i
+  start=$(date +%s.%N)
+  wine_in sc stop hostprep >/dev/null 2>&1
+  STOP_STATES=""
+  for i in $(seq 150); do
+    state=$(svc_state)
+    [[ ", $STOP_STATES," == *", $state,"* ]] || STOP_STATES+="${STOP_STATES:+, }$state"
+    [[ $state == STOPPED* ]] && break
+    sleep 0.2
+  done
+  STOP_SECONDS=$(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $start }")
+  [[ $state == STOPPED* ]]
 }
 netsh_calls() { calls | grep -ac 'netsh\.exe'; }
 restart_calls() { calls | grep -ac 'shutdown\.exe'; }
@@ -514,7 +548,6 @@ if start_case service-and-run "$MAC_A"; then
   case "$(iconv -f GBK -t UTF-8 <"$WINEPREFIX/drive_c/windows/Myset.ini")" in
     *UnlockPW*) fail "service and Run value: UnlockPW gone from Myset.ini" ;;
     *) pass "service and Run value: UnlockPW gone from Myset.ini" ;; esac
-  UNLOCK_KEYS="D 72 U 72 D 10 D 50 C 50 U 50 U 10 D 57 C 77 U 57 D 37 C 37 U 37 D 58 C 78 U 58 D 0d C 0d U 0d"
   check_eq "session part: the unlock keys once" "$UNLOCK_KEYS" "$(keys)"
   check_eq "session part: the program started once" 1 "$(calls | grep -ac 'prog\.exe')"
   boot
@@ -537,6 +570,68 @@ if start_case service-master "$MAC_UNKNOWN"; then
   check_eq "master: Myset.ini unchanged, nothing started" "$before_settings" "$(settings_hex)$(calls)"
   case "$(runlog)" in *"（退出码 9）"*) pass "master: the log names the master" ;;
     *) fail "master: the log names the master" "$(runlog)" ;; esac
+  end_case
+fi
+
+# The master in its 60 s adapter wait: `sc stop hostprep` ends it within its current pause;
+# nothing changes, the service stays for the next boot.
+if start_case service-stop "$MAC_UNKNOWN"; then
+  wine_in reg delete "HKLM\\$RUN" /v hostprep /f >/dev/null 2>&1
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'CanReboot=Yes' \
+    'MasterMAC=00-1A-2B-3C-4D-60' '[InfoList]' '00-1A-2B-3C-4D-60=10.231.0.60~PC60'
+  register_service
+  before=$(regdump)
+  boot_start
+  for i in $(seq 50); do [ "$(svc_state)" = RUNNING ] && break; sleep 0.2; done
+  sleep 3  # well into the adapter wait
+  if stop_service; then pass "master in its adapter wait: sc stop gives STOPPED"; else
+    fail "master in its adapter wait: sc stop gives STOPPED" "states: $STOP_STATES"; fi
+  MASTER_STOP="$STOP_SECONDS s ($STOP_STATES)"
+  hostprep_gone
+  check_eq "master stopped: registry unchanged, nothing started" "$before" "$(regdump)$(calls)"
+  check_eq "master stopped: the service stays" 'C:\Windows\Hostprep.exe' "$(regval "$SERVICE" ImagePath)"
+  check_log_lines "master stopped" '（退出码 18）'
+  end_case
+fi
+
+# A clone whose café shell comes late: the service sets the name and the address at the boot
+# and waits for the shell (a stop ends that wait too); at the next boot the program and the
+# keys come only once the shell runs, the pause before F3 counted from it; nothing is done
+# twice.
+SHELL_KEY='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
+if start_case service-shell "$MAC_A"; then
+  wine_in reg delete "HKLM\\$RUN" /v hostprep /f >/dev/null 2>&1
+  wine_in reg add "$SHELL_KEY" /v Shell /d 'C:\lrhp\lrshell.exe' /f /reg:64 >/dev/null 2>&1
+  cp "$SVCSTATE" "$WINEPREFIX/drive_c/lrhp/lrshell.exe"
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' \
+    "UnlockPW=$(encode_pw "$PASSWORD")" 'CanReboot=No' 'ExecutePath=C:\lrhp\prog.exe' \
+    'FormStat=0' '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  register_service
+  place_address "$IF_A" 10.231.0.21
+  boot_start
+  for i in $(seq 60); do runlog | grep -q '（退出码 14）' && break; sleep 1; done
+  sleep 2
+  if stop_service; then pass "waiting for the shell: sc stop gives STOPPED"; else
+    fail "waiting for the shell: sc stop gives STOPPED" "states: $STOP_STATES"; fi
+  SHELL_STOP="$STOP_SECONDS s ($STOP_STATES)"
+  hostprep_gone
+  boot_start
+  sleep 8
+  check_eq "before the shell: no program, no keys" "" "$(calls | grep -a prog)$(keys)"
+  shell_at=$(date +%s.%N)
+  wine_in 'C:\lrhp\lrshell.exe' >/dev/null 2>&1 &
+  f3_at=""
+  for i in $(seq 300); do
+    keys | grep -q 'D 72' && { f3_at=$(date +%s.%N); break; }
+    sleep 0.2
+  done
+  [ -n "$f3_at" ] && F3_AFTER_SHELL=$(awk "BEGIN { printf \"%.1f\", $f3_at - $shell_at }")
+  hostprep_gone
+  check_eq "after the shell: the program once, the keys once" "1 $UNLOCK_KEYS" \
+    "$(calls | grep -ac 'prog\.exe') $(keys)"
+  check_eq "service and shell: one address command over two boots" 1 "$(netsh_calls)"
+  check_eq "service and shell: the service gone" "<absent>" "$(regval "$SERVICE" ImagePath)"
+  check_log_lines "service and shell" '（退出码 14）|（退出码 0）'
   end_case
 fi
 
@@ -569,6 +664,9 @@ echo "Hostprep.log, a configured clone: ${CONFIGURED_LOG_LINE:-?}"
 echo "Hostprep.log, a clone without an entry: ${NO_ENTRY_LOG_LINE:-?}"
 echo "Hostprep.log, the service on a clone nobody logs on to: ${SERVICE_LOG_LINE:-?}"
 echo "figures: the service's boot ${SERVICE_SECONDS:-?} s (wineboot to the service gone)"
+echo "figures: sc stop to STOPPED: master in its adapter wait ${MASTER_STOP:-?}," \
+  "a clone waiting for its shell ${SHELL_STOP:-?}"
+echo "figures: F3 ${F3_AFTER_SHELL:-?} s after the shell started (program, then a 15 s pause)"
 echo "figures: full case ${FULL_SECONDS:-?} s (fixed pauses 21.5 s), plain case ${PLAIN_SECONDS:-?} s" \
   "(fixed pauses 3 s), unknown MAC ${UNKNOWN_SECONDS:-?} s (no pauses); Wine start-up included"
 finish

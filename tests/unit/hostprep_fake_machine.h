@@ -1,6 +1,8 @@
 // A machine for tests of the apply sequence: settings bytes and a MAC text of the test's
 // choosing, and one log line per call, keystrokes included, so a test sees every step, its
-// order and every pause. Registry values live in a map so that failures can be injected.
+// order and every pause. Registry values live in a map so that failures can be injected; a
+// stop of the service can be set to come at a pause or during the address command, and the
+// session part can run on the same machine, as the service's child would.
 #pragma once
 
 #include <map>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "clientprep/apply_sequence.h"
 #include "clientprep/client_machine.h"
 #include "tests/unit/send_keys_fake.h"
 
@@ -41,8 +44,15 @@ class FakeMachine : public ClientMachine {
   bool service = false;                 // the boot-time service registered
   bool marked = false;                  // its mark that the boot steps are done
   bool session = true;                  // a user logs on before the service is told to stop
-  std::optional<int> session_part = 0;  // the session part's exit code
+  int session_part = kDone;             // the session part's exit code
+  bool session_part_here = false;       // ... or the session part run on this machine
   std::string session_settings;         // the settings handed to it
+  bool shell = true;                    // the user's shell comes to the input desktop
+  int refused_starts = 0;               // so many program starts fail: not as the user
+  bool lock_held = false;               // another start holds the work lock
+  std::string lock_trouble;             // why the lock can't be had at all
+  int waits = 0, stop_at_wait = 0;      // the service is told to stop in this wait (from 1): a
+  bool stopped = false;                 // pause, netsh, the wait for a user or the session part
 
   FakeMachine() {
     keyboard_.log = &log;
@@ -100,17 +110,23 @@ class FakeMachine : public ClientMachine {
     open_key.clear();
   }
   std::uint64_t RandomSeed() override { return seed; }
-  void StartCommand(const std::string& command, bool shown) override {
+  bool StartCommand(const std::string& command, bool shown) override {
     log.push_back(std::string(shown ? "shown " : "hidden ") + command);
+    if (command.find("shutdown") != std::string::npos || refused_starts == 0) return true;
+    --refused_starts;
+    return false;
   }
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     log.push_back("hidden " + command.shown);
     address_connection = command.connection;
-    return address_result;
+    Wait();
+    return stopped ? CommandResult{CommandResult::Outcome::kStopped, 0, ""} : address_result;
   }
-  void Pause(unsigned ms) override {
+  bool Pause(unsigned ms) override {
     log.push_back(StrFormat("pause %u", ms));
     if (++pauses == card_after_pauses) adapters.push_back(late_card);
+    Wait();
+    return !stopped;
   }
   Keyboard& keyboard() override { return keyboard_; }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
@@ -136,14 +152,26 @@ class FakeMachine : public ClientMachine {
     service = marked = false;
     return true;
   }
+  bool TakeWorkLock(std::string& trouble) override {
+    log.push_back("lock");
+    trouble = lock_trouble;
+    return !lock_held && lock_trouble.empty();
+  }
   bool WaitForUserSession() override {
     log.push_back("wait for logon");
-    return session;
+    Wait();
+    return session && !stopped;
   }
-  std::optional<int> RunSessionPart(const std::string& settings) override {
+  int RunSessionPart(const std::string& settings) override {
     log.push_back("session part");
     session_settings = settings;
-    return session_part;
+    Wait();
+    if (stopped) return kStopped;
+    return session_part_here ? lr::clientprep::RunSessionPart(*this) : session_part;
+  }
+  bool WaitForUserShell() override {
+    log.push_back("wait for shell");
+    return shell;
   }
   LocalTime Now() override { return {2026, 12, 8, 9, 5, 7}; }
   void AppendRunLog(const std::string& line) override {
@@ -152,6 +180,9 @@ class FakeMachine : public ClientMachine {
   }
 
  private:
+  void Wait() {
+    if (++waits == stop_at_wait) stopped = true;
+  }
   bool Store(const std::string& name, const std::string& data) {
     if (open_key.empty() || refused.count(name)) return false;
     values[open_key + "\\" + name] = data;

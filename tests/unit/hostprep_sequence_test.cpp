@@ -11,6 +11,7 @@
 #include "clientprep/network_number.h"
 #include "clientprep/own_mac.h"
 #include "clientprep/run_log.h"
+#include "clientprep/user_shell.h"
 #include "package/unlock_password.h"
 #include "tests/unit/hostprep_fake_machine.h"
 
@@ -73,7 +74,7 @@ TEST(ApplySequenceTest, EveryStepInOrderWithEveryOption) {
   m.seed = 7;
   EXPECT_EQ(RunApplySequence(m), kDone);
   const std::vector<std::string> expected = Concat({
-      {"read settings", "mac", "rights"},
+      {"lock", "read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"open " + std::string(kIpxKey),
        StrFormat("dword VirtualNetworkNumber=%u", DrawNetworkNumber(7)), "close"},
@@ -126,7 +127,7 @@ TEST(ApplySequenceTest, NoOptionsGivesOnlyTheNameTheAddressAndTheRunValue) {
                           "条目: 00-1A-2B-3C-4D-5E=192.168.0.21~PC21  "
                           "结果: 已完成配置（退出码 0）\r\n"));
   const std::vector<std::string> expected = Concat({
-      {"read settings", "mac", "rights"},
+      {"lock", "read settings", "mac", "rights"},
       NameSteps("PC21"),
       {"hidden " + kNetsh + "192.168.0.21 255.255.255.0 192.168.0.1 1", "pause 1000",
        kAddressInPlace, "open " + std::string(kRunKey), "exists hostprep", "delete hostprep",
@@ -242,7 +243,8 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
     m.values[std::string(kRunKey) + "\\hostprep"] = "C:\\Windows\\Hostprep.exe";
     EXPECT_EQ(RunApplySequence(m), c.result) << c.what;
     for (const std::string& line : m.log)
-      EXPECT_TRUE(line == "read settings" || line == "mac" || line == "rights" || line == "run log")
+      EXPECT_TRUE(line == "lock" || line == "read settings" || line == "mac" || line == "rights" ||
+                  line == "run log")
           << c.what << ": " << line;
     EXPECT_EQ(m.values.size(), 1u) << c.what;
     EXPECT_NE(c.result, kDone);
@@ -256,7 +258,7 @@ TEST(ApplySequenceTest, EntryIsFoundWhateverTheLetterCaseOfItsKey) {
   m.settings = Settings("", "00-1a-2b-3c-4d-5e=10.0.0.9~\xCD\xF8\xB0\xC9~9\r\n");
   EXPECT_EQ(RunApplySequence(m), kDone);
   // The name is everything after the first "~", GBK bytes and further "~" included.
-  EXPECT_EQ(m.log[3], "name \xCD\xF8\xB0\xC9~9");
+  EXPECT_EQ(m.log[4], "name \xCD\xF8\xB0\xC9~9");
   EXPECT_THAT(m.log, ::testing::Contains(HasSubstr(" static 10.0.0.9 255.255.255.0")));
 }
 
@@ -298,9 +300,9 @@ TEST(ApplySequenceTest, WithoutRightsNothingIsChanged) {
     EXPECT_EQ(RunApplySequence(m), kNoAdminRights);
     const std::string error = "error " + std::string(kNoRightsMessage);
     if (readable)
-      EXPECT_THAT(m.log, ElementsAre("read settings", "mac", "rights", "run log", error));
+      EXPECT_THAT(m.log, ElementsAre("lock", "read settings", "mac", "rights", "run log", error));
     else
-      EXPECT_THAT(m.log, ElementsAre("read settings", "rights", "run log", error));
+      EXPECT_THAT(m.log, ElementsAre("lock", "read settings", "rights", "run log", error));
   }
 }
 
@@ -420,7 +422,7 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
     Start start;
     std::string autoset;
     bool marked;
-    std::optional<int> session_part;
+    int session_part;
     ApplyResult result;
     std::vector<std::string> codes;  // of the log lines
     std::vector<std::string> steps;  // of the log, in order (others may come between)
@@ -474,7 +476,7 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
        kService,
        unlock,
        true,
-       std::nullopt,
+       kSessionNotStarted,
        kSessionNotStarted,
        {"15"},
        {"session part", "run log"},
@@ -581,13 +583,14 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
   EXPECT_EQ(RunBootService(late), kNoEntry);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "pause 2000"), 30);
   EXPECT_EQ(std::count(late.log.begin(), late.log.end(), "mac"), 31);
-  // A key the layout lacks, typed by the session part: its log line, then its box.
+  // A key the layout lacks, typed by the session part: no box from the system account on
+  // the user's desktop, no line of its own (the service logs the outcome).
   FakeMachine lacks;
   lacks.settings = Settings("UnlockPW=" + EncodeUnlockPassword("a\xA3") + "\r\n", kEntry);
   lacks.service = lacks.marked = true;
   EXPECT_EQ(RunSessionPart(lacks), kDone);
-  EXPECT_THAT(lacks.run_log, ElementsAre(HasSubstr("（退出码 0）")));
-  EXPECT_EQ(lacks.log.back(), "box Invalid KeyName");
+  EXPECT_TRUE(lacks.run_log.empty());
+  EXPECT_EQ(lacks.log.back(), "U0D");
   // A logon without the rights leaves the work to the service, without a box.
   FakeMachine filtered;
   filtered.settings = Settings(unlock, kEntry);
@@ -607,17 +610,135 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
   EXPECT_EQ(std::count(carried.log.begin(), carried.log.end(), "mac"), 4);
 }
 
+// The codes of the run log's lines, and the log lines holding `part`.
+std::vector<int> LogCodes(const FakeMachine& m) {
+  std::vector<int> codes;
+  for (const std::string& line : m.run_log)
+    codes.push_back(std::atoi(&line[line.find("退出码") + std::strlen("退出码")]));
+  return codes;
+}
+long Count(const FakeMachine& m, const std::string& part) {
+  return std::count_if(m.log.begin(), m.log.end(),
+                       [&](const std::string& l) { return l.find(part) != l.npos; });
+}
+
+// Boots the clone with its unlock keys, program and restart until its service is gone (four
+// boots at most), the session part run on the same machine; no boot starts stopped.
+void BootUntilDone(FakeMachine& m) {
+  m.session_part_here = true;
+  for (int boot = 0; boot < 4 && m.service; ++boot, m.stopped = false) RunBootService(m);
+}
+const std::string kSessionWork = "UnlockPW=" + EncodeUnlockPassword("aB3") +
+                                 "\r\nExecutePath=prog.exe\r\nFormStat=1\r\nCanReboot=Yes\r\n";
+
+TEST(ApplySequenceTest, AStopEndsTheServicesWaitAndTheNextBootFinishesTheWorkOnce) {
+  // The waits of a clone whose card comes up late: the adapter wait (1-3), netsh (4), the
+  // address looked for (5); after the restart, the wait for a user (6), the session part (7).
+  struct Case {
+    int stop_at_wait;
+    std::vector<int> codes;
+    long netsh;  // a stop in the adapter wait comes before any change
+  };
+  const Case cases[] = {{0, {14, 0}, 1},     {2, {18, 14, 0}, 1}, {4, {18, 14, 0}, 2},
+                        {5, {18, 14, 0}, 2}, {6, {14, 0}, 1},     {7, {14, 18, 0}, 1}};
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = Settings(kSessionWork, kEntry);
+    m.service = true;
+    m.mac = "";
+    m.late_card = {"00-1A-2B-3C-4D-5E", "", u""};
+    m.card_after_pauses = 3;
+    m.stop_at_wait = c.stop_at_wait;
+    BootUntilDone(m);
+    EXPECT_EQ(LogCodes(m), c.codes) << c.stop_at_wait;
+    EXPECT_FALSE(m.service || m.RunValueExists()) << c.stop_at_wait;
+    EXPECT_EQ(Count(m, "netsh"), c.netsh) << c.stop_at_wait;
+    // Done once each, the restart, the program and the keys; and no box.
+    for (const std::string& once : {std::string("mark boot steps"), kReboot,
+                                    std::string("shown prog.exe"), std::string("D72")})
+      EXPECT_EQ(Count(m, once), 1) << c.stop_at_wait << once;
+    EXPECT_EQ(Count(m, "error"), 0);
+  }
+}
+
+TEST(ApplySequenceTest, TheSessionStepsComeAsTheUserOnceTheShellIsUpAndTheLockIsNeverFreeByMistake) {
+  // The program and the keys come once the user's shell is up, the program as the user or
+  // not at all (then everything is kept for the next boot), and no failure of the session
+  // part is a box. A start from the Run value without the rights leaves the lock to the
+  // service; one with them marks the boot steps it did, so the service does only the rest.
+  // A lock held, or not to be had, stops every start with the reason logged.
+  struct Case {
+    const char* what;
+    bool run_first, rights, shell;
+    int refused;  // program starts refused
+    std::string password, lock_trouble;
+    std::vector<int> codes;
+    std::vector<std::string> steps;  // in order, others between; the first is the first
+  };
+  const Case cases[] = {
+      {"shell", false, true, true, 0, "aB3", "", {14, 0},
+       {"lock", "wait for logon", "session part", "wait for shell", "shown prog.exe", "pause 15000"}},
+      {"no shell", false, true, false, 0, "aB3", "", {14, 15, 15, 15}, {"lock", "wait for shell"}},
+      {"program refused", false, true, true, 1, "aB3", "", {14, 17, 0}, {"lock", "session part"}},
+      {"bad password", false, true, true, 0, "a{F3 x}", "", {14, 7, 7, 7}, {"lock", "D72"}},
+      {"run start without rights", true, false, true, 0, "aB3", "", {10, 14, 0},
+       {"rights", "run log", "lock", "name PC21"}},
+      {"run start, program refused", true, true, true, 1, "aB3", "", {17, 0},
+       {"rights", "lock", "name PC21", "mark boot steps", "run log", "lock", "session part"}},
+      {"lock squatted", false, true, true, 0, "aB3", "error 6", {13, 13, 13, 13}, {"lock", "run log"}},
+  };
+  for (const Case& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("UnlockPW=" + EncodeUnlockPassword(c.password) +
+                              "\r\nExecutePath=prog.exe\r\nFormStat=1\r\nCanReboot=Yes\r\n",
+                          kEntry);
+    m.service = true;
+    m.shell = c.shell;
+    m.refused_starts = c.refused;
+    m.lock_trouble = c.lock_trouble;
+    m.rights = c.rights;
+    if (c.run_first) RunApplySequence(m);
+    m.rights = true;
+    BootUntilDone(m);
+    EXPECT_EQ(LogCodes(m), c.codes) << c.what;
+    EXPECT_EQ(m.log.front(), c.steps.front()) << c.what;
+    auto at = m.log.begin();
+    for (const std::string& step : c.steps)
+      EXPECT_NE(at = std::find(at, m.log.end(), step), m.log.end()) << c.what << ": " << step;
+    EXPECT_EQ(Count(m, "netsh"), c.lock_trouble.empty()) << c.what;
+    EXPECT_EQ(Count(m, "D72") > 0, c.codes.back() == kDone || c.password != "aB3") << c.what;
+    EXPECT_EQ(Count(m, "error") + Count(m, "box"), 0) << c.what;
+    EXPECT_THAT(m.run_log.front(), HasSubstr(c.lock_trouble)) << c.what;
+  }
+}
+
+TEST(ApplySequenceTest, TheShellIsTheProgramWinlogonStarts) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"", u"explorer.exe"},
+      {u"Explorer.exe", u"Explorer.exe"},
+      {u"  C:\\Cafe\\shell.exe /lock", u"shell.exe"},
+      {u"\"C:\\Program Files\\网吧\\壳 程序.exe\" -k", u"壳 程序.exe"},
+      {u"cafeshell, explorer.exe", u"cafeshell.exe"},
+      {u"\"\"", u"explorer.exe"},
+  };
+  for (const auto& [value, name] : cases) EXPECT_TRUE(ShellProgramName(value) == name);
+}
+
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   const LocalTime t{2026, 12, 8, 9, 5, 7};
   EXPECT_EQ(
-      RunLogLine(t, {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1"},
+      RunLogLine(t,
+                 {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", ""},
                  kDone),
       "2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-99  "
       "条目: 00-1A-2B-3C-4D-5E=10.0.0.1~PC1  结果: 已完成配置（退出码 0）\r\n");
   EXPECT_EQ(
       RunLogLine(t, {}, kNoSettingsFile),
       "2026-12-08 09:05:07  MAC: 无  条目: 无  结果: 找不到 Myset.ini，未做修改（退出码 2）\r\n");
-  for (int code = kDone; code <= kBadAddress; ++code)
+  const std::string noted = RunLogLine(t, {{}, "", "x"}, kOtherStart);
+  EXPECT_EQ(noted.substr(noted.find("结果")),
+            "结果: 另一次启动正在配置或已配置完本机，未做修改（退出码 13）  说明: x\r\n");
+  for (int code = kDone; code <= kStopped; ++code)
     EXPECT_NE(OutcomeText(static_cast<ApplyResult>(code)), OutcomeText(ApplyResult(99))) << code;
 
   struct Case {

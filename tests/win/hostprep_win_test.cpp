@@ -16,6 +16,8 @@
 #include "clientprep/apply_sequence.h"
 #include "clientprep/send_keys.h"
 #include "clientprep/win32/get_own_mac_text.h"
+#include "clientprep/win32/service_main.h"
+#include "clientprep/win32/session_launch.h"
 #include "clientprep/win32/win_client_machine.h"
 #include "clientprep/win32/win_keyboard.h"
 #include "package/win32/adapters.h"
@@ -199,12 +201,15 @@ class WritesOnlyMachine : public WinClientMachine {
   std::string OwnMacText() override { return "00-1A-2B-3C-4D-5E"; }
   std::vector<Adapter> Adapters() override { return {}; }
   void ApplyComputerName(const std::string&) override {}
-  void StartCommand(const std::string& command, bool) override { commands.push_back(command); }
+  bool StartCommand(const std::string& command, bool) override {
+    commands.push_back(command);
+    return true;
+  }
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     commands.push_back(command.shown);
     return {};
   }
-  void Pause(unsigned) override {}
+  bool Pause(unsigned) override { return true; }
   bool AddressInPlace(const Adapter&, const std::string&, const std::string&,
                       const std::string&) override {
     return true;
@@ -320,6 +325,53 @@ TEST(HostprepWinTest, CommandIsWaitedForWithItsExitCodeAndOutput) {
     EXPECT_EQ(r.outcome, c.outcome) << c.command.head;
     EXPECT_EQ(r.exit_code, c.exit_code) << c.command.head;
     EXPECT_EQ(r.output, c.output) << c.command.head;
+  }
+}
+
+TEST(HostprepWinTest, TheWorkLockIsHeldByAnotherStartAndByAnythingInItsWay) {
+  {
+    WorkLock first, second;
+    EXPECT_TRUE(first.taken());
+    EXPECT_FALSE(second.taken());
+    EXPECT_EQ(second.error(), static_cast<DWORD>(ERROR_SUCCESS));
+  }
+  // An event squatting the name makes the mutex fail (ERROR_INVALID_HANDLE): held, and why.
+  HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, L"Global\\Lanroster.Hostprep");
+  ASSERT_NE(squatter, nullptr);
+  std::string trouble;
+  EXPECT_FALSE(WinClientMachine().TakeWorkLock(trouble));
+  EXPECT_NE(trouble.find("（错误 6）"), std::string::npos) << trouble;
+  CloseHandle(squatter);
+  EXPECT_TRUE(WorkLock().taken());
+}
+
+TEST(HostprepWinTest, TheUsersShellIsFoundByItsProcessAndItsUserStartsTheProgram) {
+  // This test program stands for the shell: its session is found without the WTS functions,
+  // it is on the input desktop, and its token starts a program; a stop ends the wait for a
+  // shell that never comes.
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring self = std::wstring(path).substr(std::wstring(path).find_last_of(L'\\') + 1);
+  DWORD own = 0, session = 12345;
+  ProcessIdToSessionId(GetCurrentProcessId(), &own);
+  HANDLE stop = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  EXPECT_TRUE(WaitForLoggedOnUser(self, stop, session));
+  EXPECT_EQ(session, own);
+  EXPECT_FALSE(WaitForLoggedOnUser(L"lr-no-such-shell.exe", stop, session));
+  CloseHandle(stop);
+  EXPECT_TRUE(WaitForShellOnInputDesktop(self));
+  const std::pair<std::wstring, DWORD> starts[] = {
+      {L"cmd.exe /c exit 0", ERROR_SUCCESS}, {L"lr-no-such-program.exe", ERROR_FILE_NOT_FOUND}};
+  for (auto [command, error] : starts) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    EXPECT_EQ(StartAsSessionUser(command, startup, process, self), error);
+    if (error == ERROR_SUCCESS) {
+      EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
   }
 }
 
