@@ -1,0 +1,102 @@
+// The assignment datagrams: what goes out comes back whole, a cut or padded datagram is
+// refused, and the clone's check names why an answer does not count.
+#include "package/assign_wire.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/assign_fake.h"
+
+namespace lr {
+namespace {
+
+const std::string kKey(16, '\x11');
+
+struct Wire : ::testing::Test {
+  testing::FakeCrypto crypto;
+  std::string id = AssignPackageId(crypto, kKey);
+  std::string nonce = std::string(16, 'n');
+  AssignAnswer answer{id, nonce, "00-1A-2B-3C-4D-5E", "192.168.1.40", "PC40"};
+};
+
+TEST_F(Wire, KeysAndRoundTrips) {
+  EXPECT_EQ(ParseAssignKey(" 00112233445566778899aabbccddeeFF "),
+            std::string("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF", 16));
+  for (const char* bad : {"", "0011", "00112233445566778899AABBCCDDEEF", "0011223344556677889"
+                          "9AABBCCDDEEFG", "00112233445566778899AABBCCDDEEFF00"})
+    EXPECT_FALSE(ParseAssignKey(bad)) << bad;
+  EXPECT_EQ(AssignKeyText(*ParseAssignKey(NewAssignKeyText(crypto))).size(), 32u);
+  EXPECT_EQ(id.size(), kPackageIdBytes);
+  EXPECT_NE(AssignPackageId(crypto, std::string(16, '\x12')), id);
+
+  // MACs in any form go out in the client's form; one that doesn't parse is left out.
+  const AssignRequest request{id, nonce, {"00:1a:2b:3c:4d:5e", "junk", "001A2B3C4D5F"}, "母盘"};
+  const std::optional<AssignRequest> back = ParseAssignRequest(EncodeAssignRequest(request));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->macs, (std::vector<std::string>{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-5F"}));
+  EXPECT_EQ(back->name, "母盘");
+  EXPECT_EQ(EncodeAssignRequest({id, nonce, {"junk"}, "X"}), "");
+  EXPECT_EQ(ParseAssignAnswer(EncodeAssignAnswer(crypto, kKey, answer)), answer);
+  // What the datagram can't carry is not sent at all.
+  AssignAnswer bad[4] = {answer, answer, answer, answer};
+  bad[0].ip = "1.2.3";
+  bad[1].name = "";
+  bad[2].mac = "1.2.3";
+  bad[3].name = std::string(64, 'N');
+  for (const AssignAnswer& b : bad) EXPECT_EQ(EncodeAssignAnswer(crypto, kKey, b), "") << &b - bad;
+}
+
+// Every cut and every extra byte is refused, never read past.
+TEST_F(Wire, WholeOrRefused) {
+  const std::string request = EncodeAssignRequest({id, nonce, {answer.mac}, "PC"});
+  const std::string signed_answer = EncodeAssignAnswer(crypto, kKey, answer);
+  for (size_t n = 0; n < request.size(); ++n)
+    EXPECT_FALSE(ParseAssignRequest(request.substr(0, n))) << n;
+  for (size_t n = 0; n < signed_answer.size(); ++n)
+    EXPECT_FALSE(ParseAssignAnswer(signed_answer.substr(0, n))) << n;
+  EXPECT_FALSE(ParseAssignRequest(request + "x"));
+  EXPECT_FALSE(ParseAssignAnswer(signed_answer + "x"));
+  EXPECT_FALSE(ParseAssignAnswer(request));
+  EXPECT_TRUE(LooksLikeAssignRequest(request));
+  EXPECT_FALSE(LooksLikeAssignRequest(signed_answer));
+}
+
+TEST_F(Wire, VerdictsOfTheClone) {
+  const std::string good = EncodeAssignAnswer(crypto, kKey, answer);
+  std::string flipped = good;
+  flipped[30] ^= 1;  // the MAC changed under the signature
+  AssignAnswer other = answer;
+  other.nonce = std::string(16, 'o');
+  AssignAnswer foreign_mac = answer;
+  foreign_mac.mac = "00-00-00-00-00-01";
+  AssignAnswer master = answer;
+  master.mac = "00-AA-00-00-00-01";
+  AssignAnswer other_package = answer;
+  other_package.package_id = std::string(8, 'p');
+  const std::vector<std::string> own{"00-1a-2b-3c-4d-5e", "00-AA-00-00-00-01"};
+  const struct {
+    std::string datagram;
+    AnswerVerdict verdict;
+  } cases[] = {
+      {good, AnswerVerdict::kValid},
+      {"LRA1", AnswerVerdict::kMalformed},
+      {flipped, AnswerVerdict::kBadSignature},
+      {EncodeAssignAnswer(crypto, std::string(16, 'x'), answer), AnswerVerdict::kBadSignature},
+      {EncodeAssignAnswer(crypto, kKey, other), AnswerVerdict::kOtherNonce},
+      {EncodeAssignAnswer(crypto, kKey, foreign_mac), AnswerVerdict::kNotOwnMac},
+      {EncodeAssignAnswer(crypto, kKey, master), AnswerVerdict::kMasterMac},
+      {EncodeAssignAnswer(crypto, kKey, other_package), AnswerVerdict::kOtherPackage},
+  };
+  for (const auto& c : cases) {
+    AssignAnswer got;
+    EXPECT_EQ(CheckAssignAnswer(crypto, kKey, id, c.datagram, {std::string(16, 'a'), nonce}, own,
+                                SplitMacList(" 00aa00000001 ,"), got),
+              c.verdict)
+        << &c - cases;
+    if (c.verdict == AnswerVerdict::kValid) {
+      EXPECT_EQ(got, answer);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace lr
