@@ -16,6 +16,7 @@
 
 #include "clientprep/client_machine.h"
 #include "clientprep/run_log.h"
+#include "clientprep/win32/win_assign_net.h"
 #include "clientprep/win32/win_keyboard.h"
 #include "package/client_settings.h"
 
@@ -67,6 +68,10 @@ class WinClientMachine : public ClientMachine {
   std::optional<int> RunSessionPart(const std::string& settings) override;
   LocalTime Now() override;
   void AppendRunLog(const std::string& line) override;
+  AssignNet& assign_net() override {
+    assign_.SetStop(service_stop_);
+    return assign_;
+  }
 
  private:
   WinKeyboard keyboard_;
@@ -76,6 +81,7 @@ class WinClientMachine : public ClientMachine {
   HKEY key_ = nullptr;
   HANDLE service_stop_ = nullptr;
   HANDLE settings_input_ = nullptr;
+  WinAssignNet assign_;
 };
 
 }  // namespace lr::clientprep
