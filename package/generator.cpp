@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "package/assign_wire.h"
 #include "package/client_service.h"
 #include "package/client_settings.h"
 #include "package/unlock_password.h"
@@ -81,6 +82,7 @@ void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string
   std::string master;
   for (const std::string& m : own_macs) master += (master.empty() ? "" : ",") + m;
   t.WriteSetting(kSectionAutoSet, kKeyMasterMAC, master);
+  if (!in.assign_key.empty()) t.WriteSetting(kSectionAutoSet, kKeyAssignKey, in.assign_key);
 }
 
 // With a review, the rows of `fixable` are converted and checked until the rows the
