@@ -2,7 +2,10 @@
 // refused, and the clone's check names why an answer does not count.
 #include "package/assign_wire.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "package/assign_desk.h"
 
 #include "tests/unit/assign_fake.h"
 
@@ -96,6 +99,61 @@ TEST_F(Wire, VerdictsOfTheClone) {
       EXPECT_EQ(got, answer);
     }
   }
+}
+
+}  // namespace
+}  // namespace lr
+
+namespace lr {
+namespace {
+
+// The window's desk: requests become rows, floods and strangers are only counted, and an
+// assignment passes the check before generating or changes nothing.
+TEST_F(Wire, TheDeskHearsChecksAndAnswers) {
+  HostList hosts;
+  hosts.Append(HostRecord{"192.168.1.21", "00-1A-2B-3C-4D-21", "", "PC001", ""});
+  AssignDesk desk(crypto, kKey, {"192.168.1.1", "255.255.255.0", {"00-AA-00-00-00-01"}, ""});
+  const std::string request =
+      EncodeAssignRequest({id, nonce, {"00-AA-00-00-00-01", answer.mac}, "MASTER"});
+  EXPECT_EQ(desk.Hear(request, 0x0A000001, 1000), "");
+  EXPECT_EQ(desk.Hear(EncodeAssignRequest({std::string(8, 'p'), nonce, {answer.mac}, ""}), 2, 1000), "");
+  EXPECT_EQ(desk.Hear("LRQ1 cut", 3, 1000), "");
+  for (int i = 0; i < kAssignRateLimit + 2; ++i) desk.Hear(request, 4, 1500);
+  ASSERT_EQ(desk.rows().size(), 1u);
+  EXPECT_EQ(desk.rows()[0].first, 1000u);
+  EXPECT_EQ(desk.rows()[0].last, 1500u);
+  EXPECT_EQ(desk.other_packages(), 1u);
+  EXPECT_EQ(desk.ignored(), 3u);  // the cut one and two over the rate
+
+  std::string ip, name, reply;
+  desk.Propose(hosts, NamePattern{}, ip, name);
+  EXPECT_EQ(ip + " " + name, "192.168.1.2 PC002");
+  const struct {
+    const char* ip;
+    const char* name;
+    const char* problem;  // a part of it; empty when assigned
+  } cases[] = {
+      {"192.168.1.21", "PC40", "IP地址相同"}, {"192.168.1.40", "pc001", "计算机名相同"},
+      {"10.0.0.40", "PC40", "子网"},          {"192.168.1.40", "PC 40", "计算机名"},
+      {"192.168.1.40", "PC40", ""},
+  };
+  for (const auto& c : cases) {
+    const std::string problem = desk.Assign(0, c.ip, c.name, hosts, reply);
+    EXPECT_THAT(problem, ::testing::HasSubstr(c.problem)) << c.ip << c.name;
+    EXPECT_EQ(problem.empty(), *c.problem == 0) << problem;
+    EXPECT_EQ(hosts.Count(), *c.problem ? 1u : 2u) << c.name;
+  }
+  EXPECT_EQ(hosts.At(1), (HostRecord{"192.168.1.40", answer.mac, "", "PC40", ""}));
+  // Asked again with a new nonce, the same entry for that nonce, valid at the clone.
+  const std::string again = std::string(16, 'm');
+  const std::string second =
+      desk.Hear(EncodeAssignRequest({id, again, {answer.mac}, "MASTER"}), 0x0A000001, 9000);
+  AssignAnswer got;
+  EXPECT_EQ(CheckAssignAnswer(crypto, kKey, id, second, {again}, {answer.mac}, {}, got),
+            AnswerVerdict::kValid);
+  EXPECT_EQ(got.ip + got.name, "192.168.1.40PC40");
+  desk.Propose(hosts, NamePattern{}, ip, name);
+  EXPECT_EQ(ip + " " + name, "192.168.1.2 PC002");
 }
 
 }  // namespace
