@@ -1,12 +1,12 @@
 // The lab's Windows side of the clone requests.
-//   assign_lab master SETTINGS IP NAME LOG   opens the real dialog with the master's settings
-//       file; a helper thread waits for the first clone's line, types NAME and IP, presses
+//   assign_lab master SETTINGS MAC IP NAME LOG   opens the real dialog with the master's
+//       settings file; a helper thread waits for the line of MAC, selects it, types NAME and IP, presses
 //       "分配", prints the time of the click, waits for "已完成配置" in the clone's run log LOG
 //       (up to 180 s), prints the time from the click to it, and closes the dialog; then the
 //       host list's rows are printed.
 //   assign_lab forge SECONDS                 answers every request it hears, for SECONDS, with
 //       an answer signed by a key of its own, and replays every answer it hears from the
-//       window with one byte of the name changed.
+//       window, once as it was and once with one byte of the name changed.
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -34,21 +34,37 @@ bool LogSaysDone(const std::wstring& path) {
   return text.find("已完成配置") != std::string::npos;
 }
 
-void Drive(std::string ip, std::string name, std::wstring log) {
+// The line whose MAC column holds `mac`, or -1.
+int LineOf(HWND list, const std::string& mac) {
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = L"";
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+    if (Narrow(text).find(mac) != std::string::npos) return i;
+  }
+  return -1;
+}
+
+void Drive(std::string mac, std::string ip, std::string name, std::wstring log) {
   HWND dialog = nullptr;
   for (int i = 0; i < 600 && !dialog; ++i, Sleep(100))
     dialog = FindWindowW(lr::TAssignDialog::kClassName, nullptr);
   if (!dialog) return;
   HWND list = GetDlgItem(dialog, lr::TAssignDialog::kList);
-  for (int i = 0; i < 1800 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0; ++i) Sleep(100);
-  std::printf("request seen: %d line(s)\n", static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
-  wchar_t mac[128] = L"";
-  LVITEMW item{};
-  item.iSubItem = 0;
-  item.pszText = mac;
-  item.cchTextMax = 128;
-  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-  std::printf("request MACs: %s\n", Narrow(mac).c_str());
+  int line = -1;
+  for (int i = 0; i < 1800 && (line = LineOf(list, mac)) < 0; ++i) Sleep(100);
+  std::printf("request seen: %d line(s), %s %s\n", static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)),
+              mac.c_str(), line < 0 ? "missing" : "listed");
+  if (line < 0) {
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    return;
+  }
+  LVITEMW select{};
+  select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&select));
   SetWindowTextW(GetDlgItem(dialog, lr::TAssignDialog::kEdtName), lr::ui::Wide(name).c_str());
   SetWindowTextW(GetDlgItem(dialog, lr::TAssignDialog::kEdtIp), lr::ui::Wide(ip).c_str());
   const DWORD click = GetTickCount();
@@ -68,7 +84,7 @@ int Master(wchar_t** argv) {
   InitCommonControlsEx(&icc);
   lr::HostList hosts;
   lr::NamePattern pattern;
-  std::thread driver(Drive, Narrow(argv[3]), Narrow(argv[4]), std::wstring(argv[5]));
+  std::thread driver(Drive, Narrow(argv[3]), Narrow(argv[4]), Narrow(argv[5]), std::wstring(argv[6]));
   const bool added = lr::TAssignDialog::Run(nullptr, hosts, pattern, Narrow(argv[2]));
   driver.join();
   std::printf("rows added: %s\n", added ? "yes" : "no");
@@ -93,7 +109,9 @@ int Forge(int seconds) {
       socket.Broadcast(lr::EncodeAssignAnswer(
           crypto, wrong, {request->package_id, request->nonce, request->macs[0], "192.168.77.66", "EVIL"}));
       ++forged;
-    } else if (lr::ParseAssignAnswer(datagram) && replayed < 50) {
+    } else if (const auto heard = lr::ParseAssignAnswer(datagram);
+               heard && heard->name != "EVIL" && replayed < 50) {
+      socket.Broadcast(datagram);
       datagram[datagram.size() - 33] ^= 1;  // the name's last byte under the signature
       socket.Broadcast(datagram);
       ++replayed;
@@ -107,8 +125,8 @@ int Forge(int seconds) {
 
 int wmain(int argc, wchar_t** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc == 6 && std::wstring(argv[1]) == L"master") return Master(argv);
+  if (argc == 7 && std::wstring(argv[1]) == L"master") return Master(argv);
   if (argc == 3 && std::wstring(argv[1]) == L"forge") return Forge(_wtoi(argv[2]));
-  std::fprintf(stderr, "usage: assign_lab master SETTINGS IP NAME LOG | forge SECONDS\n");
+  std::fprintf(stderr, "usage: assign_lab master SETTINGS MAC IP NAME LOG | forge SECONDS\n");
   return 2;
 }
