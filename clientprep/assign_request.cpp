@@ -17,7 +17,7 @@ struct Tally {
   int counts[7] = {};
   void Add(AnswerVerdict v) { ++counts[static_cast<int>(v)]; }
   std::string Text() const {
-    static const char* const kWords[] = {"", "格式不符", "其他安装包", "签名不符",
+    static const char* const kWords[] = {"",           "格式不符",   "其他安装包", "签名不符",
                                          "随机数不符", "非本机 MAC", "母盘 MAC"};
     std::string text;
     int total = 0;
@@ -49,9 +49,8 @@ std::vector<Adapter> CloneAdapters(const std::vector<Adapter>& own,
 CommandLine DhcpCommand(const std::string& system_folder, const Adapter& adapter) {
   // The address command's quoting of the connection name, its head and tail replaced.
   CommandLine command = AddressCommand(system_folder, adapter, "", "", "");
-  const std::string name = command.shown.substr(command.head.size(),
-                                                command.shown.size() - command.head.size() -
-                                                    command.tail.size());
+  const std::string name = command.shown.substr(
+      command.head.size(), command.shown.size() - command.head.size() - command.tail.size());
   command.head += "name=";
   command.tail = " source=dhcp";
   command.shown = command.head + name + command.tail;
@@ -72,8 +71,8 @@ ApplyResult AskForEntry(SequenceRun& run, const std::vector<Adapter>& own) {
   for (const Adapter& a : clone) macs.push_back(a.mac);
 
   // Off the master's static address first, which Windows turns off on both in a conflict.
-  const CommandResult dhcp =
-      machine.RunCommand(DhcpCommand(machine.SystemFolder(), clone.front()), kAddressCommandTimeout);
+  const CommandResult dhcp = machine.RunCommand(DhcpCommand(machine.SystemFolder(), clone.front()),
+                                                kAddressCommandTimeout);
   std::string& note = run.record.note;
   if (dhcp.outcome != CommandResult::Outcome::kExited || dhcp.exit_code != 0)
     note = "改为自动获取地址失败，";

@@ -27,7 +27,7 @@ struct DeskRow {
   std::string name;               // its current computer name
   std::uint32_t sender = 0;       // host order
   std::uint64_t first = 0, last = 0;
-  std::string nonce;              // of the latest request
+  std::string nonce;  // of the latest request
   // The entry given, empty until assigned.
   std::string mac, ip, assigned_name;
 
@@ -46,8 +46,8 @@ class AssignDesk {
 
   // Checks `ip` and `name` for row `row` against `hosts`: the first problem in plain Chinese,
   // or empty with the row assigned, its host row appended, and the answer in `answer`.
-  std::string Assign(size_t row, const std::string& ip, const std::string& name,
-                     HostList& hosts, std::string& answer);
+  std::string Assign(size_t row, const std::string& ip, const std::string& name, HostList& hosts,
+                     std::string& answer);
   // The next name and address the naming pattern gives that neither the list nor another
   // row holds: the pattern's prefix, width and first counter; addresses from its start
   // address, else from the gateway's subnet, within the mask.

@@ -124,8 +124,7 @@ std::optional<AssignRequest> ParseAssignRequest(std::string_view datagram) {
   std::string_view magic, id, nonce, name;
   size_t count = 0, length = 0;
   if (!in.Take(4, magic) || magic != kRequestMagic || !in.Take(kPackageIdBytes, id) ||
-      !in.Take(kNonceBytes, nonce) || !in.TakeByte(count) || count == 0 ||
-      count > kMaxRequestMacs)
+      !in.Take(kNonceBytes, nonce) || !in.TakeByte(count) || count == 0 || count > kMaxRequestMacs)
     return std::nullopt;
   AssignRequest request{std::string(id), std::string(nonce), {}, {}};
   for (size_t i = 0; i < count; ++i) {
@@ -164,8 +163,8 @@ std::optional<AssignAnswer> ParseAssignAnswer(std::string_view datagram, std::st
   std::string_view magic, id, nonce, mac, ip, name, signed_by;
   size_t length = 0;
   if (!in.Take(4, magic) || magic != kAnswerMagic || !in.Take(kPackageIdBytes, id) ||
-      !in.Take(kNonceBytes, nonce) || !in.Take(6, mac) || !in.Take(4, ip) ||
-      !in.TakeByte(length) || length == 0 || length > kMaxAssignName || !in.Take(length, name) ||
+      !in.Take(kNonceBytes, nonce) || !in.Take(6, mac) || !in.Take(4, ip) || !in.TakeByte(length) ||
+      length == 0 || length > kMaxAssignName || !in.Take(length, name) ||
       !in.Take(kSignatureBytes, signed_by) || !in.Done())
     return std::nullopt;
   if (signature) *signature = std::string(signed_by);
@@ -182,8 +181,7 @@ AnswerVerdict CheckAssignAnswer(AssignCrypto& crypto, std::string_view key,
                                 std::string_view package_id, std::string_view datagram,
                                 const std::vector<std::string>& nonces,
                                 const std::vector<std::string>& own_macs,
-                                const std::vector<std::string>& master_macs,
-                                AssignAnswer& answer) {
+                                const std::vector<std::string>& master_macs, AssignAnswer& answer) {
   std::string signature;
   const std::optional<AssignAnswer> parsed = ParseAssignAnswer(datagram, &signature);
   if (!parsed) return AnswerVerdict::kMalformed;

@@ -81,12 +81,12 @@ bool LooksLikeAssignRequest(std::string_view datagram);
 // What the clone makes of a datagram that is no request.
 enum class AnswerVerdict {
   kValid,
-  kMalformed,       // no answer of this format
-  kOtherPackage,    // another package's identifier
-  kBadSignature,    // not signed with this package's key
-  kOtherNonce,      // signed, but for a nonce this run did not send
-  kNotOwnMac,       // signed, but for a MAC this machine does not have
-  kMasterMac,       // signed, but for one of the master's MACs
+  kMalformed,     // no answer of this format
+  kOtherPackage,  // another package's identifier
+  kBadSignature,  // not signed with this package's key
+  kOtherNonce,    // signed, but for a nonce this run did not send
+  kNotOwnMac,     // signed, but for a MAC this machine does not have
+  kMasterMac,     // signed, but for one of the master's MACs
 };
 
 // Looks at `datagram` as an answer for the clone with `own_macs`, which sent `nonces`; the
@@ -95,8 +95,7 @@ AnswerVerdict CheckAssignAnswer(AssignCrypto& crypto, std::string_view key,
                                 std::string_view package_id, std::string_view datagram,
                                 const std::vector<std::string>& nonces,
                                 const std::vector<std::string>& own_macs,
-                                const std::vector<std::string>& master_macs,
-                                AssignAnswer& answer);
+                                const std::vector<std::string>& master_macs, AssignAnswer& answer);
 
 // The MAC texts of a comma-separated list (MasterMAC), blanks around each cut.
 std::vector<std::string> SplitMacList(std::string_view list);

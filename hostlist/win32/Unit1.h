@@ -62,7 +62,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kNamePattern,
     kMnuWake,       // 网络唤醒
     kRemoveClient,  // 移除客户端...
-    kCloneRequests,  // 克隆机申请...
+    // 克隆机申请...
+    kCloneRequests,
   };
   // Child control ids.
   enum : int {

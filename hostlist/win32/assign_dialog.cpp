@@ -57,7 +57,8 @@ bool TAssignDialog::Run(HWND owner, HostList& hosts, const NamePattern& pattern,
                            ""};
   TAssignDialog dialog(hosts, pattern, *key, std::move(options));
   if (!dialog.socket_.Open(port)) {
-    ui::ShowErrorBox(StrFormat("无法打开 UDP 端口 %u，克隆机的申请收不到。", port ? port : kAssignPort));
+    ui::ShowErrorBox(
+        StrFormat("无法打开 UDP 端口 %u，克隆机的申请收不到。", port ? port : kAssignPort));
     return false;
   }
   if (!dialog.Create(owner)) return false;
@@ -165,9 +166,10 @@ void TAssignDialog::btnAssignAllClick() {
   }
   Refresh();
   if (refused)
-    ui::ShowMessage("克隆机申请", StrFormat("有 %u 台按规则分配不成，请逐台分配。",
-                                            static_cast<unsigned>(refused)),
-                    MB_OK | MB_ICONWARNING);
+    ui::ShowMessage(
+        "克隆机申请",
+        StrFormat("有 %u 台按规则分配不成，请逐台分配。", static_cast<unsigned>(refused)),
+        MB_OK | MB_ICONWARNING);
 }
 
 void TAssignDialog::OnGetDispInfo(LVITEMW& item) {
@@ -179,11 +181,21 @@ void TAssignDialog::OnGetDispInfo(LVITEMW& item) {
     case 0:
       for (const std::string& m : r.macs) text += (text.empty() ? "" : ", ") + m;
       break;
-    case 1: text = r.name; break;
-    case 2: text = DottedQuad(r.sender); break;
-    case 3: text = TimeText(r.first); break;
-    case 4: text = TimeText(r.last); break;
-    case 5: text = r.Assigned() ? r.ip + " " + r.assigned_name : "等待分配"; break;
+    case 1:
+      text = r.name;
+      break;
+    case 2:
+      text = DottedQuad(r.sender);
+      break;
+    case 3:
+      text = TimeText(r.first);
+      break;
+    case 4:
+      text = TimeText(r.last);
+      break;
+    case 5:
+      text = r.Assigned() ? r.ip + " " + r.assigned_name : "等待分配";
+      break;
   }
   disp_text_ = ui::Wide(text);
   const size_t n = std::min(disp_text_.size(), static_cast<size_t>(item.cchTextMax - 1));

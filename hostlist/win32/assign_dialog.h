@@ -22,8 +22,15 @@ namespace lr {
 class TAssignDialog : public ui::Window {
  public:
   static constexpr const wchar_t* kClassName = L"TAssignDialog";
-  enum : int { kStatus = 700, kList, kEdtName, kEdtIp, kBtnAssign, kBtnAssignAll,
-               kBtnClose = IDCANCEL };
+  enum : int {
+    kStatus = 700,
+    kList,
+    kEdtName,
+    kEdtIp,
+    kBtnAssign,
+    kBtnAssignAll,
+    kBtnClose = IDCANCEL
+  };
   static constexpr int kClientWidth = 720;
   static constexpr int kClientHeight = 400;
   static constexpr UINT kMsgArrival = WM_APP + 40;

@@ -74,8 +74,8 @@ bool AssignSocket::Broadcast(std::string_view datagram) {
     to.sin_port = htons(port_);
     to.sin_addr.s_addr = htonl(target);
     sent |= sendto(socket_, datagram.data(), static_cast<int>(datagram.size()), 0,
-                   reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
-            static_cast<int>(datagram.size());
+                   reinterpret_cast<const sockaddr*>(&to),
+                   sizeof to) == static_cast<int>(datagram.size());
   }
   return sent;
 }
@@ -84,8 +84,8 @@ bool AssignSocket::TakeWaiting(std::string& datagram, std::uint32_t& from) {
   char buffer[1500];
   sockaddr_in sender{};
   int sender_size = sizeof sender;
-  const int got = recvfrom(socket_, buffer, sizeof buffer, 0,
-                           reinterpret_cast<sockaddr*>(&sender), &sender_size);
+  const int got = recvfrom(socket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&sender),
+                           &sender_size);
   if (got < 0) return false;
   datagram.assign(buffer, static_cast<size_t>(got));
   from = ntohl(sender.sin_addr.s_addr);

@@ -82,8 +82,7 @@ std::string WinCrypto::HmacSha256(std::string_view key, std::string_view data) {
   if (!CryptCreateHash(provider_, CALG_HMAC, k.key, 0, &h.hash)) return {};
   HMAC_INFO info{};
   info.HashAlgid = CALG_SHA_256;
-  if (!CryptSetHashParam(h.hash, HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0))
-    return {};
+  if (!CryptSetHashParam(h.hash, HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0)) return {};
   return HashValue(h.hash, data);
 }
 

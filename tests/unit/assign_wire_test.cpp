@@ -24,8 +24,10 @@ struct Wire : ::testing::Test {
 TEST_F(Wire, KeysAndRoundTrips) {
   EXPECT_EQ(ParseAssignKey(" 00112233445566778899aabbccddeeFF "),
             std::string("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF", 16));
-  for (const char* bad : {"", "0011", "00112233445566778899AABBCCDDEEF", "0011223344556677889"
-                          "9AABBCCDDEEFG", "00112233445566778899AABBCCDDEEFF00"})
+  for (const char* bad : {"", "0011", "00112233445566778899AABBCCDDEEF",
+                          "0011223344556677889"
+                          "9AABBCCDDEEFG",
+                          "00112233445566778899AABBCCDDEEFF00"})
     EXPECT_FALSE(ParseAssignKey(bad)) << bad;
   EXPECT_EQ(AssignKeyText(*ParseAssignKey(NewAssignKeyText(crypto))).size(), 32u);
   EXPECT_EQ(id.size(), kPackageIdBytes);
@@ -116,7 +118,8 @@ TEST_F(Wire, TheDeskHearsChecksAndAnswers) {
   const std::string request =
       EncodeAssignRequest({id, nonce, {"00-AA-00-00-00-01", answer.mac}, "MASTER"});
   EXPECT_EQ(desk.Hear(request, 0x0A000001, 1000), "");
-  EXPECT_EQ(desk.Hear(EncodeAssignRequest({std::string(8, 'p'), nonce, {answer.mac}, ""}), 2, 1000), "");
+  EXPECT_EQ(desk.Hear(EncodeAssignRequest({std::string(8, 'p'), nonce, {answer.mac}, ""}), 2, 1000),
+            "");
   EXPECT_EQ(desk.Hear("LRQ1 cut", 3, 1000), "");
   for (int i = 0; i < kAssignRateLimit + 2; ++i) desk.Hear(request, 4, 1500);
   ASSERT_EQ(desk.rows().size(), 1u);

@@ -606,7 +606,8 @@ TEST(ApplySequenceTest, TheServiceAndTheRunValueShareTheWork) {
 // are counted. Without a key nothing is asked; a timeout and a stop change nothing.
 TEST(ApplySequenceTest, TheServiceAsksForAMissingEntry) {
   const std::string key(16, '\x5A');
-  const std::string with_key = "AssignKey=" + AssignKeyText(key) + "\r\nMasterMAC=00-1A-2B-3C-4D-99\r\n";
+  const std::string with_key =
+      "AssignKey=" + AssignKeyText(key) + "\r\nMasterMAC=00-1A-2B-3C-4D-99\r\n";
   // Answers to each request, made from the request itself.
   using Reply = std::function<std::vector<std::string>(AssignCrypto&, const AssignRequest&)>;
   const auto signed_by = [](std::string k, std::string mac, bool stale = false) {
@@ -637,9 +638,12 @@ TEST(ApplySequenceTest, TheServiceAsksForAMissingEntry) {
        "已得到分配，拒绝的应答 2 个（格式不符 1，签名不符 1）"},
       {"wrong key", with_key, signed_by(std::string(16, 'x'), "00-1A-2B-3C-4D-5F"), false, kNoEntry,
        "等待分配超时，拒绝的应答 600 个（签名不符 600）"},
-      {"stale", with_key, signed_by(key, "00-1A-2B-3C-4D-5F", true), false, kNoEntry, "随机数不符 600"},
-      {"other MAC", with_key, signed_by(key, "00-1A-2B-3C-4D-5E"), false, kNoEntry, "非本机 MAC 600"},
-      {"master MAC", with_key, signed_by(key, "00-1A-2B-3C-4D-99"), false, kNoEntry, "母盘 MAC 600"},
+      {"stale", with_key, signed_by(key, "00-1A-2B-3C-4D-5F", true), false, kNoEntry,
+       "随机数不符 600"},
+      {"other MAC", with_key, signed_by(key, "00-1A-2B-3C-4D-5E"), false, kNoEntry,
+       "非本机 MAC 600"},
+      {"master MAC", with_key, signed_by(key, "00-1A-2B-3C-4D-99"), false, kNoEntry,
+       "母盘 MAC 600"},
       {"stopped", with_key, none, true, kNoEntry, "申请: 服务停止，未得到分配  "},
       {"no key", "MasterMAC=00-1A-2B-3C-4D-99\r\n", none, false, kNoEntry, "条目: 无  结果"},
   };
@@ -654,27 +658,37 @@ TEST(ApplySequenceTest, TheServiceAsksForAMissingEntry) {
       ASSERT_TRUE(request);
       EXPECT_EQ(request->macs, std::vector<std::string>{"00-1A-2B-3C-4D-5F"});
       EXPECT_EQ(request->name, "MASTER");
-      for (const std::string& d : c.reply(net.crypto_, *request)) net.arrivals.push_back({net.now + 100, d});
+      for (const std::string& d : c.reply(net.crypto_, *request))
+        net.arrivals.push_back({net.now + 100, d});
       if (c.stop && net.sent.size() == 3) net.arrivals.push_back({net.now + 700, "", true});
     };
     EXPECT_EQ(RunBootService(m), c.result) << c.what;
     ASSERT_EQ(m.run_log.size(), 1u) << c.what;
     EXPECT_THAT(m.run_log[0], HasSubstr(c.note)) << c.what;
     const bool asked = c.autoset.find("AssignKey") != std::string::npos;
-    EXPECT_EQ(m.assign_.sent.size(), !asked ? 0u : c.stop ? 3u : c.result == kDone ? 1u : 600u) << c.what;
-    const std::string dhcp = "hidden C:\\WINDOWS\\system32\\netsh.exe interface ip set address "
-                             "name=本地连接 source=dhcp";
+    EXPECT_EQ(m.assign_.sent.size(), !asked              ? 0u
+                                     : c.stop            ? 3u
+                                     : c.result == kDone ? 1u
+                                                         : 600u)
+        << c.what;
+    const std::string dhcp =
+        "hidden C:\\WINDOWS\\system32\\netsh.exe interface ip set address "
+        "name=本地连接 source=dhcp";
     EXPECT_EQ(std::count(m.log.begin(), m.log.end(), dhcp), asked ? 1 : 0) << c.what;
-    const bool entry = m.settings->find("[InfoList]\r\n" + kEntry + "00-1A-2B-3C-4D-5F=192.168.0.40~PC40\r\n") != std::string::npos;
+    const bool entry =
+        m.settings->find("[InfoList]\r\n" + kEntry + "00-1A-2B-3C-4D-5F=192.168.0.40~PC40\r\n") !=
+        std::string::npos;
     EXPECT_EQ(entry, c.result == kDone) << c.what;
-    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), "name PC40"), c.result == kDone ? 1 : 0) << c.what;
+    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), "name PC40"), c.result == kDone ? 1 : 0)
+        << c.what;
   }
 }
 
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   const LocalTime t{2026, 12, 8, 9, 5, 7};
   EXPECT_EQ(
-      RunLogLine(t, {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", ""},
+      RunLogLine(t,
+                 {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", ""},
                  kDone),
       "2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-99  "
       "条目: 00-1A-2B-3C-4D-5E=10.0.0.1~PC1  结果: 已完成配置（退出码 0）\r\n");

@@ -11,13 +11,15 @@ namespace {
 
 std::string Hex(std::string_view bytes) {
   std::string out;
-  for (unsigned char c : bytes) out += "0123456789abcdef"[c >> 4], out += "0123456789abcdef"[c & 15];
+  for (unsigned char c : bytes)
+    out += "0123456789abcdef"[c >> 4], out += "0123456789abcdef"[c & 15];
   return out;
 }
 
 std::string Bytes(std::string_view hex) {
   std::string out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
   return out;
 }
 
@@ -44,8 +46,7 @@ TEST(WinCryptoTest, HmacSha256MatchesRfc4231) {
   };
   WinCrypto crypto;
   for (const auto& c : cases)
-    EXPECT_EQ(Hex(crypto.HmacSha256(c.key, c.data)).substr(0, c.mac.size()), c.mac)
-        << &c - cases;
+    EXPECT_EQ(Hex(crypto.HmacSha256(c.key, c.data)).substr(0, c.mac.size()), c.mac) << &c - cases;
   const std::string a = crypto.RandomBytes(16), b = crypto.RandomBytes(16);
   EXPECT_EQ(a.size(), 16u);
   EXPECT_NE(a, b);

@@ -1,8 +1,8 @@
 // The lab's Windows side of the clone requests.
 //   assign_lab master SETTINGS MAC IP NAME LOG   opens the real dialog with the master's
-//       settings file; a helper thread waits for the line of MAC, selects it, types NAME and IP, presses
-//       "分配", prints the time of the click, waits for "已完成配置" in the clone's run log LOG
-//       (up to 180 s), prints the time from the click to it, and closes the dialog; then the
+//       settings file; a helper thread waits for the line of MAC, selects it, types NAME and IP,
+//       presses "分配", prints the time of the click, waits for "已完成配置" in the clone's run log
+//       LOG (up to 180 s), prints the time from the click to it, and closes the dialog; then the
 //       host list's rows are printed.
 //   assign_lab forge SECONDS                 answers every request it hears, for SECONDS, with
 //       an answer signed by a key of its own, and replays every answer it hears from the
@@ -26,7 +26,9 @@
 
 namespace {
 
-std::string Narrow(const wchar_t* w) { return lr::ui::Gbk(w); }
+std::string Narrow(const wchar_t* w) {
+  return lr::ui::Gbk(w);
+}
 
 bool LogSaysDone(const std::wstring& path) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
@@ -56,8 +58,9 @@ void Drive(std::string mac, std::string ip, std::string name, std::wstring log) 
   HWND list = GetDlgItem(dialog, lr::TAssignDialog::kList);
   int line = -1;
   for (int i = 0; i < 1800 && (line = LineOf(list, mac)) < 0; ++i) Sleep(100);
-  std::printf("request seen: %d line(s), %s %s\n", static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)),
-              mac.c_str(), line < 0 ? "missing" : "listed");
+  std::printf("request seen: %d line(s), %s %s\n",
+              static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)), mac.c_str(),
+              line < 0 ? "missing" : "listed");
   if (line < 0) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     return;
@@ -84,7 +87,8 @@ int Master(wchar_t** argv) {
   InitCommonControlsEx(&icc);
   lr::HostList hosts;
   lr::NamePattern pattern;
-  std::thread driver(Drive, Narrow(argv[3]), Narrow(argv[4]), Narrow(argv[5]), std::wstring(argv[6]));
+  std::thread driver(Drive, Narrow(argv[3]), Narrow(argv[4]), Narrow(argv[5]),
+                     std::wstring(argv[6]));
   const bool added = lr::TAssignDialog::Run(nullptr, hosts, pattern, Narrow(argv[2]));
   driver.join();
   std::printf("rows added: %s\n", added ? "yes" : "no");
@@ -107,7 +111,8 @@ int Forge(int seconds) {
     if (socket.Receive(200, nullptr, datagram, from) != lr::AssignSocket::Wait::kDatagram) continue;
     if (const auto request = lr::ParseAssignRequest(datagram)) {
       socket.Broadcast(lr::EncodeAssignAnswer(
-          crypto, wrong, {request->package_id, request->nonce, request->macs[0], "192.168.77.66", "EVIL"}));
+          crypto, wrong,
+          {request->package_id, request->nonce, request->macs[0], "192.168.77.66", "EVIL"}));
       ++forged;
     } else if (const auto heard = lr::ParseAssignAnswer(datagram);
                heard && heard->name != "EVIL" && replayed < 50) {
