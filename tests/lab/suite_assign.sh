@@ -138,7 +138,8 @@ case "$(runlog "$CPFX")" in *已得到分配*已完成配置*) pass "the log say
 case "$(runlog "$CPFX")" in *签名不符*) pass "the forged answers were counted and refused" ;;
   *) fail "the forged answers were counted and refused" "$(runlog "$CPFX")" ;; esac
 
-# The second clone heard the window's answers and their replays: other nonces, another MAC.
+# The second clone heard the window's answer and its replays: other nonces, another MAC.
+sleep 5
 start=$(date +%s%N)
 inpfx $CLONE2 "$C2PFX" "$LR_WINE" sc stop hostprep >/dev/null 2>&1
 for i in $(seq 100); do runlog "$C2PFX" | grep -q 服务停止 && break; sleep 0.1; done

@@ -5,8 +5,8 @@
 //       LOG (up to 180 s), prints the time from the click to it, and closes the dialog; then the
 //       host list's rows are printed.
 //   assign_lab forge SECONDS                 answers every request it hears, for SECONDS, with
-//       an answer signed by a key of its own, and replays every answer it hears from the
-//       window, once as it was and once with one byte of the name changed.
+//       an answer signed by a key of its own, and replays the first answer it hears from
+//       the window every second, as it was and with one byte of the name changed.
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -104,8 +104,20 @@ int Forge(int seconds) {
   if (!socket.Open()) return 2;
   const std::string wrong(16, '\x77');
   int forged = 0, replayed = 0;
+  std::string captured;  // the last answer of the window heard
+  DWORD replay_at = GetTickCount();
   const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
   while (static_cast<int>(end - GetTickCount()) > 0) {
+    // The captured answer again every second, as it was and with its name's last byte
+    // changed under the signature, to whoever listens now.
+    if (!captured.empty() && static_cast<int>(GetTickCount() - replay_at) >= 0) {
+      std::string altered = captured;
+      altered[altered.size() - 33] ^= 1;
+      socket.Broadcast(captured);
+      socket.Broadcast(altered);
+      ++replayed;
+      replay_at = GetTickCount() + 1000;
+    }
     std::string datagram;
     std::uint32_t from = 0;
     if (socket.Receive(200, nullptr, datagram, from) != lr::AssignSocket::Wait::kDatagram) continue;
@@ -115,14 +127,11 @@ int Forge(int seconds) {
           {request->package_id, request->nonce, request->macs[0], "192.168.77.66", "EVIL"}));
       ++forged;
     } else if (const auto heard = lr::ParseAssignAnswer(datagram);
-               heard && heard->name != "EVIL" && replayed < 50) {
-      socket.Broadcast(datagram);
-      datagram[datagram.size() - 33] ^= 1;  // the name's last byte under the signature
-      socket.Broadcast(datagram);
-      ++replayed;
+               heard && heard->name != "EVIL" && captured.empty()) {
+      captured = datagram;
     }
   }
-  std::printf("forged %d, altered replays %d\n", forged, replayed);
+  std::printf("forged %d, replayed %d times\n", forged, replayed);
   return 0;
 }
 
