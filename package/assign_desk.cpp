@@ -29,6 +29,13 @@ std::string AssignDesk::AnswerFor(const DeskRow& row) {
 }
 
 std::string AssignDesk::Hear(std::string_view datagram, std::uint32_t sender, std::uint64_t now) {
+  if (rates_.size() >= kMaxDeskSenders && !rates_.count(sender)) {
+    std::erase_if(rates_, [&](const auto& r) { return now - r.second.since >= kAssignRateWindow; });
+    if (rates_.size() >= kMaxDeskSenders) {
+      ++ignored_;
+      return {};
+    }
+  }
   Rate& rate = rates_[sender];
   if (now - rate.since >= kAssignRateWindow) rate = {now, 0};
   if (++rate.count > kAssignRateLimit) {
@@ -52,6 +59,10 @@ std::string AssignDesk::Hear(std::string_view datagram, std::uint32_t sender, st
     });
   });
   if (it == rows_.end()) {
+    if (rows_.size() >= kMaxDeskRows) {
+      ++ignored_;
+      return {};
+    }
     rows_.push_back(DeskRow{});
     it = rows_.end() - 1;
     it->first = now;

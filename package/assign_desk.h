@@ -21,6 +21,9 @@ namespace lr {
 // At most this many datagrams of one sender are looked at in each kAssignRateWindow ms.
 inline constexpr int kAssignRateLimit = 8;
 inline constexpr std::uint64_t kAssignRateWindow = 1000;
+// The package identifier goes in the clear: a flood of made-up MACs or senders stops here.
+inline constexpr size_t kMaxDeskRows = 256;
+inline constexpr size_t kMaxDeskSenders = 1024;
 
 struct DeskRow {
   std::vector<std::string> macs;  // the request's, in the client's form

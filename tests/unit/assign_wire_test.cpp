@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/format.h"
 #include "package/assign_desk.h"
 
 #include "tests/unit/assign_fake.h"
@@ -157,6 +158,12 @@ TEST_F(Wire, TheDeskHearsChecksAndAnswers) {
   EXPECT_EQ(got.ip + got.name, "192.168.1.40PC40");
   desk.Propose(hosts, NamePattern{}, ip, name);
   EXPECT_EQ(ip + " " + name, "192.168.1.2 PC002");
+  // Made-up MACs from made-up senders fill no more than the cap.
+  for (unsigned i = 0; i < 2 * kMaxDeskRows; ++i) {
+    const std::string mac = StrFormat("02-00-00-00-%02X-%02X", i >> 8, i & 255);
+    desk.Hear(EncodeAssignRequest({id, nonce, {mac}, ""}), 100 + i, 20000);
+  }
+  EXPECT_EQ(desk.rows().size(), kMaxDeskRows);
 }
 
 }  // namespace
