@@ -6,19 +6,25 @@
 #include <vector>
 
 #include "package/assign_wire.h"
+#include "ui/system_library.h"
 
 namespace lr {
 
 namespace {
 
-// The subnet broadcasts of the adapters' addresses, loopback and unset ones left out.
+using GetIpAddrTableFn = DWORD(WINAPI*)(MIB_IPADDRTABLE* table, ULONG* size, BOOL order);
+
+// The subnet broadcasts of the adapters' addresses, loopback and unset ones left out. The IP
+// helper is loaded at run time, as the programs' other uses of it are.
 std::vector<std::uint32_t> SubnetBroadcasts() {
   std::vector<std::uint32_t> out;
+  const SystemLibrary iphlpapi(L"iphlpapi.dll");
+  const auto get = iphlpapi.Get<GetIpAddrTableFn>("GetIpAddrTable");
   ULONG size = 0;
-  if (GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) return out;
+  if (!get || get(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) return out;
   std::vector<unsigned char> buffer(size);
   auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.data());
-  if (GetIpAddrTable(table, &size, FALSE) != NO_ERROR) return out;
+  if (get(table, &size, FALSE) != NO_ERROR) return out;
   for (DWORD i = 0; i < table->dwNumEntries; ++i) {
     const std::uint32_t addr = ntohl(table->table[i].dwAddr);
     const std::uint32_t mask = ntohl(table->table[i].dwMask);
