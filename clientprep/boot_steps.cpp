@@ -8,6 +8,7 @@
 #include "base/format.h"
 #include "base/gbk.h"
 #include "base/field_texts.h"
+#include "clientprep/assign_request.h"
 #include "clientprep/boxes.h"
 #include "clientprep/network_number.h"
 #include "clientprep/run_log.h"
@@ -232,6 +233,12 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
     if (!machine.Pause(kAdapterWaitStep)) return kStopped;
   }
   if (own.empty()) return kNoOwnMac;
+  // The service of a package with AssignKey asks the administrator's window for the entry.
+  if (!self && !master && adapter_wait > 0) {
+    const ApplyResult asked = AskForEntry(run, own);
+    if (asked != kDone) return asked;
+    self = LookForEntry(run, own, master);
+  }
   if (!self) return master ? kMasterMachine : kNoEntry;
   const std::string value = profile.Get(kSectionInfoList, self->mac).value_or("");
   const HostEntry entry = LookupHostEntry(profile, self->mac);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "clientprep/assign_net.h"
 #include "clientprep/keyboard.h"
 
 namespace lr::clientprep {
@@ -130,6 +131,9 @@ class ClientMachine {
   // Adds one line (GBK, its CR LF included) to the run log, which keeps only its recent end.
   // Best effort: a log that can't be written changes nothing else.
   virtual void AppendRunLog(const std::string& line) = 0;
+
+  // The socket, clock and cryptography of asking the window for an entry.
+  virtual AssignNet& assign_net() = 0;
 };
 
 }  // namespace lr::clientprep

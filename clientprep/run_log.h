@@ -21,14 +21,16 @@ inline constexpr size_t kRunLogLimit = 64 * 1024;
 struct RunRecord {
   std::vector<std::string> macs;
   std::string entry;
-  std::string note;
+  std::string request;  // how asking the window for an entry went, empty when it did not ask
+  std::string note;     // what else the run met, empty when nothing
 };
 
 // The outcome of an exit code in plain Chinese (GBK).
 std::string OutcomeText(ApplyResult result);
 
-// "2026-12-08 13:07:06  MAC: a, b  条目: MAC=IP~name  结果: words（退出码 N）" and CR LF; a
-// note follows the code as "  说明: note".
+// "2026-12-08 13:07:06  MAC: a, b  条目: MAC=IP~name  结果: words（退出码 N）" and CR LF, with
+// "  申请: request" before the outcome when the run asked for its entry, and "  说明: note"
+// after the code.
 std::string RunLogLine(const LocalTime& time, const RunRecord& record, ApplyResult result);
 
 // The log after adding `line`: the whole lines of `log` that fit with it in `limit` bytes

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "package/assign_wire.h"
 #include "package/client_service.h"
 #include "package/client_settings.h"
 #include "package/unlock_password.h"
@@ -75,6 +76,7 @@ void WriteSettings(const GeneratorInputs& in, const Rows& rows, const std::strin
   std::string master;
   for (const std::string& m : own_macs) master += (master.empty() ? "" : ",") + m;
   t.WriteSetting(kSectionAutoSet, kKeyMasterMAC, master);
+  if (!in.assign_key.empty()) t.WriteSetting(kSectionAutoSet, kKeyAssignKey, in.assign_key);
 }
 
 // The package in the order the header gives. `withdrawn` tells the caller that nothing

@@ -35,6 +35,7 @@ struct GeneratorInputs {
   bool modify_ra2 = false;   // chkRA2
   std::string execute_path;  // edtExecutePath
   enum class WindowMode { kNone, kNormal, kHidden } window_mode = WindowMode::kNone;
+  std::string assign_key;  // AssignKey's text when unlisted clones may ask; empty: none
 };
 
 enum class MessageKind { kWarning, kInformation };

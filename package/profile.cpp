@@ -136,4 +136,14 @@ std::string Profile::WithoutKey(std::string_view section, std::string_view key) 
   return bytes.append(text_, kept);
 }
 
+std::string Profile::WithNewKey(std::string_view section, std::string_view key,
+                                std::string_view value) const {
+  const std::string line = std::string(key) + "=" + std::string(value) + std::string(kCrLf);
+  const std::string lead = ends_with_line_end_ ? "" : std::string(kCrLf);
+  const Section* s = FindSection(section);
+  if (!s) return text_ + lead + "[" + std::string(section) + "]" + std::string(kCrLf) + line;
+  if (s->content_end == text_.size()) return text_ + lead + line;
+  return text_.substr(0, s->content_end) + line + text_.substr(s->content_end);
+}
+
 }  // namespace lr

@@ -47,6 +47,10 @@ class Profile {
   // The file's bytes without the lines of `key` in every section named `section`; every
   // other byte stays. The bytes unchanged when there is no such key.
   std::string WithoutKey(std::string_view section, std::string_view key) const;
+  // The file's bytes with the line "key=value" added at the end of the first section named
+  // `section` (or that section added at the end), as ProfileWriter adds a key it lacks.
+  std::string WithNewKey(std::string_view section, std::string_view key,
+                         std::string_view value) const;
 
  private:
   friend class ProfileWriter;

@@ -19,6 +19,7 @@
 #include "clientprep/client_machine.h"
 #include "clientprep/run_log.h"
 #include "clientprep/win32/service_main.h"
+#include "clientprep/win32/win_assign_net.h"
 #include "clientprep/win32/win_keyboard.h"
 #include "package/client_settings.h"
 
@@ -72,6 +73,10 @@ class WinClientMachine : public ClientMachine {
   bool WaitForUserShell() override;
   LocalTime Now() override;
   void AppendRunLog(const std::string& line) override;
+  AssignNet& assign_net() override {
+    assign_.SetStop(service_stop_);
+    return assign_;
+  }
 
  private:
   WinKeyboard keyboard_;
@@ -83,6 +88,7 @@ class WinClientMachine : public ClientMachine {
   HANDLE settings_input_ = nullptr;
   DWORD user_session_ = 0;  // the session WaitForUserSession found
   std::unique_ptr<WorkLock> lock_;
+  WinAssignNet assign_;
 };
 
 }  // namespace lr::clientprep

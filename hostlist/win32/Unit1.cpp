@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <climits>
 
+#include "hostlist/win32/assign_dialog.h"
 #include "hostlist/win32/RosterCompare.h"
 #include "hostlist/win32/pattern_dialog.h"
+#include "package/client_settings.h"
 #include "scanner/win32/wake_sender.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
@@ -207,6 +209,7 @@ void TForm1::CreateControls() {
   item(kMnuWake, "网络唤醒\tCtrl+W");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kRemoveClient, "移除客户端...");
+  item(kCloneRequests, "克隆机申请...");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   item(kBtnHelp, "帮助信息\tF1");
   AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -546,6 +549,14 @@ void TForm1::RemoveClientClick() {
   if (options_.remove_client) options_.remove_client();
 }
 
+void TForm1::CloneRequestsClick() {
+  name_pattern_.mask = options_.generator_mask ? options_.generator_mask() : std::string();
+  if (TAssignDialog::Run(hwnd(), hosts_, name_pattern_, kSettingsPathRead)) {
+    HostsChanged();
+    RefreshList();
+  }
+}
+
 void TForm1::StatusBar1Click() {
   ui::ShellOpen(kWebPage);
 }
@@ -628,6 +639,9 @@ void TForm1::OnCommand(int id, int code, HWND from) {
       break;
     case kRemoveClient:
       RemoveClientClick();
+      break;
+    case kCloneRequests:
+      CloneRequestsClick();
       break;
   }
 }

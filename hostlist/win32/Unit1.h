@@ -62,6 +62,8 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
     kNamePattern,
     kMnuWake,       // 网络唤醒
     kRemoveClient,  // 移除客户端...
+    // 克隆机申请...
+    kCloneRequests,
   };
   // Child control ids.
   enum : int {
@@ -123,6 +125,7 @@ class TForm1 : public ui::Window, public ScanView, public RecordDialogOwner {
   void NamePatternClick();
   void mnuWakeClick();
   void RemoveClientClick();
+  void CloneRequestsClick();
   void StatusBar1Click();
   void Listview1ColumnClick(int column);
   // True when the window may close; false keeps it open (a failed save).

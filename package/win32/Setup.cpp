@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "package/assign_wire.h"
 #include "package/win32/Preflight.h"
+#include "package/win32/win_crypto.h"
 #include "package/win32/package_target.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
@@ -119,6 +121,10 @@ void TForm2::CreateControls() {
   ti.uId = reinterpret_cast<UINT_PTR>(help);
   ti.lpszText = hint.data();
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+
+  HWND assign = ui::CreateChild(h, L"BUTTON", "未列出的克隆机向本机申请条目",
+                                WS_TABSTOP | BS_AUTOCHECKBOX, 22, 273, 300, 17, kChkAssign);
+  SendMessageW(assign, BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void TForm2::ShowModal() {
@@ -149,6 +155,10 @@ GeneratorInputs TForm2::Inputs() const {
   in.window_mode = Checked(Control(kRadNormal)) ? GeneratorInputs::WindowMode::kNormal
                    : Checked(Control(kRadHide)) ? GeneratorInputs::WindowMode::kHidden
                                                 : GeneratorInputs::WindowMode::kNone;
+  if (Checked(Control(kChkAssign))) {
+    WinCrypto crypto;  // a new key for every package
+    in.assign_key = NewAssignKeyText(crypto);
+  }
   return in;
 }
 

@@ -36,6 +36,7 @@ class TForm2 : public ui::Window {
     kRadHide,
     kEdtPW1,
     kEdtPW2,
+    kChkAssign,
     kBtnCreateFile = IDOK,
     kButton2 = IDCANCEL
   };

@@ -213,8 +213,9 @@ boxes() {
   [ -f "$f" ] && cat "$f"
 }
 
-# --- The executables: only system DLLs at load time (static run time; rpcrt4.dll is loaded
-# at run time), and no import newer than Windows XP.
+# --- The executables: only system DLLs at load time (static run time; rpcrt4.dll and
+# iphlpapi.dll are loaded at run time; ws2_32.dll for asking the window for an entry), and no
+# import newer than Windows XP.
 WIN32_HOSTPREP=${LR_HOSTPREP_WIN32:-$ROOT/build/win32/apps/Hostprep/Hostprep.exe}
 for exe in "$HOSTPREP" "$WIN32_HOSTPREP"; do
   [ -f "$exe" ] || continue
@@ -222,7 +223,7 @@ for exe in "$HOSTPREP" "$WIN32_HOSTPREP"; do
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null || i686-w64-mingw32-objdump -p "$exe")
   dlls=$(printf '%s\n' "$imports" | awk '/DLL Name:/ { print toupper($3) }' | sort | paste -sd ' ')
   check_eq "$label: load-time DLLs" \
-    "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL" "$dlls"
+    "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WS2_32.DLL" "$dlls"
   if printf '%s\n' "$imports" | grep -q 'GetTickCount64'; then
     fail "$label: no GetTickCount64 import"
   else

@@ -127,6 +127,16 @@ TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
             "00-0C-29-AB-01-FF=192.168.0.22~-\r\n");
 }
 
+TEST(Generator, TheAssignKeyOnlyWhenAsked) {
+  lr::testing::ScratchDir dir;
+  FakeTarget t(dir / "Myset.ini");
+  GeneratorInputs in = GoodInputs();
+  in.assign_key = "00112233445566778899AABBCCDDEEFF";
+  ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+  EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionAutoSet).back(), "AssignKey");
+  EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").Get(kSectionAutoSet, "AssignKey"), in.assign_key);
+}
+
 TEST(Generator, FormStatNeedsBothAPathAndAWindowMode) {
   for (auto [path, mode, expect] :
        std::vector<std::tuple<std::string, GeneratorInputs::WindowMode, bool>>{

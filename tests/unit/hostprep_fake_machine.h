@@ -14,6 +14,7 @@
 #include "base/format.h"
 #include "clientprep/apply_sequence.h"
 #include "clientprep/client_machine.h"
+#include "tests/unit/assign_fake.h"
 #include "tests/unit/send_keys_fake.h"
 
 namespace lr::clientprep::testing {
@@ -178,6 +179,8 @@ class FakeMachine : public ClientMachine {
     log.push_back("run log");
     run_log.push_back(line);
   }
+  FakeAssignNet assign_;
+  AssignNet& assign_net() override { return assign_; }
 
  private:
   void Wait() {

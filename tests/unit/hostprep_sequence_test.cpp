@@ -6,12 +6,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "clientprep/network_number.h"
 #include "clientprep/own_mac.h"
 #include "clientprep/run_log.h"
 #include "clientprep/user_shell.h"
+#include "package/assign_wire.h"
 #include "package/unlock_password.h"
 #include "tests/unit/hostprep_fake_machine.h"
 
@@ -724,20 +726,103 @@ TEST(ApplySequenceTest, TheShellIsTheProgramWinlogonStarts) {
   for (const auto& [value, name] : cases) EXPECT_TRUE(ShellProgramName(value) == name);
 }
 
+// A clone the package does not list asks for its entry: only an answer signed with the
+// package's key, for a nonce it sent and one of its own MACs, becomes its entry; the others
+// are counted. Without a key nothing is asked; a timeout and a stop change nothing.
+TEST(ApplySequenceTest, TheServiceAsksForAMissingEntry) {
+  const std::string key(16, '\x5A');
+  const std::string with_key =
+      "AssignKey=" + AssignKeyText(key) + "\r\nMasterMAC=00-1A-2B-3C-4D-99\r\n";
+  // Answers to each request, made from the request itself.
+  using Reply = std::function<std::vector<std::string>(AssignCrypto&, const AssignRequest&)>;
+  const auto signed_by = [](std::string k, std::string mac, bool stale = false) {
+    return [=](AssignCrypto& c, const AssignRequest& r) {
+      const std::string nonce = stale ? std::string(16, 'z') : r.nonce;
+      return std::vector<std::string>{
+          EncodeAssignAnswer(c, k, {r.package_id, nonce, mac, "192.168.0.40", "PC40"})};
+    };
+  };
+  const Reply none = [](AssignCrypto&, const AssignRequest&) { return std::vector<std::string>{}; };
+  const Reply forged_then_valid = [&](AssignCrypto& c, const AssignRequest& r) {
+    std::vector<std::string> out = signed_by(std::string(16, 'x'), "00-1A-2B-3C-4D-5F")(c, r);
+    out.push_back("LRA1junk");
+    out.push_back(EncodeAssignRequest(r));  // another clone's request: not counted
+    out.push_back(signed_by(key, "00-1A-2B-3C-4D-5F")(c, r)[0]);
+    return out;
+  };
+  const struct {
+    const char* what;
+    std::string autoset;
+    Reply reply;
+    bool stop;
+    ApplyResult result;
+    const char* note;
+  } cases[] = {
+      {"valid", with_key, signed_by(key, "00-1A-2B-3C-4D-5F"), false, kDone, "申请: 已得到分配  "},
+      {"forged first", with_key, forged_then_valid, false, kDone,
+       "已得到分配，拒绝的应答 2 个（格式不符 1，签名不符 1）"},
+      {"wrong key", with_key, signed_by(std::string(16, 'x'), "00-1A-2B-3C-4D-5F"), false, kNoEntry,
+       "等待分配超时，拒绝的应答 600 个（签名不符 600）"},
+      {"stale", with_key, signed_by(key, "00-1A-2B-3C-4D-5F", true), false, kNoEntry,
+       "随机数不符 600"},
+      {"other MAC", with_key, signed_by(key, "00-1A-2B-3C-4D-5E"), false, kNoEntry,
+       "非本机 MAC 600"},
+      {"master MAC", with_key, signed_by(key, "00-1A-2B-3C-4D-99"), false, kNoEntry,
+       "母盘 MAC 600"},
+      {"stopped", with_key, none, true, kStopped, "申请: 服务停止，未得到分配  "},
+      {"no key", "MasterMAC=00-1A-2B-3C-4D-99\r\n", none, false, kNoEntry, "条目: 无  结果"},
+  };
+  for (const auto& c : cases) {
+    FakeMachine m;
+    m.settings = Settings(c.autoset, kEntry);
+    m.mac = "00-1A-2B-3C-4D-5F";
+    m.adapters = {{"00-1A-2B-3C-4D-99", "", u""}, {"00-1A-2B-3C-4D-5F", "本地连接", u"本地连接"}};
+    m.address_result = {CommandResult::Outcome::kExited, 0, ""};
+    m.assign_.on_send = [&](testing::FakeAssignNet& net, const std::string& sent) {
+      const std::optional<AssignRequest> request = ParseAssignRequest(sent);
+      ASSERT_TRUE(request);
+      EXPECT_EQ(request->macs, std::vector<std::string>{"00-1A-2B-3C-4D-5F"});
+      EXPECT_EQ(request->name, "MASTER");
+      for (const std::string& d : c.reply(net.crypto_, *request))
+        net.arrivals.push_back({net.now + 100, d});
+      if (c.stop && net.sent.size() == 3) net.arrivals.push_back({net.now + 700, "", true});
+    };
+    EXPECT_EQ(RunBootService(m), c.result) << c.what;
+    ASSERT_EQ(m.run_log.size(), 1u) << c.what;
+    EXPECT_THAT(m.run_log[0], HasSubstr(c.note)) << c.what;
+    const bool asked = c.autoset.find("AssignKey") != std::string::npos;
+    EXPECT_EQ(m.assign_.sent.size(), !asked              ? 0u
+                                     : c.stop            ? 3u
+                                     : c.result == kDone ? 1u
+                                                         : 600u)
+        << c.what;
+    const std::string dhcp =
+        "hidden C:\\WINDOWS\\system32\\netsh.exe interface ip set address "
+        "name=本地连接 source=dhcp";
+    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), dhcp), asked ? 1 : 0) << c.what;
+    const bool entry =
+        m.settings->find("[InfoList]\r\n" + kEntry + "00-1A-2B-3C-4D-5F=192.168.0.40~PC40\r\n") !=
+        std::string::npos;
+    EXPECT_EQ(entry, c.result == kDone) << c.what;
+    EXPECT_EQ(std::count(m.log.begin(), m.log.end(), "name PC40"), c.result == kDone ? 1 : 0)
+        << c.what;
+  }
+}
+
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   const LocalTime t{2026, 12, 8, 9, 5, 7};
   EXPECT_EQ(
       RunLogLine(t,
-                 {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", ""},
+                 {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", "", ""},
                  kDone),
       "2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-99  "
       "条目: 00-1A-2B-3C-4D-5E=10.0.0.1~PC1  结果: 已完成配置（退出码 0）\r\n");
   EXPECT_EQ(
       RunLogLine(t, {}, kNoSettingsFile),
       "2026-12-08 09:05:07  MAC: 无  条目: 无  结果: 找不到 Myset.ini，未做修改（退出码 2）\r\n");
-  const std::string noted = RunLogLine(t, {{}, "", "x"}, kOtherStart);
-  EXPECT_EQ(noted.substr(noted.find("结果")),
-            "结果: 另一次启动正在配置或已配置完本机，未做修改（退出码 13）  说明: x\r\n");
+  const std::string noted = RunLogLine(t, {{}, "", "y", "x"}, kOtherStart);
+  EXPECT_EQ(noted.substr(noted.find("申请")),
+            "申请: y  结果: 另一次启动正在配置或已配置完本机，未做修改（退出码 13）  说明: x\r\n");
   for (int code = kDone; code <= kStopped; ++code)
     EXPECT_NE(OutcomeText(static_cast<ApplyResult>(code)), OutcomeText(ApplyResult(99))) << code;
 

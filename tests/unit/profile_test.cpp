@@ -50,6 +50,21 @@ TEST(Profile, KeysBeforeAnySectionAndMissingLineEndAreRead) {
   EXPECT_EQ(p.SectionNames(), (std::vector<std::string>{"", "A", "B"}));
 }
 
+// A key added in memory goes where the writer would add it, every other byte kept.
+TEST(Profile, WithNewKeyAddsAtTheEndOfItsSection) {
+  const struct {
+    const char* bytes;
+    const char* with;
+  } cases[] = {
+      {"[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "[A]\r\nx=1\r\nk=v\r\n\r\n[B]\r\ny=2\r\n"},
+      {"[B]\r\ny=2", "[B]\r\ny=2\r\n[A]\r\nk=v\r\n"},
+      {"[a]\r\nx=1", "[a]\r\nx=1\r\nk=v\r\n"},
+      {"", "[A]\r\nk=v\r\n"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Profile::Parse(c.bytes).WithNewKey("A", "k", "v"), c.with) << c.bytes;
+}
+
 TEST(ProfileWriter, AddsSectionsAndKeysInOrderWithCrLf) {
   ScratchDir dir;
   ProfileWriter w(dir / "my.ini", "my.ini");

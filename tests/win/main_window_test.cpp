@@ -412,11 +412,16 @@ TEST_F(MainWindowTest, PopupMenuItemsInOrderAndTheRemovalItemRunsItsHandler) {
             (std::vector<std::string>{
                 "修改记录\tCtrl+E", "手动添加记录\tCtrl+N", "删除记录\tDel", "导出记录\tCtrl+S",
                 "-", "批量解析计算机名\tCtrl+R", "对比花名册...\tCtrl+K", "批量命名...\tCtrl+M",
-                "网络唤醒\tCtrl+W", "-", "移除客户端...", "-", "帮助信息\tF1", "-", "退出程序"}));
+                "网络唤醒\tCtrl+W", "-", "移除客户端...", "克隆机申请...", "-", "帮助信息\tF1",
+                "-", "退出程序"}));
   EXPECT_EQ(static_cast<int>(GetMenuItemID(popup, 10)), TForm1::kRemoveClient);
   Menu(TForm1::kRemoveClient);
   EXPECT_EQ(removals_, 1);
   EXPECT_TRUE(boxes_.empty());
+  // Without a key in this machine's settings file the requests dialog says how to get one.
+  Menu(TForm1::kCloneRequests);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].text.find("未列出的克隆机向本机申请条目"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ClosingAnEmptyListAsksNothingAndDeletesTheArpDump) {

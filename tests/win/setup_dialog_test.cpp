@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "package/assign_wire.h"
 #include "package/win32/Preflight.h"
 #include "tests/win/main_window_test_support.h"
 #include "tests/win/screenshot.h"
@@ -74,6 +75,8 @@ TEST_F(SetupDialog, StartsWithTheDesignedCaptionSizeAndStates) {
   EXPECT_FALSE(in.modify_ra2);
   EXPECT_EQ(in.window_mode, GeneratorInputs::WindowMode::kNone);
   EXPECT_EQ(in.execute_path, "");
+  EXPECT_TRUE(ParseAssignKey(in.assign_key));  // ticked by default: a fresh key every time
+  EXPECT_NE(form_->Inputs().assign_key, in.assign_key);
   EXPECT_EQ(ui::GetText(form_->Control(TForm2::kBtnCreateFile)), "生成并安装(&E)");
   EXPECT_EQ(SendMessageW(form_->Control(TForm2::kEdtPW1), EM_GETPASSWORDCHAR, 0, 0), '*');
 }
