@@ -76,7 +76,10 @@ void WriteSettings(const GeneratorInputs& in, const Rows& rows, const std::strin
   std::string master;
   for (const std::string& m : own_macs) master += (master.empty() ? "" : ",") + m;
   t.WriteSetting(kSectionAutoSet, kKeyMasterMAC, master);
-  if (!in.assign_key.empty()) t.WriteSetting(kSectionAutoSet, kKeyAssignKey, in.assign_key);
+  if (!in.assign_key.empty()) {
+    const std::string kept = t.CurrentAssignKey();
+    t.WriteSetting(kSectionAutoSet, kKeyAssignKey, ParseAssignKey(kept) ? kept : in.assign_key);
+  }
 }
 
 // The package in the order the header gives. `withdrawn` tells the caller that nothing

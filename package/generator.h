@@ -35,7 +35,10 @@ struct GeneratorInputs {
   bool modify_ra2 = false;   // chkRA2
   std::string execute_path;  // edtExecutePath
   enum class WindowMode { kNone, kNormal, kHidden } window_mode = WindowMode::kNone;
-  std::string assign_key;  // AssignKey's text when unlisted clones may ask; empty: none
+  // AssignKey's text when unlisted clones may ask, empty when they may not. A sound key of
+  // the package in place is kept instead, so clones of an image made before this generation
+  // still get their answers.
+  std::string assign_key;
 };
 
 enum class MessageKind { kWarning, kInformation };
@@ -70,6 +73,8 @@ class PackageTarget {
   virtual void ShowError(const std::string& text) = 0;
   // The MAC texts of this machine's own network adapters; none by default.
   virtual std::vector<std::string> OwnMacs() { return {}; }
+  // AssignKey of the settings file in place now, as written there; empty when none.
+  virtual std::string CurrentAssignKey() { return {}; }
 };
 
 enum class GenerateOutcome {

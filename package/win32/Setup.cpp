@@ -156,7 +156,7 @@ GeneratorInputs TForm2::Inputs() const {
                    : Checked(Control(kRadHide)) ? GeneratorInputs::WindowMode::kHidden
                                                 : GeneratorInputs::WindowMode::kNone;
   if (Checked(Control(kChkAssign))) {
-    WinCrypto crypto;  // a new key for every package
+    WinCrypto crypto;  // a new key, used unless the package in place has one
     in.assign_key = NewAssignKeyText(crypto);
   }
   return in;

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "package/client_settings.h"
+#include "package/profile.h"
 #include "package/win32/adapters.h"
 #include "package/win32/win_file.h"
 #include "package/win32/write_faults.h"
@@ -234,6 +236,10 @@ std::vector<std::string> WinPackageTarget::OwnMacs() {
   std::vector<std::string> macs;
   for (const NetAdapter& a : ListNetAdapters()) macs.push_back(a.mac);
   return macs;
+}
+
+std::string WinPackageTarget::CurrentAssignKey() {
+  return ReadProfileFile(paths_.settings_write).Get(kSectionAutoSet, kKeyAssignKey).value_or("");
 }
 
 }  // namespace lr

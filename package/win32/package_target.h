@@ -110,6 +110,7 @@ class WinPackageTarget : public PackageTarget {
   void ShowMessage(const std::string& caption, const std::string& text, MessageKind kind) override;
   void ShowError(const std::string& text) override;
   std::vector<std::string> OwnMacs() override;
+  std::string CurrentAssignKey() override;
 
  private:
   Paths paths_;

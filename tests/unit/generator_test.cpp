@@ -56,6 +56,9 @@ class FakeTarget : public PackageTarget {
   }
   void ShowError(const std::string& text) override { log.push_back("error: " + text); }
   std::vector<std::string> OwnMacs() override { return own_macs; }
+  std::string CurrentAssignKey() override {
+    return ReadProfileFile(file_).Get(kSectionAutoSet, "AssignKey").value_or("");
+  }
 
   std::vector<std::string> log, violations, own_macs;
   int fail_at = -1;
@@ -134,6 +137,15 @@ TEST(Generator, TheAssignKeyOnlyWhenAsked) {
   in.assign_key = "00112233445566778899AABBCCDDEEFF";
   ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
   EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").KeyNames(kSectionAutoSet).back(), "AssignKey");
+  EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").Get(kSectionAutoSet, "AssignKey"), in.assign_key);
+  // A later package keeps a sound key, so clones of an earlier image are still answered; an
+  // unsound one is replaced.
+  const std::string first = in.assign_key;
+  in.assign_key = "FFEEDDCCBBAA99887766554433221100";
+  ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+  EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").Get(kSectionAutoSet, "AssignKey"), first);
+  lr::testing::WriteBytes(dir / "Myset.ini", "[AutoSet]\r\nAssignKey=00112233\r\n");
+  ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
   EXPECT_EQ(ReadProfileFile(dir / "Myset.ini").Get(kSectionAutoSet, "AssignKey"), in.assign_key);
 }
 
