@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "package/assign_wire.h"
 #include "package/client_settings.h"
 #include "package/profile.h"
 #include "package/win32/adapters.h"
