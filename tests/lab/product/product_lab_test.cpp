@@ -417,7 +417,7 @@ TEST_F(ProductLab, RemoveClientFromTheMenu) {
   ASSERT_TRUE(ServiceRunning());
   const DWORD start = GetTickCount();
   Menu(TForm1::kRemoveClient);
-  std::printf("figures: the removal took %.1f s, the running service's stop included\n",
+  std::printf("figures: the removal took %.3f s, the running service's stop included\n",
               (GetTickCount() - start) / 1000.0);
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[0].caption, "询问");
