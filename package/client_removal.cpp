@@ -26,8 +26,8 @@ RemovalOutcome RemoveClientPackage(ClientRemovalTarget& t) {
     return RemovalOutcome::kCancelled;
   }
   // The service goes first, so nothing starts Hostprep.exe while it is being deleted.
-  RemovalStep steps[] = {t.RemoveService(), t.RemoveRunValue(kRunValueName),
-                               t.RemoveHostprep(), t.RemoveSettingsFile()};
+  RemovalStep steps[] = {t.RemoveService(), t.RemoveRunValue(kRunValueName), t.RemoveHostprep(),
+                         t.RemoveSettingsFile()};
   // A service still running keeps its program open: that, not the system's "access
   // denied", is why the program can't be deleted, and the service goes only once it stops.
   const bool running = steps[0].still_running;

@@ -8,9 +8,9 @@
 // PCs with nothing wrong but the scan's MAC form and name padding, which generates without
 // the check's dialog. The suite script checks the kept packages, boots the master and the
 // clones, and at the end has the package removed from the master by the list's popup item
-// while its service waits for its adapter (RemoveClientFromTheMenu, run on its own); last, a generation that can't write Hostprep.exe
-// (HeldHostprepLeavesNothingToStart, run on its own) before the master boots again. Runs only
-// in the lab's scanner namespace.
+// while its service waits for its adapter (RemoveClientFromTheMenu, run on its own); last, a
+// generation that can't write Hostprep.exe (HeldHostprepLeavesNothingToStart, run on its own)
+// before the master boots again. Runs only in the lab's scanner namespace.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -105,8 +105,8 @@ bool ServiceRunning() {
   SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   SC_HANDLE service = scm ? OpenServiceW(scm, L"hostprep", SERVICE_QUERY_STATUS) : nullptr;
   SERVICE_STATUS status{};
-  const bool running = service && QueryServiceStatus(service, &status) &&
-                       status.dwCurrentState == SERVICE_RUNNING;
+  const bool running =
+      service && QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
   if (service) CloseServiceHandle(service);
   if (scm) CloseServiceHandle(scm);
   return running;
