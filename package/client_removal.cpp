@@ -26,14 +26,20 @@ RemovalOutcome RemoveClientPackage(ClientRemovalTarget& t) {
     return RemovalOutcome::kCancelled;
   }
   // The service goes first, so nothing starts Hostprep.exe while it is being deleted.
-  const RemovalStep steps[] = {t.RemoveService(), t.RemoveRunValue(kRunValueName),
-                               t.RemoveHostprep(), t.RemoveSettingsFile()};
+  RemovalStep steps[] = {t.RemoveService(), t.RemoveRunValue(kRunValueName), t.RemoveHostprep(),
+                         t.RemoveSettingsFile()};
+  // A service still running keeps its program open: that, not the system's "access
+  // denied", is why the program can't be deleted, and the service goes only once it stops.
+  const bool running = steps[0].still_running;
+  if (running && steps[2].state == RemovalStep::State::kFailed) {
+    steps[2].reason = service + " 未能及时停止，它的程序仍在运行";
+  }
   std::vector<std::string> removed, absent;
   std::string failed;
   for (size_t i = 0; i < all.size(); ++i) {
     switch (steps[i].state) {
       case RemovalStep::State::kRemoved:
-        removed.push_back(all[i]);
+        removed.push_back(all[i] + (i == 0 && running ? "（已标记删除，停止后消失）" : ""));
         break;
       case RemovalStep::State::kAbsent:
         absent.push_back(all[i]);

@@ -15,6 +15,9 @@ namespace lr {
 struct RemovalStep {
   enum class State { kRemoved, kAbsent, kFailed } state = State::kAbsent;
   std::string reason;  // the system's reason when kFailed
+  // The service only: it did not stop in the time given, so its program still runs (and
+  // holds Hostprep.exe); a removed service is then only marked for deletion.
+  bool still_running = false;
 };
 
 // The machine the package is removed from.

@@ -31,27 +31,32 @@ RemovalStep DeleteOneFile(const std::wstring& path) {
 
 // Asks a running service to stop and waits a bounded time for it, and then for its process:
 // a service reports itself stopped a moment before its program ends, and until then its
-// executable can't be deleted.
-void StopService(SC_HANDLE service) {
+// executable can't be deleted. False when the service or its program still runs.
+bool StopService(SC_HANDLE service) {
   SERVICE_STATUS_PROCESS status{};
   DWORD needed = 0;
   const auto query = [&] {
     return QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
                                 sizeof status, &needed) != FALSE;
   };
-  if (!query() || status.dwCurrentState == SERVICE_STOPPED) return;
+  if (!query() || status.dwCurrentState == SERVICE_STOPPED) return true;
   const HANDLE process =
       status.dwProcessId ? OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId) : nullptr;
   SERVICE_STATUS control{};
   ControlService(service, SERVICE_CONTROL_STOP, &control);
   DWORD waited = 0;
+  bool stopped = false;
   for (; waited < kStopWaitMs; waited += kStopPollMs) {
-    if (!query() || status.dwCurrentState == SERVICE_STOPPED) break;
+    if (!query() || status.dwCurrentState == SERVICE_STOPPED) {
+      stopped = true;
+      break;
+    }
     Sleep(kStopPollMs);
   }
-  if (!process) return;
-  WaitForSingleObject(process, kStopWaitMs - std::min(waited, kStopWaitMs));
+  if (!process) return stopped;
+  const DWORD ended = WaitForSingleObject(process, kStopWaitMs - std::min(waited, kStopWaitMs));
   CloseHandle(process);
+  return ended == WAIT_OBJECT_0;
 }
 
 }  // namespace
@@ -69,10 +74,14 @@ RemovalStep WinClientRemovalTarget::RemoveService() {
     const DWORD error = GetLastError();
     return error == ERROR_SERVICE_DOES_NOT_EXIST ? Absent() : Failed(error);
   }
-  StopService(service.get());
-  if (!WritePointRefused("service delete") && DeleteService(service.get())) return Removed();
-  const DWORD error = GetLastError();
-  return error == ERROR_SERVICE_MARKED_FOR_DELETE ? Removed() : Failed(error);
+  const bool stopped = StopService(service.get());
+  RemovalStep step = Removed();
+  if (WritePointRefused("service delete") || !DeleteService(service.get())) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_SERVICE_MARKED_FOR_DELETE) step = Failed(error);
+  }
+  step.still_running = !stopped;
+  return step;
 }
 
 RemovalStep WinClientRemovalTarget::RemoveRunValue(const std::string& name) {

@@ -22,7 +22,8 @@ class WinClientRemovalTarget : public ClientRemovalTarget {
 
   bool Confirm(const std::string& caption, const std::string& text) override;
   // A running service is asked to stop first (waited for a few seconds), so its program
-  // can be deleted after it; a service already marked for deletion counts as removed.
+  // can be deleted after it; a service already marked for deletion counts as removed, and
+  // one that did not stop in that time is reported still running.
   RemovalStep RemoveService() override;
   RemovalStep RemoveRunValue(const std::string& name) override;
   RemovalStep RemoveHostprep() override;

@@ -15,8 +15,9 @@
 #    identical to the built one, and the settings file printed into the log. Then the master
 #    boots (wineboot: its service and its Run value start Hostprep there, with netsh.exe and
 #    shutdown.exe replaced by the recorder) and must come out unchanged, package in place.
-#    Then the list's popup item "移除客户端..." in the real window takes the package off the
-#    master: no service, Run value, Hostprep.exe or settings file is left. Last, a package
+#    Then the master boots again and, while its service is in its adapter wait, the list's
+#    popup item "移除客户端..." in the real window stops it and takes the package off the
+#    master: no service, Run value, Hostprep.exe or settings file is left, no Hostprep runs. Last, a package
 #    over an earlier one with the master's own MAC as a row, while Hostprep.exe is held open:
 #    the generation fails naming the cause, and the master's next boot starts no Hostprep,
 #    keeps its name and runs no address command.
@@ -238,13 +239,31 @@ check_eq "master: nothing started at its boot" "" "$(cat "$MASTER_C/lrhp/calls.l
 check_eq "master: Hostprep.exe and the settings file kept over a boot" "ok" \
   "$(cmp -s "$HOSTPREP" "$MASTER_C/windows/Hostprep.exe" && [ -f "$MASTER_C/windows/Myset.ini" ] && echo ok)"
 
-# The removal item in the real window.
+# The removal item in the real window, during a further boot: once the Run value's start has
+# logged its line and the service is in its 60 s adapter wait (the test program checks that
+# it runs), the removal must stop it and take every part off.
+runs=$(grep -ac . "$MASTER_C/windows/Hostprep.log" 2>/dev/null)
+WINEPREFIX=$MASTER_PREFIX "$LR_WINESERVER" -k >/dev/null 2>&1
+WINEPREFIX=$MASTER_PREFIX "$LR_WINESERVER" -w
+ip netns exec "$LRLAB_SCAN_NS" "$LR_WINESERVER" -p
+wine_in wineboot >/dev/null 2>&1
+for i in $(seq 300); do
+  [ "$(grep -ac . "$MASTER_C/windows/Hostprep.log" 2>/dev/null)" -gt "$runs" ] && break
+  sleep 0.1
+done
+sleep 3  # well into the adapter wait
 log=$LRLAB_STATE/master-removal.log
 ip netns exec "$LRLAB_SCAN_NS" timeout -k 10 120 "$LR_WINE" "$TESTS_EXE" \
   --gtest_filter=ProductLab.RemoveClientFromTheMenu >"$log" 2>&1
 rc=$?
-grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n 30
+grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  |^figures' "$log" | head -n 30
+REMOVAL_TAKEN=$(sed -n 's/^figures: the removal took \([0-9.]*\) s.*/\1/p' "$log")
 suite_count_gtest "$log" "$rc"
+echo "--- Hostprep.log of that boot"
+iconv -f GBK -t UTF-8 "$MASTER_C/windows/Hostprep.log" 2>/dev/null | sed 's/\r$//' |
+  tail -n +$((runs + 1)) | sed 's/^/    /'
+if hostprep_running; then fail "master after the removal: no Hostprep left running"; else
+  pass "master after the removal: no Hostprep left running"; fi
 check_eq "master after the removal: no service, Run value, Hostprep.exe or settings file" \
   "ImagePath=<absent> hostprep=<absent> no-exe no-ini" \
   "$(regval "$SERVICE" ImagePath | sed 's/^/ImagePath=/') hostprep=$(regval "$RUN" hostprep) \
@@ -472,5 +491,6 @@ applied_clone fixed-icmp "$REVERSE_MAC" "$REVERSE_IP" pc20
 
 echo "figures: corrected clone ${CORRECTED_TAKEN:-?} s (fixed pauses 21.5 s), unlisted clone" \
   "${UNLISTED_TAKEN:-?} s (no pauses); Wine start-up included; the master's boot" \
-  "${BOOT_TAKEN:-?} s until its last process ended"
+  "${BOOT_TAKEN:-?} s until its last process ended; the removal during its service's adapter" \
+  "wait ${REMOVAL_TAKEN:-?} s"
 finish

@@ -259,7 +259,7 @@ class FakeRemoval : public ClientRemovalTarget {
   void ShowError(const std::string& text) override { log.push_back("error: " + text); }
 
   bool agree = true;
-  std::string states;  // one letter a part: r removed, a absent, f failed
+  std::string states;  // one letter a part: r removed, a absent, f failed, w removed, still running
   std::vector<std::string> log;
 
  private:
@@ -267,7 +267,7 @@ class FakeRemoval : public ClientRemovalTarget {
     log.push_back(part);
     const char c = states[log.size() - 2];
     if (c == 'f') return {RemovalStep::State::kFailed, "拒绝访问。"};
-    return {c == 'r' ? RemovalStep::State::kRemoved : RemovalStep::State::kAbsent, {}};
+    return {c == 'a' ? RemovalStep::State::kAbsent : RemovalStep::State::kRemoved, {}, c == 'w'};
   }
 };
 
@@ -292,6 +292,14 @@ TEST(ClientRemoval, AsksTriesEveryPartAndSaysWhatBecameOfEach) {
        "error: 无法移除：服务 hostprep（拒绝访问。）\r\n无法移除：开机运行项 hostprep（拒绝访问。）"
        "\r\n无法移除：C:\\Windows\\Hostprep.exe（拒绝访问。）\r\n"
        "无法移除：C:\\Windows\\Myset.ini（拒绝访问。）"},
+      // A service that did not stop holds its program: the cause named, not "access denied".
+      {true, "wrfr", RemovalOutcome::kIncomplete,
+       "error: 已移除：服务 hostprep（已标记删除，停止后消失）、开机运行项 hostprep、"
+       "C:\\Windows\\Myset.ini\r\n无法移除：C:\\Windows\\Hostprep.exe（服务 hostprep "
+       "未能及时停止，它的程序仍在运行）"},
+      {true, "wrrr", RemovalOutcome::kDone,
+       "box 提示: 已移除：服务 hostprep（已标记删除，停止后消失）、开机运行项 hostprep、"
+       "C:\\Windows\\Hostprep.exe、C:\\Windows\\Myset.ini"},
   };
   for (const auto& c : cases) {
     FakeRemoval t;
