@@ -41,6 +41,8 @@ std::string OutcomeText(ApplyResult result) {
       return "无法在用户会话中启动 Hostprep，保留启动项和服务";
     case kServiceKept:
       return "无法删除服务 hostprep，未重新启动";
+    case kDnsFailed:
+      return "netsh 设置 DNS 服务器失败，已设置计算机名和 IP 地址，保留启动项和服务";
   }
   return "未知结果";
 }

@@ -9,6 +9,7 @@
 // before. The success message comes after the last key.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +30,19 @@ struct GeneratorInputs {
   bool modify_ra2 = false;   // chkRA2
   std::string execute_path;  // edtExecutePath
   enum class WindowMode { kNone, kNormal, kHidden } window_mode = WindowMode::kNone;
+  std::string dns1;               // edtDns1, dotted; "" or "0.0.0.0" when not filled
+  std::string dns2;               // edtDns2
+  bool fast_startup_off = false;  // chkFastStartup
+};
+
+// How a program the generator ran and waited for ended: `command` as started (GBK), whether
+// it started (else `output` holds the system's reason) and ended, its exit code and output.
+struct ProgramRun {
+  std::string command;
+  bool started = false;
+  bool ended = false;
+  std::uint32_t exit_code = 0;
+  std::string output;
 };
 
 enum class MessageKind { kWarning, kInformation };
@@ -56,6 +70,21 @@ class PackageTarget {
   virtual void ShowError(const std::string& text) = 0;
   // The MAC texts of this machine's own network adapters; none by default.
   virtual std::vector<std::string> OwnMacs() { return {}; }
+  // Whether an adapter of this machine with a gateway takes its DNS servers from DHCP.
+  virtual bool DnsFromDhcp() { return false; }
+  // Sets the REG_DWORD `name` of the key `key` of HKEY_LOCAL_MACHINE, the key created when
+  // missing; false, with the system's reason, when refused.
+  virtual bool SetMachineDword(const std::string& key, const std::string& name,
+                               std::uint32_t value, std::string& reason) {
+    (void)key, (void)name, (void)value;
+    reason = "不支持";
+    return false;
+  }
+  // Runs `program` of the system folder by its full path with `arguments`, hidden, and
+  // waits for it.
+  virtual ProgramRun RunSystemProgram(const std::string& program, const std::string& arguments) {
+    return {program + " " + arguments, false, false, 0, "不支持"};
+  }
 };
 
 enum class GenerateOutcome {

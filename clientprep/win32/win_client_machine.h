@@ -67,6 +67,12 @@ class WinClientMachine : public ClientMachine {
   std::optional<int> RunSessionPart(const std::string& settings) override;
   LocalTime Now() override;
   void AppendRunLog(const std::string& line) override;
+  std::string ComputerName() override;
+  std::optional<std::string> ReadNativeString(const std::string& key,
+                                              const std::string& name) override;
+  bool WriteNativeString(const std::string& key, const std::string& name,
+                         const std::string& data) override;
+  std::vector<std::string> DnsServers(const Adapter& adapter) override;
 
  private:
   WinKeyboard keyboard_;

@@ -119,6 +119,7 @@ void TForm2::CreateControls() {
   ti.uId = reinterpret_cast<UINT_PTR>(help);
   ti.lpszText = hint.data();
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  CreateImagingControls();
 }
 
 void TForm2::ShowModal() {
@@ -149,6 +150,7 @@ GeneratorInputs TForm2::Inputs() const {
   in.window_mode = Checked(Control(kRadNormal)) ? GeneratorInputs::WindowMode::kNormal
                    : Checked(Control(kRadHide)) ? GeneratorInputs::WindowMode::kHidden
                                                 : GeneratorInputs::WindowMode::kNone;
+  ReadImagingInputs(in);
   return in;
 }
 

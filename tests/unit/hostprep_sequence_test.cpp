@@ -232,6 +232,8 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
       {"gateway a name",
        "[AutoSet]\r\nGateway=router\r\nMask=255.255.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
        "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"DNS a name", Settings(all + "DNS1=192.168.0.1\r\nDNS2=dns.cafe\r\n", kEntry),
+       "00-1A-2B-3C-4D-5E", kBadAddress},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -404,6 +406,102 @@ TEST(ApplySequenceTest, TheAddressCountsWhenItIsInPlaceWhateverNetshSays) {
     EXPECT_EQ(m.settings, settings);
     EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
     EXPECT_THAT(m.run_log, ElementsAre(HasSubstr("（退出码 11）")));
+  }
+}
+
+// After the address, the DNS servers on the same connection: set, then added, and read back.
+// netsh's exit code is not trusted either way; a failure names the first failed command and
+// keeps everything that makes the next start try again.
+TEST(ApplySequenceTest, DnsServersFollowTheAddressOnItsConnection) {
+  using Outcome = CommandResult::Outcome;
+  const std::string netsh = "hidden C:\\WINDOWS\\system32\\netsh.exe interface ip ";
+  const std::string set = netsh + "set dns LAN static 192.168.0.1 primary";
+  const std::string add = netsh + "add dns LAN 114.114.114.114 2";
+  const std::vector<std::string> both = {"192.168.0.1", "114.114.114.114"};
+  const struct {
+    std::string keys;
+    std::vector<CommandResult> results;
+    std::vector<std::string> listed;  // the adapter's DNS servers
+    std::vector<std::string> commands;
+    ApplyResult result;
+    std::string shown;  // in the message
+  } cases[] = {
+      {"DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n", {}, both, {set, add}, kDone, ""},
+      {"DNS1=192.168.0.1\r\n", {}, both, {set}, kDone, ""},
+      {"DNS1=192.168.0.1\r\nDNS2=192.168.0.1\r\n", {}, {"192.168.0.1"}, {set}, kDone, ""},
+      {"DNS2=192.168.0.1\r\n", {}, {"192.168.0.1"}, {set}, kDone, ""},
+      {"DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n",
+       {{Outcome::kExited, 1, "exists"}, {}}, both, {set, add}, kDone, ""},
+      {"DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n", {}, {"114.114.114.114", "192.168.0.1"},
+       {set, add}, kDnsFailed, add.substr(7) + "\r\n"},
+      {"DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n",
+       {{Outcome::kExited, 1, "\xD5\xD2\xB2\xBB\xB5\xBD"}, {Outcome::kExited, 1, "b"}}, {"10.0.0.1"},
+       {set, add}, kDnsFailed, "netsh \xCD\xCB\xB3\xF6\xC2\xEB 1\xA3\xA9\xA3\xBA\r\n" + set.substr(7)},
+      {"DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n", {{Outcome::kTimedOut, 0, ""}}, both,
+       {set}, kDnsFailed, "60 \xC3\xEB"},
+  };
+  for (const auto& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("CanReboot=Yes\r\n" + c.keys, kEntry);
+    m.adapters = {{"00-1A-2B-3C-4D-5E", "LAN", u"LAN"}};
+    m.dns_results = c.results;
+    m.dns_servers = c.listed;
+    m.service = true;
+    EXPECT_EQ(RunBootService(m), c.result) << c.keys;
+    std::vector<std::string> commands;
+    for (const std::string& line : m.log)
+      if (line.rfind(netsh, 0) == 0 && line.find(" dns ") != std::string::npos)
+        commands.push_back(line);
+    EXPECT_EQ(commands, c.commands) << c.keys;
+    // After the verified address, on its connection.
+    const auto address = std::find(m.log.begin(), m.log.end(), kAddressInPlace);
+    EXPECT_LT(address - m.log.begin(),
+              std::find(m.log.begin(), m.log.end(), c.commands[0]) - m.log.begin());
+    EXPECT_EQ(m.dns_connections, std::vector<std::u16string>(c.commands.size(), u"LAN"));
+    EXPECT_EQ(m.values[kNameKey + "\\ComputerName"], "PC21");
+    EXPECT_THAT(m.run_log, ElementsAre(HasSubstr(StrFormat("（退出码 %d）", c.result))));
+    if (c.result == kDone) continue;
+    EXPECT_THAT(m.log.back(), HasSubstr(c.shown));
+    EXPECT_TRUE(m.service && !m.marked);  // the next boot tries again
+    EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
+    EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(kReboot)));
+  }
+}
+
+// Winlogon's domain values that name the old computer get the new name with the five name
+// values; a domain stays; a refused write stops the run like any name value.
+TEST(ApplySequenceTest, AutoLogonDomainFollowsTheRename) {
+  const std::string key = "64:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\";
+  const struct {
+    std::optional<std::string> domain, alt;
+    std::string refused;
+    std::string want_domain, want_alt;  // "-" when absent
+    ApplyResult result;
+  } cases[] = {
+      {"master", std::nullopt, "", "PC21", "-", kDone},
+      {"CAFE", "Master", "", "CAFE", "PC21", kDone},
+      {std::nullopt, "", "", "-", "", kDone},
+      {"MASTER", "MASTER", "AltDefaultDomainName", "PC21", "MASTER", kRegistryWriteFailed},
+  };
+  for (const auto& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("", kEntry);
+    if (c.domain) m.values[key + "DefaultDomainName"] = *c.domain;
+    if (c.alt) m.values[key + "AltDefaultDomainName"] = *c.alt;
+    if (!c.refused.empty()) m.refused.insert(c.refused);
+    EXPECT_EQ(RunApplySequence(m), c.result);
+    const auto value = [&](const char* name) {
+      return m.values.count(key + name) ? m.values[key + name] : "-";
+    };
+    EXPECT_EQ(value("DefaultDomainName"), c.want_domain);
+    EXPECT_EQ(value("AltDefaultDomainName"), c.want_alt);
+    // In the name step: before the address command.
+    const auto set = std::find_if(m.log.begin(), m.log.end(),
+                                  [](const std::string& l) { return l.rfind("set64", 0) == 0; });
+    const auto netsh = std::find_if(m.log.begin(), m.log.end(), [](const std::string& l) {
+      return l.find("netsh") != std::string::npos;
+    });
+    EXPECT_TRUE(set == m.log.end() || set < netsh);
   }
 }
 
