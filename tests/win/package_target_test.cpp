@@ -14,6 +14,7 @@
 #include "package/win32/client_removal.h"
 #include "package/win32/write_faults.h"
 #include "ui/message_box.h"
+#include "ui/text.h"
 
 namespace lr {
 namespace {
@@ -185,6 +186,43 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
   EXPECT_TRUE(entries == L"O:" + owner + L"D:P" || entries == L"O:" + owner + L"D:") << sddl;
   LocalFree(sddl);
   LocalFree(sd);
+}
+
+// What switching Fast Startup off asks of the machine: a DWORD under HKLM, and a program of
+// the system folder waited for with its exit code and output, or the reason it did not start.
+TEST_F(PackageTargetTest, MachineDwordAndSystemProgram) {
+  WinPackageTarget target(paths_);
+  std::string reason;
+  const std::string key = "SOFTWARE\\LanrosterTest\\Power";
+  ASSERT_TRUE(target.SetMachineDword(key, "HiberbootEnabled", 0, reason));
+  HKEY k = nullptr;
+  DWORD value = 7, size = sizeof value;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, ui::Wide(key).c_str(), 0, KEY_QUERY_VALUE, &k),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(k, L"HiberbootEnabled", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(k);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, ui::Wide(key).c_str());
+  EXPECT_EQ(value, 0u);
+  const struct {
+    const char *program, *arguments;
+    bool started;
+    std::uint32_t exit_code;
+    const char* output;
+  } cases[] = {{"cmd.exe", "/c echo ab& exit 3", true, 3, "ab"},
+               {"cmd.exe", "/c exit 0", true, 0, ""},
+               {"lr-no-such-program.exe", "/x", false, 0, nullptr}};
+  for (const auto& c : cases) {
+    const ProgramRun run = target.RunSystemProgram(c.program, c.arguments);
+    EXPECT_EQ(run.started, c.started) << c.program;
+    EXPECT_EQ(run.ended, c.started) << c.program;
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.program;
+    EXPECT_NE(run.command.find(std::string("\\") + c.program + " " + c.arguments),
+              std::string::npos);
+    if (c.output) EXPECT_EQ(run.output, c.output);
+    else EXPECT_FALSE(run.output.empty());  // the system's reason
+  }
 }
 
 TEST_F(PackageTargetTest, ResourceAndFileFailuresGiveFalse) {

@@ -74,6 +74,23 @@ TEST_F(SetupDialog, StartsWithTheDesignedCaptionSizeAndStates) {
   EXPECT_EQ(in.execute_path, "");
   EXPECT_EQ(ui::GetText(form_->Control(TForm2::kBtnCreateFile)), "生成并安装(&E)");
   EXPECT_EQ(SendMessageW(form_->Control(TForm2::kEdtPW1), EM_GETPASSWORDCHAR, 0, 0), '*');
+  // The imaging options: Fast Startup off ticked, the DNS fields empty.
+  EXPECT_TRUE(in.fast_startup_off);
+  EXPECT_EQ(in.dns1 + " " + in.dns2, "0.0.0.0 0.0.0.0");
+  // The rows inserted for them keep the designed controls in order, all inside the dialog.
+  RECT gateway, dns, ra2, fast, path, button, help;
+  GetWindowRect(form_->edtGateway().hwnd(), &gateway);
+  GetWindowRect(form_->edtDns1().hwnd(), &dns);
+  GetWindowRect(form_->Control(TForm2::kChkRA2), &ra2);
+  GetWindowRect(form_->Control(TForm2::kChkFastStartup), &fast);
+  GetWindowRect(form_->Control(TForm2::kEdtExecutePath), &path);
+  GetWindowRect(form_->Control(TForm2::kBtnCreateFile), &button);
+  GetWindowRect(form_->Control(TForm2::kLabel3), &help);
+  EXPECT_TRUE(gateway.bottom <= dns.top && dns.bottom <= ra2.top && ra2.bottom <= fast.top &&
+              fast.bottom <= path.top && path.bottom <= button.top && button.bottom <= help.top);
+  POINT bottom{0, help.bottom};
+  ScreenToClient(form_->hwnd(), &bottom);
+  EXPECT_LE(bottom.y, TForm2::kClientHeight);
 }
 
 TEST_F(SetupDialog, GeneratesFromTheControlsAndClosesOnlyAfterSuccess) {
@@ -93,8 +110,11 @@ TEST_F(SetupDialog, GeneratesFromTheControlsAndClosesOnlyAfterSuccess) {
   log_.clear();
 
   Type(TForm2::kEdtPW2, "abc");
+  form_->edtDns1().SetIPString("192.168.0.1");
   Click(TForm2::kBtnCreateFile);
   EXPECT_TRUE(Has("AutoSet/Gateway=192.168.0.1"));
+  EXPECT_TRUE(Has("AutoSet/DNS1=192.168.0.1"));
+  EXPECT_FALSE(Has("AutoSet/DNS2=0.0.0.0"));
   EXPECT_TRUE(Has("InfoList/00-1A-2B-3C-4D-5E=192.168.0.21~PC21"));
   EXPECT_TRUE(Has("AutoSet/CanReboot=Yes"));
   EXPECT_TRUE(Has("AutoSet/CanModifyRA2=No"));

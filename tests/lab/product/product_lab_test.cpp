@@ -317,7 +317,13 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
             "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
             "克隆机开机时（无需登录），服务 hostprep 设置计算机名和 IP 地址，并重启一次；\r\n"
             "首次登录时启动指定程序、输入解锁密码；\r\n"
-            "然后 Hostprep 自行删除。本机（母盘）不做任何修改。");
+            "然后 Hostprep 自行删除。本机（母盘）不做任何修改。"
+            "\r\n\r\n制作镜像前请注意：\r\n"
+            "已关闭快速启动和休眠（克隆机也一样）。\r\n"
+            "只在“重新启动”后制作镜像，不要在“关机”后制作（快速启动会把母盘的会话留在镜像里）。\r\n"
+            "Windows 11 24H2 及以后：与母盘共用计算机 SID 的克隆机之间不能用 NTLM/Kerberos"
+            "（共享文件、远程桌面），解决办法是先用 Sysprep 封装。\r\n"
+            "开着 BitLocker 或设备加密的母盘做出的克隆机会要求恢复密钥：制作镜像前先解密。");
   EXPECT_EQ(boxes_[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
 
   // 4. The package: the settings file byte for byte, the Run value, the executable.
@@ -355,6 +361,85 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
     OutFile out;
     EXPECT_TRUE(out.Open(lab::LabFile("expected_myset.ini")).ok);
     out.Write(expected);
+  }
+}
+
+// HiberbootEnabled, or -1 when absent.
+long long HiberbootEnabled() {
+  HKEY key = nullptr;
+  DWORD value = 0, size = sizeof value, type = 0;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power",
+                    0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return -1;
+  const bool found = RegQueryValueExW(key, L"HiberbootEnabled", nullptr, &type,
+                                      reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+                     type == REG_DWORD;
+  RegCloseKey(key);
+  return found ? value : -1;
+}
+
+// The command lines the recorder (in place of powercfg.exe and the others) was started with.
+std::vector<std::string> RecordedCommands() {
+  std::vector<std::string> out;
+  std::string bytes;
+  if (!ReadWholeFile(L"C:\\lrhp\\calls.log", bytes).ok) return out;
+  size_t at = 0;
+  for (size_t end; (end = bytes.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = bytes.substr(at, end - at);
+    const std::string hex = line.substr(line.find(' ') + 1);
+    std::string command;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+      command += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    out.push_back(command);
+  }
+  return out;
+}
+
+// The imaging options driven in the real dialog: unticked, neither Fast Startup nor
+// hibernation is touched; ticked, HiberbootEnabled is 0 and powercfg was started with
+// "/hibernate off"; filled DNS fields reach Myset.ini as DNS1 and DNS2.
+TEST_F(ProductLab, FastStartupAndDnsOptionsInTheRealDialog) {
+  AddRecords({HostRecord{"192.168.0.50", "00-0C-29-AB-01-50", "-", "PC50", ""}});
+  HKEY power = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                            L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power", 0,
+                            nullptr, 0, KEY_SET_VALUE, nullptr, &power, nullptr),
+            ERROR_SUCCESS);
+  const DWORD on = 1;
+  RegSetValueExW(power, L"HiberbootEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on),
+                 sizeof on);
+  RegCloseKey(power);
+  const auto powercfg = [] {
+    int n = 0;
+    for (const std::string& c : RecordedCommands())
+      n += c.find("powercfg.exe /hibernate off") != std::string::npos;
+    return n;
+  };
+  const int before = powercfg();
+  for (const bool ticked : {false, true}) {
+    later_.Post([&] {
+      form2_->edtGateway().SetIPString(kGateway);
+      form2_->edtMask().SetIPString(kMask);
+      Type(TForm2::kEdtPW1, "");
+      Type(TForm2::kEdtPW2, "");
+      SendMessageW(form2_->Control(TForm2::kChkFastStartup), BM_SETCHECK,
+                   ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+      form2_->edtDns1().SetIPString(ticked ? "192.168.0.1" : "0.0.0.0");
+      form2_->edtDns2().SetIPString(ticked ? "114.114.114.114" : "0.0.0.0");
+      CreateAnswering(TPreflightDialog::kBtnAsIs);
+    });
+    Toolbar(TForm1::kBtnInstall);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(HiberbootEnabled(), ticked ? 0 : 1) << ticked;
+    EXPECT_EQ(powercfg(), before + (ticked ? 1 : 0)) << ticked;
+    EXPECT_EQ(boxes_[0].text.find("已关闭快速启动和休眠") != std::string::npos, ticked);
+    EXPECT_EQ(boxes_[0].text.find("警告"), std::string::npos) << boxes_[0].text;
+    std::string written;
+    ASSERT_TRUE(ReadWholeFile(kSettingsFile, written).ok);
+    const std::string dns = "DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n";
+    EXPECT_EQ(written.find("Mask=255.255.255.0\r\n" + dns) != std::string::npos, ticked);
+    EXPECT_EQ(written.find("DNS") != std::string::npos, ticked) << written;
+    if (ticked) Keep("package-dns.ini");
   }
 }
 
