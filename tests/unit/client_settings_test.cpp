@@ -30,12 +30,6 @@ TEST(ClientSettings, FlagsCountOnlyTheExactTexts) {
   EXPECT_FALSE(s.Unlocks());
 }
 
-TEST(ClientSettings, DnsKeysAreReadByName) {
-  const ClientSettings s = ReadClientSettings(
-      Profile::Parse("[AutoSet]\r\ndns2=8.8.8.8\r\nDNS1=192.168.0.1\r\n[InfoList]\r\nDNS1=x\r\n"));
-  EXPECT_EQ(s.dns1 + "|" + s.dns2, "192.168.0.1|8.8.8.8");
-}
-
 TEST(HostEntry, SplitsAtTheFirstTilde) {
   EXPECT_EQ(SplitHostEntry("m", "192.168.0.21~PC~21"),
             (HostEntry{"m", "192.168.0.21", "PC~21", false}));

@@ -195,19 +195,15 @@ TEST(Generator, AFailedWriteStopsThereAndIsReportedNotSuccess) {
   }
 }
 
-// The DNS fields reach the file only when filled: without them it is byte for byte what it
-// was before they existed.
+// The DNS fields reach the file only when filled, after the mask: without them it is byte for
+// byte what it was before they existed.
 TEST(Generator, DnsServersAreWrittenOnlyWhenFilled) {
   const std::string head = "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\n";
   const struct {
     const char *dns1, *dns2, *lines;
-  } cases[] = {
-      {"", "", ""},
-      {"0.0.0.0", "0.0.0.0", ""},
-      {"192.168.0.1", "", "DNS1=192.168.0.1\r\n"},
-      {"0.0.0.0", "8.8.8.8", "DNS2=8.8.8.8\r\n"},
-      {"192.168.0.1", "114.114.114.114", "DNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n"},
-  };
+  } cases[] = {{"", "", ""},
+               {"0.0.0.0", "8.8.8.8", "DNS2=8.8.8.8\r\n"},
+               {"192.168.0.1", "8.8.8.8", "DNS1=192.168.0.1\r\nDNS2=8.8.8.8\r\n"}};
   for (const auto& c : cases) {
     lr::testing::ScratchDir dir;
     FakeTarget t(dir / "Myset.ini");
@@ -215,33 +211,25 @@ TEST(Generator, DnsServersAreWrittenOnlyWhenFilled) {
     in.dns1 = c.dns1;
     in.dns2 = c.dns2;
     ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
-    const std::string bytes = lr::testing::ReadBytes(dir / "Myset.ini");
-    EXPECT_EQ(bytes.substr(0, head.size() + std::string(c.lines).size()), head + c.lines);
-    EXPECT_EQ(bytes.substr(head.size() + std::string(c.lines).size(), 10), "UnlockPW=6");
+    EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini").rfind(head + c.lines + "UnlockPW=", 0), 0u);
   }
 }
 
-// Ticked, the master's Fast Startup and hibernation are switched off after the package; a
-// failure is a warning line in the success box with its reason, and the package stays whole.
+// Ticked, Fast Startup and hibernation are switched off after the package; a failure is a
+// warning line in the success box with its reason, and the package stays whole.
 TEST(Generator, FastStartupOffOnlyWhenTickedAndItsFailuresAreWarnings) {
+  const std::string powercfg = "（C:\\Windows\\system32\\powercfg.exe /hibernate off ";
   const struct {
     bool ticked, refuse_dword;
     ProgramRun run;
-    std::vector<std::string> lines;  // of the box, between its heading and the restart line
+    std::string lines;  // of the box, between its heading and the restart line
   } cases[] = {
-      {false, false, {}, {}},
-      {true, false, {"", true, true, 0, ""}, {"已关闭快速启动和休眠（克隆机也一样）。"}},
-      {true, true, {"", true, true, 0, ""},
-       {"警告：未能关闭快速启动（写 HiberbootEnabled 失败：拒绝访问。）"}},
-      {true, false, {"", true, true, 1, "休眠失败: 请求不受支持。"},
-       {"警告：未能关闭休眠（C:\\Windows\\system32\\powercfg.exe /hibernate off 退出码 1："
-        "休眠失败: 请求不受支持。）"}},
-      {true, true, {"", false, false, 0, "系统找不到指定的文件。"},
-       {"警告：未能关闭快速启动（写 HiberbootEnabled 失败：拒绝访问。）",
-        "警告：未能关闭休眠（C:\\Windows\\system32\\powercfg.exe /hibernate off 无法启动："
-        "系统找不到指定的文件。）"}},
-      {true, false, {"", true, false, 0, ""},
-       {"警告：未能关闭休眠（C:\\Windows\\system32\\powercfg.exe /hibernate off 没有结束）"}},
+      {false, false, {}, ""},
+      {true, false, {"", true, true, 0, ""}, "已关闭快速启动和休眠（克隆机也一样）。\r\n"},
+      {true, false, {"", true, true, 1, "不支持"}, "警告：未能关闭休眠" + powercfg + "退出码 1：不支持）\r\n"},
+      {true, true, {"", false, false, 0, "找不到文件"},
+       "警告：未能关闭快速启动（写 HiberbootEnabled 失败：拒绝访问。）\r\n"
+       "警告：未能关闭休眠" + powercfg + "无法启动：找不到文件）\r\n"},
   };
   for (const auto& c : cases) {
     lr::testing::ScratchDir dir;
@@ -254,14 +242,10 @@ TEST(Generator, FastStartupOffOnlyWhenTickedAndItsFailuresAreWarnings) {
     const std::vector<std::string> touched = {
         "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power\\HiberbootEnabled=0",
         "powercfg.exe /hibernate off"};
-    const std::string box = t.log.back();
     EXPECT_EQ(std::vector<std::string>(t.log.end() - 3, t.log.end() - 1) == touched, c.ticked);
     EXPECT_EQ(t.log[t.log.size() - 2 - (c.ticked ? 2 : 0)], "AutoSet/MasterMAC");
-    std::string lines;
-    for (const std::string& l : c.lines) lines += l + "\r\n";
-    EXPECT_NE(box.find("制作镜像前请注意：\r\n" + lines + "只在“重新启动”后制作镜像"),
-              std::string::npos)
-        << box;
+    EXPECT_NE(t.log.back().find("请注意：\r\n" + c.lines + "只在“重新启动”后"), std::string::npos)
+        << t.log.back();
   }
 }
 

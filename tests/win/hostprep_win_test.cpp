@@ -301,32 +301,6 @@ TEST(HostprepWinTest, TheBootStepsMarkLivesOnlyInTheServicesOwnKey) {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
 }
 
-// Winlogon's values: read as text only, written only into a key that is there.
-TEST(HostprepWinTest, NativeViewStringsAreReadAndWrittenInPlace) {
-  const std::wstring root_path = L"SOFTWARE\\LanrosterTest\\Native";
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
-  HKEY root = nullptr, winlogon = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, root_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &root, nullptr),
-            ERROR_SUCCESS);
-  WinClientMachine machine(root);
-  const std::string key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-  EXPECT_FALSE(machine.ReadNativeString(key, "DefaultDomainName"));
-  EXPECT_FALSE(machine.WriteNativeString(key, "DefaultDomainName", "PC21"));  // no key
-  RegCreateKeyExW(root, ui::Wide(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &winlogon,
-                  nullptr);
-  const DWORD one = 1;
-  RegSetValueExW(winlogon, L"AutoAdminLogon", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                 sizeof one);
-  EXPECT_FALSE(machine.ReadNativeString(key, "AutoAdminLogon"));  // not text
-  EXPECT_TRUE(machine.WriteNativeString(key, "DefaultDomainName", "\xCD\xF8\xB0\xC9-21"));
-  EXPECT_EQ(machine.ReadNativeString(key, "DefaultDomainName"), "\xCD\xF8\xB0\xC9-21");
-  EXPECT_FALSE(machine.ComputerName().empty());
-  RegCloseKey(winlogon);
-  RegCloseKey(root);
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, root_path.c_str());
-}
-
 TEST(HostprepWinTest, CommandIsWaitedForWithItsExitCodeAndOutput) {
   using Outcome = CommandResult::Outcome;
   struct Case {

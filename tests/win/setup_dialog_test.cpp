@@ -78,19 +78,17 @@ TEST_F(SetupDialog, StartsWithTheDesignedCaptionSizeAndStates) {
   EXPECT_TRUE(in.fast_startup_off);
   EXPECT_EQ(in.dns1 + " " + in.dns2, "0.0.0.0 0.0.0.0");
   // The rows inserted for them keep the designed controls in order, all inside the dialog.
-  RECT gateway, dns, ra2, fast, path, button, help;
-  GetWindowRect(form_->edtGateway().hwnd(), &gateway);
-  GetWindowRect(form_->edtDns1().hwnd(), &dns);
-  GetWindowRect(form_->Control(TForm2::kChkRA2), &ra2);
-  GetWindowRect(form_->Control(TForm2::kChkFastStartup), &fast);
-  GetWindowRect(form_->Control(TForm2::kEdtExecutePath), &path);
-  GetWindowRect(form_->Control(TForm2::kBtnCreateFile), &button);
-  GetWindowRect(form_->Control(TForm2::kLabel3), &help);
-  EXPECT_TRUE(gateway.bottom <= dns.top && dns.bottom <= ra2.top && ra2.bottom <= fast.top &&
-              fast.bottom <= path.top && path.bottom <= button.top && button.bottom <= help.top);
-  POINT bottom{0, help.bottom};
-  ScreenToClient(form_->hwnd(), &bottom);
-  EXPECT_LE(bottom.y, TForm2::kClientHeight);
+  int last = 0;
+  for (HWND c : {form_->edtGateway().hwnd(), form_->edtDns1().hwnd(), form_->Control(TForm2::kChkRA2),
+                 form_->Control(TForm2::kChkFastStartup), form_->Control(TForm2::kEdtExecutePath),
+                 form_->Control(TForm2::kBtnCreateFile), form_->Control(TForm2::kLabel3)}) {
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, form_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_LE(last, r.top);
+    last = r.bottom;
+  }
+  EXPECT_LE(last, TForm2::kClientHeight);
 }
 
 TEST_F(SetupDialog, GeneratesFromTheControlsAndClosesOnlyAfterSuccess) {
