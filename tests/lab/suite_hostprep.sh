@@ -23,8 +23,8 @@ set -u
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 WORK=${LR_HOSTPREP_WORK:-$ROOT/build/lab-hostprep}
-NS=lrhp-clone
-PEER=lrhp-peer
+NS=lrhp-clone${LRLAB_TAG:+-$LRLAB_TAG}  # a tag keeps concurrent runs apart
+PEER=lrhp-peer${LRLAB_TAG:+-$LRLAB_TAG}
 
 source scripts/lib/wine.sh
 source tests/lab/lib/suite.sh

@@ -58,3 +58,18 @@ suite_count_gtest() {
 check_eq() {
   if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected [$2] got [$3]"; fi
 }
+
+# One lab suite at a time on a machine: the suites reuse namespace names, system folders and
+# Xvfb displays. The lock is held by the suite's shell; a program it started that outlives it
+# (and inherited the lock) doesn't hold up the next suite: the wait is only for a live suite.
+if [ "$(id -u)" = 0 ]; then
+  exec 8>>/run/lanroster-lab.lock
+  if ! flock -n 8; then
+    holder=$(cat /run/lanroster-lab.pid 2>/dev/null)
+    if [ -n "$holder" ] && kill -0 "$holder" 2>/dev/null; then
+      echo "lab: another lab suite (pid $holder) is running on this machine; waiting for it"
+      until flock -n 8 || ! kill -0 "$holder" 2>/dev/null; do sleep 2; done
+    fi
+  fi
+  echo $$ >/run/lanroster-lab.pid
+fi
