@@ -42,8 +42,8 @@ enum ApplyResult : int {
   kWaitingForLogon = 14,  // the service did the boot steps; the session steps wait for a logon
   kSessionNotStarted = 15,  // the service could not start its session part: all kept
   kServiceKept = 16,        // the service could not be removed, shown; no restart
-  kDnsFailed = 17,  // the DNS servers are not on the adapter after netsh, shown; name and
-                    // address done, the Run value and the service kept, no restart
+  kDnsFailed = 17,          // the DNS servers are not on the adapter after netsh, shown; name and
+                            // address done, the Run value and the service kept, no restart
 };
 
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

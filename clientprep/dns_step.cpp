@@ -39,7 +39,8 @@ std::string DnsFailure(const CommandLine& command, const CommandResult& run, boo
       break;
     case CommandResult::Outcome::kExited:
       what = in_place_only
-                 ? std::string("设置 DNS 服务器的命令已结束（netsh 退出码 0），但网卡上没有这些 DNS 服务器")
+                 ? std::string(
+                       "设置 DNS 服务器的命令已结束（netsh 退出码 0），但网卡上没有这些 DNS 服务器")
                  : StrFormat("设置 DNS 服务器失败（netsh 退出码 %u）", run.exit_code);
       break;
   }
@@ -69,9 +70,10 @@ bool SoundDnsServers(const ClientSettings& settings) {
 
 CommandLine DnsCommand(const std::string& system_folder, const Adapter& adapter,
                        const std::string& server, int index) {
-  return index == 1 ? NetshCommand(system_folder, adapter, "set dns ", " static " + server + " primary")
-                    : NetshCommand(system_folder, adapter, "add dns ",
-                                   StrFormat(" %s %d", server.c_str(), index));
+  return index == 1
+             ? NetshCommand(system_folder, adapter, "set dns ", " static " + server + " primary")
+             : NetshCommand(system_folder, adapter, "add dns ",
+                            StrFormat(" %s %d", server.c_str(), index));
 }
 
 ApplyResult DnsStep(SequenceRun& run, const Adapter& adapter) {

@@ -15,8 +15,8 @@ bool ServerAddress(const std::string& text) {
   return first != 0 && first != 127 && first < 224;
 }
 
-void AddRow(std::vector<PreflightProblem>& problems, const std::string& shown,
-            std::string problem, std::string fix) {
+void AddRow(std::vector<PreflightProblem>& problems, const std::string& shown, std::string problem,
+            std::string fix) {
   PreflightProblem p;
   p.ip = shown;
   p.problem = std::move(problem);
@@ -45,8 +45,7 @@ void CheckDnsOptions(const PreflightOptions& o, std::vector<PreflightProblem>& p
       AddRow(problems, f.text, std::string(f.label) + "不是可用的 DNS 服务器地址",
              "无法修正，请返回修改");
   if (!DnsFilled(o.dns1) && !DnsFilled(o.dns2) && o.master_dns_from_dhcp)
-    AddRow(problems, "",
-           "本机的 DNS 服务器来自 DHCP：克隆机改为静态地址后将没有 DNS 服务器",
+    AddRow(problems, "", "本机的 DNS 服务器来自 DHCP：克隆机改为静态地址后将没有 DNS 服务器",
            "请返回填写首选 DNS（如网关的地址）");
 }
 

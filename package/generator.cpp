@@ -90,8 +90,7 @@ void WritePackage(const GeneratorInputs& in, const Rows& rows, const std::string
 // administrator answered for are the rows as they are now; returns false when they went
 // back. `rows` and `password` are then what to write.
 bool Review(const GeneratorInputs& in, HostList& hosts, const std::vector<std::string>& own_macs,
-            bool dns_from_dhcp, const PreflightReview& review, Rows& rows,
-            std::string& password) {
+            bool dns_from_dhcp, const PreflightReview& review, Rows& rows, std::string& password) {
   size_t converted = ConvertHostTexts(hosts);
   for (;;) {
     rows = RowsOf(hosts);

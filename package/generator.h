@@ -74,8 +74,8 @@ class PackageTarget {
   virtual bool DnsFromDhcp() { return false; }
   // Sets the REG_DWORD `name` of the key `key` of HKEY_LOCAL_MACHINE, the key created when
   // missing; false, with the system's reason, when refused.
-  virtual bool SetMachineDword(const std::string& key, const std::string& name,
-                               std::uint32_t value, std::string& reason) {
+  virtual bool SetMachineDword(const std::string& key, const std::string& name, std::uint32_t value,
+                               std::string& reason) {
     (void)key, (void)name, (void)value;
     reason = "不支持";
     return false;

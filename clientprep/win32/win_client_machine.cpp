@@ -358,8 +358,8 @@ std::optional<std::string> WinClientMachine::ReadNativeString(const std::string&
       (type == REG_SZ || type == REG_EXPAND_SZ)) {
     std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(opened, value.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
       data.resize(std::min<size_t>(size / sizeof(wchar_t), data.size()));
       while (!data.empty() && data.back() == L'\0') data.pop_back();
       text = ui::Gbk(data);
@@ -377,11 +377,11 @@ bool WinClientMachine::WriteNativeString(const std::string& key, const std::stri
           ERROR_SUCCESS)
     return false;
   const std::wstring wide = ui::Wide(data);
-  const bool set = !write_faults::Fail("registry set") &&
-                   RegSetValueExW(opened, ui::Wide(name).c_str(), 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(wide.c_str()),
-                                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) ==
-                       ERROR_SUCCESS;
+  const bool set =
+      !write_faults::Fail("registry set") &&
+      RegSetValueExW(opened, ui::Wide(name).c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(wide.c_str()),
+                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   RegCloseKey(opened);
   return set;
 }

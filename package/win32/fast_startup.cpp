@@ -41,11 +41,11 @@ std::string OemText(const std::string& oem) {
 bool WinPackageTarget::SetMachineDword(const std::string& key, const std::string& name,
                                        std::uint32_t value, std::string& reason) {
   HKEY opened = nullptr;
-  LSTATUS status = WritePointRefused("registry open")
-                       ? ERROR_ACCESS_DENIED
-                       : RegCreateKeyExW(HKEY_LOCAL_MACHINE, ui::Wide(key).c_str(), 0, nullptr,
-                                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &opened,
-                                         nullptr);
+  LSTATUS status =
+      WritePointRefused("registry open")
+          ? ERROR_ACCESS_DENIED
+          : RegCreateKeyExW(HKEY_LOCAL_MACHINE, ui::Wide(key).c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &opened, nullptr);
   if (status == ERROR_SUCCESS) {
     const DWORD data = value;
     status = WritePointRefused("registry set")

@@ -19,7 +19,8 @@ namespace {
 
 using GetAdaptersInfoFn = DWORD(WINAPI*)(IP_ADAPTER_INFO* info, ULONG* size);
 
-constexpr const char* kInterfaces = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+constexpr const char* kInterfaces =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 
 bool HasGateway(const IP_ADAPTER_INFO& a) {
   for (const IP_ADDR_STRING* s = &a.GatewayList; s; s = s->Next)
@@ -35,8 +36,8 @@ bool NoOwnNameServer(const char* adapter_name) {
     return false;
   wchar_t data[512] = L"";
   DWORD size = sizeof data - sizeof(wchar_t), type = 0;
-  const LSTATUS status = RegQueryValueExW(key, L"NameServer", nullptr, &type,
-                                          reinterpret_cast<BYTE*>(data), &size);
+  const LSTATUS status =
+      RegQueryValueExW(key, L"NameServer", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   RegCloseKey(key);
   return status != ERROR_SUCCESS || type != REG_SZ || data[0] == L'\0';
 }

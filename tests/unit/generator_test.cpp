@@ -226,10 +226,16 @@ TEST(Generator, FastStartupOffOnlyWhenTickedAndItsFailuresAreWarnings) {
   } cases[] = {
       {false, false, {}, ""},
       {true, false, {"", true, true, 0, ""}, "已关闭快速启动和休眠（克隆机也一样）。\r\n"},
-      {true, false, {"", true, true, 1, "不支持"}, "警告：未能关闭休眠" + powercfg + "退出码 1：不支持）\r\n"},
-      {true, true, {"", false, false, 0, "找不到文件"},
+      {true,
+       false,
+       {"", true, true, 1, "不支持"},
+       "警告：未能关闭休眠" + powercfg + "退出码 1：不支持）\r\n"},
+      {true,
+       true,
+       {"", false, false, 0, "找不到文件"},
        "警告：未能关闭快速启动（写 HiberbootEnabled 失败：拒绝访问。）\r\n"
-       "警告：未能关闭休眠" + powercfg + "无法启动：找不到文件）\r\n"},
+       "警告：未能关闭休眠" +
+           powercfg + "无法启动：找不到文件）\r\n"},
   };
   for (const auto& c : cases) {
     lr::testing::ScratchDir dir;

@@ -428,8 +428,12 @@ TEST(ApplySequenceTest, DnsServersFollowTheAddressOnItsConnection) {
       {"DNS1=192.168.0.1\r\nDNS2=192.168.0.1\r\n", {}, {"192.168.0.1"}, {set}, ""},
       {"DNS2=192.168.0.1\r\n", {}, {"192.168.0.1"}, {set}, ""},
       {both, {}, {"8.8.8.8", "192.168.0.1"}, {set, add}, "\xA3\xBA\r\n" + add.substr(7) + "\r\n"},
-      {both, {{Outcome::kExited, 1, "x"}, {Outcome::kExited, 1, "y"}}, {}, {set, add},
-       "\xC2\xEB 1\xA3\xA9\xA3\xBA\r\n" + set.substr(7) + "\r\n\r\nnetsh \xB5\xC4\xCA\xE4\xB3\xF6\xA3\xBA\r\nx"},
+      {both,
+       {{Outcome::kExited, 1, "x"}, {Outcome::kExited, 1, "y"}},
+       {},
+       {set, add},
+       "\xC2\xEB 1\xA3\xA9\xA3\xBA\r\n" + set.substr(7) +
+           "\r\n\r\nnetsh \xB5\xC4\xCA\xE4\xB3\xF6\xA3\xBA\r\nx"},
       {both, {{Outcome::kTimedOut, 0, ""}}, {}, {set}, "60 \xC3\xEB"},
   };
   for (const auto& c : cases) {
@@ -465,9 +469,10 @@ TEST(ApplySequenceTest, AutoLogonDomainFollowsTheRename) {
   const struct {
     const char *domain, *alt, *refused, *want_domain, *want_alt;  // "" absent
     ApplyResult result;
-  } cases[] = {{"master", "", "", "PC21", "", kDone},
-               {"CAFE", "Master", "", "CAFE", "PC21", kDone},
-               {"MASTER", "MASTER", "AltDefaultDomainName", "PC21", "MASTER", kRegistryWriteFailed}};
+  } cases[] = {
+      {"master", "", "", "PC21", "", kDone},
+      {"CAFE", "Master", "", "CAFE", "PC21", kDone},
+      {"MASTER", "MASTER", "AltDefaultDomainName", "PC21", "MASTER", kRegistryWriteFailed}};
   for (const auto& c : cases) {
     FakeMachine m;
     m.settings = Settings("", kEntry);

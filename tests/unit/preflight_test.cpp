@@ -27,9 +27,8 @@ std::string Check(std::vector<std::string> rows, std::string mask = "255.255.255
   }
   const size_t converted = ConvertHostTexts(hosts);
   std::string out;
-  for (const PreflightProblem& p :
-       CheckBeforeGenerating(hosts, {"192.168.0.1", mask, {"00:0c:29:00:00:99"}, password, "", "",
-                                     false})) {
+  for (const PreflightProblem& p : CheckBeforeGenerating(
+           hosts, {"192.168.0.1", mask, {"00:0c:29:00:00:99"}, password, "", "", false})) {
     EXPECT_FALSE(p.problem.empty());
     EXPECT_FALSE(p.fix.empty());
     out += (out.empty() ? "" : " ") + std::to_string(p.row) + ":" + (p.Fixable() ? p.fixed : "x") +
@@ -94,8 +93,10 @@ TEST(Preflight, DnsServerRows) {
     std::string dns1, dns2;
     bool dhcp;
     std::string problems;  // each row's problem up to its first blank, then "|"
-  } cases[] = {{"", "0.0.0.0", false, ""},        {"0.0.0.0", "8.8.8.8", true, ""},
-               {"", "0.0.0.0", true, "本机的|"},   {"127.0.0.1", "224.0.0.1", true, "首选|备用|"},
+  } cases[] = {{"", "0.0.0.0", false, ""},
+               {"0.0.0.0", "8.8.8.8", true, ""},
+               {"", "0.0.0.0", true, "本机的|"},
+               {"127.0.0.1", "224.0.0.1", true, "首选|备用|"},
                {"0.1.2.3", "255.255.255.255", false, "首选|备用|"}};
   for (const auto& c : cases) {
     std::string got;

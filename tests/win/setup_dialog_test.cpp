@@ -79,9 +79,10 @@ TEST_F(SetupDialog, StartsWithTheDesignedCaptionSizeAndStates) {
   EXPECT_EQ(in.dns1 + " " + in.dns2, "0.0.0.0 0.0.0.0");
   // The rows inserted for them keep the designed controls in order, all inside the dialog.
   int last = 0;
-  for (HWND c : {form_->edtGateway().hwnd(), form_->edtDns1().hwnd(), form_->Control(TForm2::kChkRA2),
-                 form_->Control(TForm2::kChkFastStartup), form_->Control(TForm2::kEdtExecutePath),
-                 form_->Control(TForm2::kBtnCreateFile), form_->Control(TForm2::kLabel3)}) {
+  for (HWND c :
+       {form_->edtGateway().hwnd(), form_->edtDns1().hwnd(), form_->Control(TForm2::kChkRA2),
+        form_->Control(TForm2::kChkFastStartup), form_->Control(TForm2::kEdtExecutePath),
+        form_->Control(TForm2::kBtnCreateFile), form_->Control(TForm2::kLabel3)}) {
     RECT r;
     GetWindowRect(c, &r);
     MapWindowPoints(nullptr, form_->hwnd(), reinterpret_cast<POINT*>(&r), 2);

@@ -400,12 +400,15 @@ TEST_F(ProductLab, FastStartupAndDnsOptionsInTheRealDialog) {
                      &size);
     EXPECT_EQ(value, ticked ? 0u : 1u);
     calls = ReadWholeFile(L"C:\\lrhp\\calls.log", calls).ok ? calls : "";
-    EXPECT_EQ(calls.size() > before.size() && calls.find(hex + "\n", before.size()) != std::string::npos,
-              ticked);
+    EXPECT_EQ(
+        calls.size() > before.size() && calls.find(hex + "\n", before.size()) != std::string::npos,
+        ticked);
     std::string written;
     ASSERT_TRUE(ReadWholeFile(kSettingsFile, written).ok);
     EXPECT_EQ(written.find("Mask=255.255.255.0\r\nDNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n") !=
-                  std::string::npos, ticked) << written;
+                  std::string::npos,
+              ticked)
+        << written;
     if (ticked) Keep("package-dns.ini");
   }
   RegCloseKey(power);
