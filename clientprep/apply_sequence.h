@@ -37,7 +37,7 @@ enum ApplyResult : int {
   kNoAdminRights = 10,    // no right to write HKLM\SYSTEM: shown, nothing changed
   kAddressFailed = 11,    // the address command failed or did not end: shown; the name is
                           // written, the password and the Run value kept, no program, no restart
-  kBadAddress = 12,       // the entry's IP, the mask or the gateway is no address to set
+  kBadAddress = 12,       // the entry's IP, the mask, the gateway or a DNS server is no address
   kOtherStart = 13,       // another start is at work or has done the work: nothing changed
   kWaitingForLogon = 14,  // the service did the boot steps; the session steps wait for a logon
   kSessionNotStarted = 15,  // the session part did not start, get the user's desktop or end
@@ -45,6 +45,8 @@ enum ApplyResult : int {
   kServiceKept = 16,        // the service could not be removed, shown; no restart
   kProgramNotStarted = 17,  // the program could not be started as the user: all kept
   kStopped = 18,            // the service was told to stop: the next boot goes on
+  kDnsFailed = 19,          // the DNS servers are not on the adapter after netsh, shown; name and
+                            // address done, the Run value and the service kept, no restart
 };
 
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -80,6 +82,10 @@ inline constexpr const char16_t* kDefaultWideConnection = u"本地连接";
 CommandLine AddressCommand(const std::string& system_folder, const Adapter& adapter,
                            const std::string& ip, const std::string& mask,
                            const std::string& gateway);
+// "<folder>\netsh.exe interface ip " + verb, the connection named as AddressCommand names it,
+// then `tail`.
+CommandLine NetshCommand(const std::string& system_folder, const Adapter& adapter,
+                         const std::string& verb, const std::string& tail);
 
 // Shown when the program lacks the rights to change the machine.
 extern const char* const kNoRightsMessage;

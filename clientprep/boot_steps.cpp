@@ -10,6 +10,8 @@
 #include "base/field_texts.h"
 #include "clientprep/assign_request.h"
 #include "clientprep/boxes.h"
+#include "clientprep/dns_step.h"
+#include "clientprep/logon_domain.h"
 #include "clientprep/network_number.h"
 #include "clientprep/run_log.h"
 #include "clientprep/send_keys.h"
@@ -127,6 +129,12 @@ const char* const kNoRightsMessage =
 CommandLine AddressCommand(const std::string& system_folder, const Adapter& adapter,
                            const std::string& ip, const std::string& mask,
                            const std::string& gateway) {
+  return NetshCommand(system_folder, adapter, "set address ",
+                      " static " + ip + " " + mask + " " + gateway + " 1");
+}
+
+CommandLine NetshCommand(const std::string& system_folder, const Adapter& adapter,
+                         const std::string& verb, const std::string& tail) {
   CommandLine command;
   std::string name = adapter.connection.empty() ? kDefaultConnection : adapter.connection;
   std::u16string wide =
@@ -135,9 +143,9 @@ CommandLine AddressCommand(const std::string& system_folder, const Adapter& adap
     name = '"' + name + '"';
     wide = u'"' + wide + u'"';
   }
-  command.head = SystemProgram(system_folder, "netsh.exe") + " interface ip set address ";
+  command.head = SystemProgram(system_folder, "netsh.exe") + " interface ip " + verb;
   command.connection = wide;
-  command.tail = " static " + ip + " " + mask + " " + gateway + " 1";
+  command.tail = tail;
   command.shown = command.head + name + command.tail;
   return command;
 }
@@ -247,15 +255,19 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
   // every unresolved clone would take it.
   if (entry.ip.empty() || !ComputerNameFault(entry.name).empty()) return kEmptyAddressOrName;
   // An address no command can set would leave the clone renamed without one, at every run.
-  if (!SoundAddress(entry.ip, settings.mask, settings.gateway)) return kBadAddress;
+  if (!SoundAddress(entry.ip, settings.mask, settings.gateway) || !SoundDnsServers(settings))
+    return kBadAddress;
 
   if (!machine.HasAdminRights()) {
     boxes.Error(kNoRightsMessage);
     return kNoAdminRights;
   }
 
+  const std::string old_name = machine.ComputerName();  // before the rename changes it
   machine.ApplyComputerName(entry.name);
-  if (!WriteComputerName(machine, boxes, entry.name)) return kRegistryWriteFailed;
+  if (!WriteComputerName(machine, boxes, entry.name) ||
+      !RenameLogonDomain(machine, boxes, old_name, entry.name))
+    return kRegistryWriteFailed;
   if (settings.ModifyRa2() && !WriteNetworkNumber(machine, boxes)) return kRegistryWriteFailed;
 
   const std::string folder = machine.SystemFolder();
@@ -272,7 +284,7 @@ ApplyResult BootSteps(SequenceRun& run, unsigned adapter_wait) {
     boxes.Error(AddressFailure(address, result, ended));
     return kAddressFailed;
   }
-  return kDone;
+  return DnsStep(run, *self);
 }
 
 }  // namespace lr::clientprep

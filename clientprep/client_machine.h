@@ -134,6 +134,17 @@ class ClientMachine {
 
   // The socket, clock and cryptography of asking the window for an entry.
   virtual AssignNet& assign_net() = 0;
+  // The name the machine runs under now (GBK), empty when unknown.
+  virtual std::string ComputerName() = 0;
+  // A text value of HKEY_LOCAL_MACHINE in the 64-bit view on 64-bit Windows, also for a
+  // 32-bit program (the view the system itself reads): nullopt when absent or not text.
+  virtual std::optional<std::string> ReadNativeString(const std::string& key,
+                                                      const std::string& name) = 0;
+  // Writes it there as REG_SZ in an existing key; false when refused.
+  virtual bool WriteNativeString(const std::string& key, const std::string& name,
+                                 const std::string& data) = 0;
+  // The IPv4 DNS servers `adapter` (found by its MAC) lists, in order.
+  virtual std::vector<std::string> DnsServers(const Adapter& adapter) = 0;
 };
 
 }  // namespace lr::clientprep

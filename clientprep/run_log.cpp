@@ -45,6 +45,8 @@ std::string OutcomeText(ApplyResult result) {
       return "无法以登录用户的身份启动指定程序，保留解锁密码、启动项和服务";
     case kStopped:
       return "服务被停止（关机或 sc stop），其余步骤下次开机继续";
+    case kDnsFailed:
+      return "netsh 设置 DNS 服务器失败，已设置计算机名和 IP 地址，保留启动项和服务";
   }
   return "未知结果";
 }

@@ -16,6 +16,8 @@ ClientSettings ReadClientSettings(const Profile& profile) {
   s.can_modify_ra2 = get(kKeyCanModifyRA2);
   s.execute_path = get(kKeyExecutePath);
   s.form_stat = get(kKeyFormStat);
+  s.dns1 = get(kKeyDNS1);
+  s.dns2 = get(kKeyDNS2);
   return s;
 }
 

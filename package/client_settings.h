@@ -29,6 +29,9 @@ inline constexpr const char* kKeyExecutePath = "ExecutePath";
 inline constexpr const char* kKeyFormStat = "FormStat";
 // The master's own adapter MACs, comma-separated: a clone holding one of them is the master.
 inline constexpr const char* kKeyMasterMAC = "MasterMAC";
+// The café's DNS servers, each written only when filled; a clone without them keeps its own.
+inline constexpr const char* kKeyDNS1 = "DNS1";
+inline constexpr const char* kKeyDNS2 = "DNS2";
 
 inline constexpr const char* kYes = "Yes";
 inline constexpr const char* kNo = "No";
@@ -42,6 +45,8 @@ struct ClientSettings {
   std::string can_modify_ra2;
   std::string execute_path;
   std::string form_stat;
+  std::string dns1;
+  std::string dns2;
 
   // The flag rules: only the exact texts count.
   bool Reboot() const { return can_reboot == kYes; }

@@ -6,6 +6,8 @@
 #include "package/assign_wire.h"
 #include "package/client_service.h"
 #include "package/client_settings.h"
+#include "package/dns_options.h"
+#include "package/fast_startup.h"
 #include "package/unlock_password.h"
 
 namespace lr {
@@ -63,6 +65,7 @@ void WriteSettings(const GeneratorInputs& in, const Rows& rows, const std::strin
   t.StartSettingsFile();
   t.WriteSetting(kSectionAutoSet, kKeyGateway, in.gateway);
   t.WriteSetting(kSectionAutoSet, kKeyMask, in.mask);
+  WriteDnsServers(in, t);
   for (const auto& [id, r] : rows)
     t.WriteSetting(kSectionInfoList, r.mac, JoinHostEntry(r.ip, r.name));
   t.WriteSetting(kSectionAutoSet, kKeyUnlockPW, EncodeUnlockPassword(password));
@@ -118,12 +121,13 @@ std::string FailureText(const std::string& what, bool withdrawn, PackageTarget& 
 // administrator answered for are the rows as they are now; returns false when they went
 // back. `rows` and `password` are then what to write.
 bool Review(const GeneratorInputs& in, HostList& hosts, const std::vector<std::string>& own_macs,
-            const PreflightReview& review, Rows& rows, std::string& password) {
+            bool dns_from_dhcp, const PreflightReview& review, Rows& rows, std::string& password) {
   size_t converted = ConvertHostTexts(hosts);
   for (;;) {
     rows = RowsOf(hosts);
     const std::vector<PreflightProblem> problems =
-        CheckBeforeGenerating(hosts, PreflightOptions{in.gateway, in.mask, own_macs, in.password1});
+        CheckBeforeGenerating(hosts, PreflightOptions{in.gateway, in.mask, own_macs, in.password1,
+                                                      in.dns1, in.dns2, dns_from_dhcp});
     if (problems.empty()) return true;
     const PreflightChoice choice = review(problems, converted);
     if (choice == PreflightChoice::kBack) return false;
@@ -153,7 +157,8 @@ GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostL
   Rows rows;
   std::string password = in.password1;
   if (review) {
-    if (!Review(in, *fixable, own_macs, *review, rows, password)) return GenerateOutcome::kBack;
+    if (!Review(in, *fixable, own_macs, t.DnsFromDhcp(), *review, rows, password))
+      return GenerateOutcome::kBack;
   } else {
     rows = RowsOf(hosts);
     for (auto& row : rows) ConvertHostTexts(row.second);
@@ -165,7 +170,8 @@ GenerateOutcome Generate(const GeneratorInputs& in, const HostList& hosts, HostL
     t.ShowError(FailureText(e.what(), withdrawn, t));
     return GenerateOutcome::kFailed;
   }
-  t.ShowMessage("提示", GeneratedText(in, password), MessageKind::kInformation);
+  const std::string imaging = PrepareForImaging(in, t);
+  t.ShowMessage("提示", GeneratedText(in, password) + imaging, MessageKind::kInformation);
   return GenerateOutcome::kGenerated;
 }
 

@@ -15,6 +15,7 @@
 // again) until the new package is whole. The success message comes last.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,6 +40,19 @@ struct GeneratorInputs {
   // the package in place is kept instead, so clones of an image made before this generation
   // still get their answers.
   std::string assign_key;
+  std::string dns1;               // edtDns1, dotted; "" or "0.0.0.0" when not filled
+  std::string dns2;               // edtDns2
+  bool fast_startup_off = false;  // chkFastStartup
+};
+
+// How a program the generator ran and waited for ended: `command` as started (GBK), whether
+// it started (else `output` holds the system's reason) and ended, its exit code and output.
+struct ProgramRun {
+  std::string command;
+  bool started = false;
+  bool ended = false;
+  std::uint32_t exit_code = 0;
+  std::string output;
 };
 
 enum class MessageKind { kWarning, kInformation };
@@ -75,6 +89,21 @@ class PackageTarget {
   virtual std::vector<std::string> OwnMacs() { return {}; }
   // AssignKey of the settings file in place now, as written there; empty when none.
   virtual std::string CurrentAssignKey() { return {}; }
+  // Whether an adapter of this machine with a gateway takes its DNS servers from DHCP.
+  virtual bool DnsFromDhcp() { return false; }
+  // Sets the REG_DWORD `name` of the key `key` of HKEY_LOCAL_MACHINE, the key created when
+  // missing; false, with the system's reason, when refused.
+  virtual bool SetMachineDword(const std::string& key, const std::string& name, std::uint32_t value,
+                               std::string& reason) {
+    (void)key, (void)name, (void)value;
+    reason = "不支持";
+    return false;
+  }
+  // Runs `program` of the system folder by its full path with `arguments`, hidden, and
+  // waits for it.
+  virtual ProgramRun RunSystemProgram(const std::string& program, const std::string& arguments) {
+    return {program + " " + arguments, false, false, 0, "不支持"};
+  }
 };
 
 enum class GenerateOutcome {

@@ -6,6 +6,7 @@
 #include "base/gbk.h"
 #include "base/field_texts.h"
 #include "package/client_settings.h"
+#include "package/dns_options.h"
 #include "package/key_syntax.h"
 
 namespace lr {
@@ -132,6 +133,7 @@ class Checker {
       AddOption("解锁密码含有 + ^ % ~ ( ) { }，客户机会把它们当作按键命令而不是密码字符",
                 "加括号写入（如 + 写成 {+}），按原字符输入", kFixUnlockPassword,
                 EscapeKeySyntax(options_.unlock_password));
+    CheckDnsOptions(options_, problems_);
     subnet_ok_ = ParseDottedIPv4(options_.gateway, gateway_) &&
                  ParseDottedIPv4(options_.mask, mask_) && ContiguousMask(mask_);
     if (!subnet_ok_) {

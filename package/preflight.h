@@ -44,6 +44,9 @@ struct PreflightOptions {
   std::string mask;                      // dotted text
   std::vector<std::string> master_macs;  // this machine's adapters, any MAC form
   std::string unlock_password;           // as typed
+  std::string dns1;                      // dotted; "" or "0.0.0.0" when not filled
+  std::string dns2;
+  bool master_dns_from_dhcp = false;  // an adapter of this machine takes DNS from DHCP
 };
 
 // Converts every row's MAC text that holds six hexadecimal pairs to the client's form and

@@ -7,6 +7,7 @@
 #include "clientprep/apply_sequence.h"
 #include "clientprep/run_log.h"
 #include "clientprep/win32/adapter_addresses.h"
+#include "clientprep/win32/adapter_dns.h"
 #include "clientprep/win32/get_own_mac_text.h"
 #include "clientprep/win32/session_launch.h"
 #include "package/client_service.h"
@@ -356,6 +357,66 @@ void WinClientMachine::AppendRunLog(const std::string& line) {
     AppendFileBytes(path, old.size(), line, nullptr);
   else
     ReplaceFileBytes(path, path + L".new~", log, nullptr);
+}
+
+// The active NetBIOS name: the one the machine booted with, which the rename changes only
+// at the next start.
+std::string WinClientMachine::ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? ui::Gbk(std::wstring(name, size)) : std::string();
+}
+
+namespace {
+
+// The 64-bit view also for a 32-bit program on 64-bit Windows; 32-bit Windows ignores it.
+constexpr REGSAM kNativeView = 0x0100;  // KEY_WOW64_64KEY
+
+}  // namespace
+
+std::optional<std::string> WinClientMachine::ReadNativeString(const std::string& key,
+                                                              const std::string& name) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root_, ui::Wide(key).c_str(), 0, KEY_QUERY_VALUE | kNativeView, &opened) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  const std::wstring value = ui::Wide(name);
+  DWORD type = 0, size = 0;
+  std::optional<std::string> text;
+  if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(opened, value.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
+      data.resize(std::min<size_t>(size / sizeof(wchar_t), data.size()));
+      while (!data.empty() && data.back() == L'\0') data.pop_back();
+      text = ui::Gbk(data);
+    }
+  }
+  RegCloseKey(opened);
+  return text;
+}
+
+bool WinClientMachine::WriteNativeString(const std::string& key, const std::string& name,
+                                         const std::string& data) {
+  HKEY opened = nullptr;
+  if (write_faults::Fail("registry open") ||
+      RegOpenKeyExW(root_, ui::Wide(key).c_str(), 0, KEY_SET_VALUE | kNativeView, &opened) !=
+          ERROR_SUCCESS)
+    return false;
+  const std::wstring wide = ui::Wide(data);
+  const bool set =
+      !write_faults::Fail("registry set") &&
+      RegSetValueExW(opened, ui::Wide(name).c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(wide.c_str()),
+                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  RegCloseKey(opened);
+  return set;
+}
+
+std::vector<std::string> WinClientMachine::DnsServers(const Adapter& adapter) {
+  return AdapterDnsServers(adapter.mac);
 }
 
 }  // namespace lr::clientprep

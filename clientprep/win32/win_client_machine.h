@@ -77,6 +77,12 @@ class WinClientMachine : public ClientMachine {
     assign_.SetStop(service_stop_);
     return assign_;
   }
+  std::string ComputerName() override;
+  std::optional<std::string> ReadNativeString(const std::string& key,
+                                              const std::string& name) override;
+  bool WriteNativeString(const std::string& key, const std::string& name,
+                         const std::string& data) override;
+  std::vector<std::string> DnsServers(const Adapter& adapter) override;
 
  private:
   WinKeyboard keyboard_;

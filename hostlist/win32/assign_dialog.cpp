@@ -51,10 +51,10 @@ bool TAssignDialog::Run(HWND owner, HostList& hosts, const NamePattern& pattern,
                     MB_OK | MB_ICONINFORMATION);
     return false;
   }
-  PreflightOptions options{settings.Get(kSectionAutoSet, kKeyGateway).value_or(""),
-                           settings.Get(kSectionAutoSet, kKeyMask).value_or(""),
-                           SplitMacList(settings.Get(kSectionAutoSet, kKeyMasterMAC).value_or("")),
-                           ""};
+  PreflightOptions options;
+  options.gateway = settings.Get(kSectionAutoSet, kKeyGateway).value_or("");
+  options.mask = settings.Get(kSectionAutoSet, kKeyMask).value_or("");
+  options.master_macs = SplitMacList(settings.Get(kSectionAutoSet, kKeyMasterMAC).value_or(""));
   TAssignDialog dialog(hosts, pattern, *key, std::move(options));
   if (!dialog.socket_.Open(port)) {
     ui::ShowErrorBox(

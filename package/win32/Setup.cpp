@@ -125,6 +125,9 @@ void TForm2::CreateControls() {
   HWND assign = ui::CreateChild(h, L"BUTTON", "未列出的克隆机向本机申请条目",
                                 WS_TABSTOP | BS_AUTOCHECKBOX, 22, 273, 300, 17, kChkAssign);
   SendMessageW(assign, BM_SETCHECK, BST_CHECKED, 0);
+  // In the tab order after the password it sits below.
+  SetWindowPos(assign, pw2, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  CreateImagingControls();
 }
 
 void TForm2::ShowModal() {
@@ -159,6 +162,7 @@ GeneratorInputs TForm2::Inputs() const {
     WinCrypto crypto;  // a new key, used unless the package in place has one
     in.assign_key = NewAssignKeyText(crypto);
   }
+  ReadImagingInputs(in);
   return in;
 }
 

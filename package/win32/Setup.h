@@ -37,11 +37,15 @@ class TForm2 : public ui::Window {
     kEdtPW1,
     kEdtPW2,
     kChkAssign,
+    kChkFastStartup,
+    kEdtDns1,
+    kEdtDns2,
     kBtnCreateFile = IDOK,
     kButton2 = IDCANCEL
   };
   static constexpr int kClientWidth = 481;
-  static constexpr int kClientHeight = 354;
+  // The designed 354, and the rows of the DNS servers and the Fast Startup check box.
+  static constexpr int kClientHeight = 354 + 52;
 
   using TargetFactory = std::function<std::unique_ptr<PackageTarget>()>;
 
@@ -71,6 +75,8 @@ class TForm2 : public ui::Window {
   GeneratorInputs Inputs() const;
   AddressBox& edtGateway() { return gateway_; }
   AddressBox& edtMask() { return mask_; }
+  AddressBox& edtDns1() { return dns1_; }
+  AddressBox& edtDns2() { return dns2_; }
   HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
 
  protected:
@@ -78,6 +84,10 @@ class TForm2 : public ui::Window {
 
  private:
   void CreateControls();
+  // The DNS row and the Fast Startup check box, in rows inserted among the designed ones
+  // (Setup_imaging.cpp); their inputs.
+  void CreateImagingControls();
+  void ReadImagingInputs(GeneratorInputs& in) const;
   void Close();
   void ShowBackRows();
   bool IsLink(HWND control) const;
@@ -89,6 +99,8 @@ class TForm2 : public ui::Window {
   HWND owner_window_ = nullptr;
   AddressBox gateway_;
   AddressBox mask_;
+  AddressBox dns1_;
+  AddressBox dns2_;
   HFONT title_font_ = nullptr;
   HFONT link_font_ = nullptr;
   bool showing_ = false;

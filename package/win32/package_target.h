@@ -111,6 +111,10 @@ class WinPackageTarget : public PackageTarget {
   void ShowError(const std::string& text) override;
   std::vector<std::string> OwnMacs() override;
   std::string CurrentAssignKey() override;
+  bool DnsFromDhcp() override;  // master_dns.cpp
+  bool SetMachineDword(const std::string& key, const std::string& name, std::uint32_t value,
+                       std::string& reason) override;  // fast_startup.cpp
+  ProgramRun RunSystemProgram(const std::string& program, const std::string& arguments) override;
 
  private:
   Paths paths_;

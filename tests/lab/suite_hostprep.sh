@@ -42,6 +42,7 @@ cleanup() {
   [ -n "${WINEPREFIX:-}" ] && "$LR_WINESERVER" -k >/dev/null 2>&1
   ip netns del "$NS" 2>/dev/null
   ip netns del "$PEER" 2>/dev/null
+  rm -rf "/etc/netns/$NS"
   lr_xvfb_stop
   rm -rf "$WORK/wine/case-"*
 }
@@ -447,6 +448,55 @@ if [ -n "${IF_SAVED:-}" ]; then
   ip -n "$NS" link set "$IF_W" down && ip -n "$NS" link set "$IF_W" name "$IF_SAVED"
   IF_A=$IF_SAVED
 fi
+
+# --- DNS servers after the address, and the auto-logon domain renamed with the computer ------
+# Wine shows the name servers of the namespace's resolv.conf on every adapter: placed before
+# Hostprep starts, they are what it reads back after its DNS commands.
+dns_servers() {  # SERVERS...: the clone namespace's resolv.conf
+  mkdir -p "/etc/netns/$NS"
+  printf 'nameserver %s\n' "$@" >"/etc/netns/$NS/resolv.conf"
+}
+WINLOGON='SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon'
+if start_case dns-logon "$MAC_A"; then
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'DNS1=10.231.0.53' \
+    'DNS2=10.231.0.54' 'CanReboot=No' '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  place_address "$IF_A" 10.231.0.21
+  dns_servers 10.231.0.53 10.231.0.54
+  # The old name as the clone runs under it, in other letters; a domain beside it.
+  OLD_NAME=$(regval "$CNAME" ComputerName | tr 'A-Z' 'a-z')
+  wine_in reg add "HKLM\\$WINLOGON" /v DefaultDomainName /d "$OLD_NAME" /f >/dev/null 2>&1
+  wine_in reg add "HKLM\\$WINLOGON" /v AltDefaultDomainName /d CAFE /f >/dev/null 2>&1
+  run_hostprep
+  check_eq "DNS servers: exit code 0" 0 "$RC"
+  wait_for_call 'add dns' || true
+  check_eq "DNS servers: the address, then both DNS commands on its connection, hidden" \
+    "0 ${NETSH_PREFIX}10.231.0.21 255.255.255.0 10.231.0.1 1|0 $NETSH interface ip set dns $IF_A static 10.231.0.53 primary|0 $NETSH interface ip add dns $IF_A 10.231.0.54 2" \
+    "$(calls | iconv -f GBK -t UTF-8 | paste -sd '|')"
+  case "$(runlog)" in *"已完成配置（退出码 0）"*) pass "DNS servers: the log says configured" ;;
+    *) fail "DNS servers: the log says configured" "$(runlog)" ;; esac
+  check_eq "auto-logon: DefaultDomainName \"$OLD_NAME\" (the old name) becomes the new name" \
+    PC21 "$(regval "$WINLOGON" DefaultDomainName)"
+  check_eq "auto-logon: AltDefaultDomainName CAFE (a domain) kept" CAFE \
+    "$(regval "$WINLOGON" AltDefaultDomainName)"
+  echo "DNS servers, the log: $(runlog)"
+  end_case
+fi
+if start_case dns-missing "$MAC_A"; then  # other servers on the adapter
+  write_settings '[AutoSet]' 'Gateway=10.231.0.1' 'Mask=255.255.255.0' 'DNS1=10.231.0.53' \
+    'CanReboot=Yes' '[InfoList]' '00-1A-2B-3C-4D-5E=10.231.0.21~PC21'
+  place_address "$IF_A" 10.231.0.21
+  dns_servers 10.231.0.99
+  run_hostprep
+  sleep 2  # a restart command would have been recorded by now
+  check_eq "DNS servers not on the adapter: exit 19, name written, Run value kept, no restart" \
+    "19 PC21 C:\\Windows\\Hostprep.exe 0" \
+    "$RC $(regval "$CNAME" ComputerName) $(regval "$RUN" hostprep) $(calls | grep -ac 'shutdown\.exe')"
+  case "$(boxes)" in *"netsh 退出码 0"*"$NETSH interface ip set dns $IF_A static 10.231.0.53 primary"*)
+      pass "DNS servers not on the adapter: the box shows the command" ;;
+    *) fail "DNS servers not on the adapter: the box shows the command" "$(boxes)" ;; esac
+  end_case
+fi
+rm -rf "/etc/netns/$NS"
 
 # --- The boot-time service ------------------------------------------------------------------
 SERVICE='SYSTEM\CurrentControlSet\Services\hostprep'

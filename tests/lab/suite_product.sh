@@ -120,6 +120,11 @@ lab_wine_up "$LRLAB_SCAN_NS" "$WINE_DIR" "product-master-$LRLAB_TAG" "$ARP_EXE" 
 MASTER_PREFIX=$WINEPREFIX
 lab_wine "$LRLAB_SCAN_NS" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
   >/dev/null 2>&1
+# "生成并安装" switches hibernation off with powercfg.exe: the recorder stands in for it.
+mkdir -p "$MASTER_PREFIX/drive_c/lrhp"
+cp "$RECORDER" "$MASTER_PREFIX/drive_c/windows/$LAB_SYSDIR/powercfg.exe"
+lab_wine "$LRLAB_SCAN_NS" reg add 'HKCU\Software\Wine\DllOverrides' /v powercfg.exe /d native /f \
+  >/dev/null 2>&1
 export LRLAB_DIR="Z:${LRLAB_STATE//\//\\}"
 log=$LRLAB_STATE/master.log
 ip netns exec "$LRLAB_SCAN_NS" timeout -k 10 600 "$LR_WINE" "$TESTS_EXE" \
@@ -130,6 +135,17 @@ grep -a -E '^\[ +(OK|FAILED) +\]|Failure|Expected|Which is|^  ' "$log" | head -n
 suite_count_gtest "$log" "$rc"
 
 MASTER_C=$MASTER_PREFIX/drive_c
+# Every generation with the box ticked (all but one) started powercfg hidden, by its full path.
+POWERCFG='C:\windows\system32\powercfg.exe /hibernate off'  # as a program of either bitness names it
+powercfg_lines=$(grep -ac " $(gbk "$POWERCFG" | hex)\$" "$MASTER_C/lrhp/calls.log" 2>/dev/null)
+if [ "${powercfg_lines:-0}" -ge 2 ] && ! grep -av "^0 " "$MASTER_C/lrhp/calls.log" | grep -q .; then
+  pass "master: powercfg started hidden as \"$POWERCFG\" ($powercfg_lines generations)"
+else
+  fail "master: powercfg started hidden as \"$POWERCFG\"" "$(cat "$MASTER_C/lrhp/calls.log" 2>/dev/null)"
+fi
+mv "$MASTER_C/lrhp/calls.log" "$LRLAB_STATE/master-calls.log" 2>/dev/null
+echo "--- AutoSet of the package generated with both DNS fields filled"
+sed -n '/^\[AutoSet\]/,/^\[InfoList\]/p' "$LRLAB_STATE/package-dns.ini" 2>/dev/null | sed 's/\r$//; s/^/    /'
 SETTINGS=$LRLAB_STATE/package-asis.ini  # C:\Windows\Myset.ini after "按原样生成", kept
 if [ ! -f "$SETTINGS" ]; then
   fail "master: C:\\Windows\\Myset.ini written"

@@ -60,10 +60,25 @@ class FakeTarget : public PackageTarget {
     return ReadProfileFile(file_).Get(kSectionAutoSet, "AssignKey").value_or("");
   }
 
+  bool SetMachineDword(const std::string& key, const std::string& name, std::uint32_t value,
+                       std::string& reason) override {
+    log.push_back(key + "\\" + name + "=" + std::to_string(value));
+    reason = "拒绝访问。";
+    return !refuse_dword;
+  }
+  ProgramRun RunSystemProgram(const std::string& program, const std::string& args) override {
+    log.push_back(program + " " + args);
+    ProgramRun run = program_run;
+    run.command = "C:\\Windows\\system32\\" + program + " " + args;
+    return run;
+  }
+
   std::vector<std::string> log, violations, own_macs;
   int fail_at = -1;
   std::string exe, earlier, fresh;  // earlier and fresh: the two packages' settings files
   bool run = false, service = false;
+  bool refuse_dword = false;
+  ProgramRun program_run{"", true, true, 0, ""};
 
  private:
   bool Step(const std::string& name, const std::function<void()>& effect,
@@ -104,7 +119,12 @@ const char kSuccess[] =
     "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
     "克隆机开机时（无需登录），服务 hostprep 设置计算机名和 IP 地址，并重启一次；\r\n"
     "首次登录时启动指定程序、输入解锁密码；\r\n"
-    "然后 Hostprep 自行删除。本机（母盘）不做任何修改。";
+    "然后 Hostprep 自行删除。本机（母盘）不做任何修改。"
+    "\r\n\r\n制作镜像前请注意：\r\n"
+    "只在“重新启动”后制作镜像，不要在“关机”后制作（快速启动会把母盘的会话留在镜像里）。\r\n"
+    "Windows 11 24H2 及以后：与母盘共用计算机 SID 的克隆机之间不能用 NTLM/Kerberos"
+    "（共享文件、远程桌面），解决办法是先用 Sysprep 封装。\r\n"
+    "开着 BitLocker 或设备加密的母盘做出的克隆机会要求恢复密钥：制作镜像前先解密。";
 
 TEST(Generator, WritesThePackageInOrderAndReportsSuccessLast) {
   lr::testing::ScratchDir dir;
@@ -238,6 +258,66 @@ TEST(Generator, AFailureAtAnyStepNeverLeavesHostprepStartingBesideAPartialPackag
       EXPECT_TRUE((!t.run && !t.service) ||
                   (lr::testing::ReadBytes(dir / "Myset.ini") == t.earlier && t.exe == "old"));
     }
+  }
+}
+
+// The DNS fields reach the file only when filled, after the mask: without them it is byte for
+// byte what it was before they existed.
+TEST(Generator, DnsServersAreWrittenOnlyWhenFilled) {
+  const std::string head = "[AutoSet]\r\nGateway=192.168.0.1\r\nMask=255.255.255.0\r\n";
+  const struct {
+    const char *dns1, *dns2, *lines;
+  } cases[] = {{"", "", ""},
+               {"0.0.0.0", "8.8.8.8", "DNS2=8.8.8.8\r\n"},
+               {"192.168.0.1", "8.8.8.8", "DNS1=192.168.0.1\r\nDNS2=8.8.8.8\r\n"}};
+  for (const auto& c : cases) {
+    lr::testing::ScratchDir dir;
+    FakeTarget t(dir / "Myset.ini");
+    GeneratorInputs in = GoodInputs();
+    in.dns1 = c.dns1;
+    in.dns2 = c.dns2;
+    ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+    EXPECT_EQ(lr::testing::ReadBytes(dir / "Myset.ini").rfind(head + c.lines + "UnlockPW=", 0), 0u);
+  }
+}
+
+// Ticked, Fast Startup and hibernation are switched off after the package; a failure is a
+// warning line in the success box with its reason, and the package stays whole.
+TEST(Generator, FastStartupOffOnlyWhenTickedAndItsFailuresAreWarnings) {
+  const std::string powercfg = "（C:\\Windows\\system32\\powercfg.exe /hibernate off ";
+  const struct {
+    bool ticked, refuse_dword;
+    ProgramRun run;
+    std::string lines;  // of the box, between its heading and the restart line
+  } cases[] = {
+      {false, false, {}, ""},
+      {true, false, {"", true, true, 0, ""}, "已关闭快速启动和休眠（克隆机也一样）。\r\n"},
+      {true,
+       false,
+       {"", true, true, 1, "不支持"},
+       "警告：未能关闭休眠" + powercfg + "退出码 1：不支持）\r\n"},
+      {true,
+       true,
+       {"", false, false, 0, "找不到文件"},
+       "警告：未能关闭快速启动（写 HiberbootEnabled 失败：拒绝访问。）\r\n"
+       "警告：未能关闭休眠" +
+           powercfg + "无法启动：找不到文件）\r\n"},
+  };
+  for (const auto& c : cases) {
+    lr::testing::ScratchDir dir;
+    FakeTarget t(dir / "Myset.ini");
+    t.refuse_dword = c.refuse_dword;
+    t.program_run = c.run;
+    GeneratorInputs in = GoodInputs();
+    in.fast_startup_off = c.ticked;
+    ASSERT_EQ(GeneratePackage(in, TwoHostsSameMac(), t), GenerateOutcome::kGenerated);
+    const std::vector<std::string> touched = {
+        "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power\\HiberbootEnabled=0",
+        "powercfg.exe /hibernate off"};
+    EXPECT_EQ(std::vector<std::string>(t.log.end() - 3, t.log.end() - 1) == touched, c.ticked);
+    EXPECT_EQ(t.log[t.log.size() - 2 - (c.ticked ? 2 : 0)], "service");  // the package whole first
+    EXPECT_NE(t.log.back().find("请注意：\r\n" + c.lines + "只在“重新启动”后"), std::string::npos)
+        << t.log.back();
   }
 }
 

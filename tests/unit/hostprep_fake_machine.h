@@ -119,6 +119,11 @@ class FakeMachine : public ClientMachine {
   }
   CommandResult RunCommand(const CommandLine& command, unsigned) override {
     log.push_back("hidden " + command.shown);
+    if (command.head.find(" dns ") != std::string::npos) {
+      dns_connections.push_back(command.connection);
+      const size_t n = dns_connections.size();
+      return n <= dns_results.size() ? dns_results[n - 1] : CommandResult{};
+    }
     address_connection = command.connection;
     Wait();
     return stopped ? CommandResult{CommandResult::Outcome::kStopped, 0, ""} : address_result;
@@ -181,6 +186,29 @@ class FakeMachine : public ClientMachine {
   }
   FakeAssignNet assign_;
   AssignNet& assign_net() override { return assign_; }
+  std::string ComputerName() override { return computer_name; }
+  // The 64-bit view's values live in `values` under "64:key\\name"; only writes are logged.
+  std::optional<std::string> ReadNativeString(const std::string& key,
+                                              const std::string& name) override {
+    const auto it = values.find("64:" + key + "\\" + name);
+    return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  bool WriteNativeString(const std::string& key, const std::string& name,
+                         const std::string& data) override {
+    log.push_back("set64 " + name + "=" + data);
+    if (refused.count(name)) return false;
+    values["64:" + key + "\\" + name] = data;
+    return true;
+  }
+  std::vector<std::string> DnsServers(const Adapter& adapter) override {
+    log.push_back("dns? " + adapter.mac);
+    return dns_servers;
+  }
+
+  std::string computer_name = "MASTER";
+  std::vector<CommandResult> dns_results;       // what each DNS command gives, in turn
+  std::vector<std::u16string> dns_connections;  // their connection names
+  std::vector<std::string> dns_servers;         // what every look at the adapter's DNS finds
 
  private:
   void Wait() {

@@ -236,6 +236,8 @@ TEST(ApplySequenceTest, NothingIsChangedWithoutASoundEntry) {
       {"gateway a name",
        "[AutoSet]\r\nGateway=router\r\nMask=255.255.255.0\r\n" + all + "[InfoList]\r\n" + kEntry,
        "00-1A-2B-3C-4D-5E", kBadAddress},
+      {"DNS a name", Settings(all + "DNS1=192.168.0.1\r\nDNS2=dns.cafe\r\n", kEntry),
+       "00-1A-2B-3C-4D-5E", kBadAddress},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -409,6 +411,87 @@ TEST(ApplySequenceTest, TheAddressCountsWhenItIsInPlaceWhateverNetshSays) {
     EXPECT_EQ(m.settings, settings);
     EXPECT_EQ(m.values.count(std::string(kRunKey) + "\\hostprep"), 1u);
     EXPECT_THAT(m.run_log, ElementsAre(HasSubstr("（退出码 11）")));
+  }
+}
+
+// After the address, the DNS servers on the same connection: set, then added, and read back.
+// netsh's exit code is not trusted either way; a failure names the first failed command and
+// keeps all that makes the next boot try again.
+TEST(ApplySequenceTest, DnsServersFollowTheAddressOnItsConnection) {
+  using Outcome = CommandResult::Outcome;
+  const std::string netsh = "hidden C:\\WINDOWS\\system32\\netsh.exe interface ip ";
+  const std::string set = netsh + "set dns LAN static 192.168.0.1 primary";
+  const std::string add = netsh + "add dns LAN 8.8.8.8 2";
+  const std::string both = "DNS1=192.168.0.1\r\nDNS2=8.8.8.8\r\n";
+  const struct {
+    std::string keys;
+    std::vector<CommandResult> results;
+    std::vector<std::string> listed, commands;  // the adapter's DNS servers; netsh's lines
+    std::string shown;                          // in the message; "" when done
+  } cases[] = {
+      {both, {{Outcome::kExited, 1, "exists"}}, {"192.168.0.1", "8.8.8.8"}, {set, add}, ""},
+      {"DNS1=192.168.0.1\r\nDNS2=192.168.0.1\r\n", {}, {"192.168.0.1"}, {set}, ""},
+      {"DNS2=192.168.0.1\r\n", {}, {"192.168.0.1"}, {set}, ""},
+      {both, {}, {"8.8.8.8", "192.168.0.1"}, {set, add}, "\xA3\xBA\r\n" + add.substr(7) + "\r\n"},
+      {both,
+       {{Outcome::kExited, 1, "x"}, {Outcome::kExited, 1, "y"}},
+       {},
+       {set, add},
+       "\xC2\xEB 1\xA3\xA9\xA3\xBA\r\n" + set.substr(7) +
+           "\r\n\r\nnetsh \xB5\xC4\xCA\xE4\xB3\xF6\xA3\xBA\r\nx"},
+      {both, {{Outcome::kTimedOut, 0, ""}}, {}, {set}, "60 \xC3\xEB"},
+  };
+  for (const auto& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("CanReboot=Yes\r\n" + c.keys, kEntry);
+    m.adapters = {{"00-1A-2B-3C-4D-5E", "LAN", u"LAN"}};
+    m.dns_results = c.results;
+    m.dns_servers = c.listed;
+    m.service = true;
+    const ApplyResult result = RunBootService(m);
+    std::vector<std::string> commands;
+    for (const std::string& line : m.log)
+      if (line.rfind(netsh, 0) == 0 && line.find(" dns ") != std::string::npos)
+        commands.push_back(line);
+    EXPECT_EQ(commands, c.commands) << c.keys;
+    // After the verified address, on its connection; the name is written either way.
+    EXPECT_LT(std::find(m.log.begin(), m.log.end(), kAddressInPlace),
+              std::find(m.log.begin(), m.log.end(), c.commands[0]));
+    EXPECT_EQ(m.dns_connections, std::vector<std::u16string>(c.commands.size(), u"LAN"));
+    EXPECT_EQ(m.values[kNameKey + "\\ComputerName"], "PC21");
+    EXPECT_EQ(result, c.shown.empty() ? kDone : kDnsFailed) << c.keys;
+    if (c.shown.empty()) continue;
+    EXPECT_THAT(m.log.back(), HasSubstr(c.shown));
+    EXPECT_TRUE(m.service && !m.marked && m.RunValueExists()) << "kept for the next boot";
+    EXPECT_THAT(m.log, ::testing::Not(::testing::Contains(kReboot)));
+  }
+}
+
+// Winlogon's domain values that hold the old computer name get the new one in the name step;
+// a domain stays; a refused write stops the run like any name value.
+TEST(ApplySequenceTest, AutoLogonDomainFollowsTheRename) {
+  const std::string key = "64:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\";
+  const struct {
+    const char *domain, *alt, *refused, *want_domain, *want_alt;  // "" absent
+    ApplyResult result;
+  } cases[] = {
+      {"master", "", "", "PC21", "", kDone},
+      {"CAFE", "Master", "", "CAFE", "PC21", kDone},
+      {"MASTER", "MASTER", "AltDefaultDomainName", "PC21", "MASTER", kRegistryWriteFailed}};
+  for (const auto& c : cases) {
+    FakeMachine m;
+    m.settings = Settings("", kEntry);
+    if (*c.domain) m.values[key + "DefaultDomainName"] = c.domain;
+    if (*c.alt) m.values[key + "AltDefaultDomainName"] = c.alt;
+    m.refused.insert(c.refused);
+    EXPECT_EQ(RunApplySequence(m), c.result);
+    EXPECT_EQ(m.values[key + "DefaultDomainName"], c.want_domain);
+    EXPECT_EQ(m.values[key + "AltDefaultDomainName"], c.want_alt);
+    const auto netsh = std::find_if(m.log.begin(), m.log.end(), [](const std::string& l) {
+      return l.find("netsh") != std::string::npos;
+    });
+    EXPECT_EQ(std::find_if(netsh, m.log.end(), [](auto& l) { return l.rfind("set64", 0) == 0; }),
+              m.log.end());  // written before the address
   }
 }
 

@@ -27,8 +27,8 @@ std::string Check(std::vector<std::string> rows, std::string mask = "255.255.255
   }
   const size_t converted = ConvertHostTexts(hosts);
   std::string out;
-  for (const PreflightProblem& p :
-       CheckBeforeGenerating(hosts, {"192.168.0.1", mask, {"00:0c:29:00:00:99"}, password})) {
+  for (const PreflightProblem& p : CheckBeforeGenerating(
+           hosts, {"192.168.0.1", mask, {"00:0c:29:00:00:99"}, password, "", "", false})) {
     EXPECT_FALSE(p.problem.empty());
     EXPECT_FALSE(p.fix.empty());
     out += (out.empty() ? "" : " ") + std::to_string(p.row) + ":" + (p.Fixable() ? p.fixed : "x") +
@@ -82,6 +82,29 @@ TEST(Preflight, EveryRule) {
   // The keystroke syntax in the unlock password: the fix braces it, a plain one is sound.
   EXPECT_EQ(Check({ok + "PC10"}, "255.255.255.0", "a+b{TAB}"), "0:a{+}b{{}TAB{}}");
   EXPECT_EQ(Check({ok + "PC10"}, "255.255.255.0", "ab-12.!"), "");
+}
+
+// The DNS fields: a filled one must be a server's address; both empty is a problem only when
+// the master's own DNS servers come from DHCP (its clones' static addresses would have none).
+TEST(Preflight, DnsServerRows) {
+  HostList hosts;
+  hosts.Append(HostRecord{"192.168.0.10", "00-0C-29-AB-01-10", "", "PC10", ""});
+  const struct {
+    std::string dns1, dns2;
+    bool dhcp;
+    std::string problems;  // each row's problem up to its first blank, then "|"
+  } cases[] = {{"", "0.0.0.0", false, ""},
+               {"0.0.0.0", "8.8.8.8", true, ""},
+               {"", "0.0.0.0", true, "本机的|"},
+               {"127.0.0.1", "224.0.0.1", true, "首选|备用|"},
+               {"0.1.2.3", "255.255.255.255", false, "首选|备用|"}};
+  for (const auto& c : cases) {
+    std::string got;
+    for (const PreflightProblem& p : CheckBeforeGenerating(
+             hosts, {"192.168.0.1", "255.255.255.0", {}, "", c.dns1, c.dns2, c.dhcp}))
+      got += p.problem.substr(0, p.problem.find(' ')) + (p.row || p.Fixable() ? "!" : "|");
+    EXPECT_EQ(got, c.problems) << c.dns1 << " " << c.dns2;
+  }
 }
 
 // The braced password reaches the clone's keystroke sender as its own characters: each

@@ -187,6 +187,16 @@ TEST_F(PackageTargetTest, GeneratesTheWholePackage) {
   LocalFree(sd);
 }
 
+// A program of the system folder, waited for: its exit code and output, or why it did not start.
+TEST_F(PackageTargetTest, SystemProgramIsWaitedFor) {
+  WinPackageTarget target(paths_);
+  const ProgramRun ran = target.RunSystemProgram("cmd.exe", "/c echo ab& exit 3");
+  EXPECT_TRUE(ran.started && ran.ended && ran.exit_code == 3 && ran.output == "ab") << ran.output;
+  const ProgramRun missing = target.RunSystemProgram("lr-none.exe", "/x");
+  EXPECT_FALSE(missing.started || missing.output.empty());
+  EXPECT_NE(missing.command.find("\\lr-none.exe /x"), std::string::npos);
+}
+
 TEST_F(PackageTargetTest, ResourceAndFileFailuresGiveFalse) {
   EXPECT_FALSE(SaveResourceToFile(L"exefile", L"NoSuchName", (dir_ / "x.exe").wstring()));
   EXPECT_FALSE(SaveResourceToFile(L"exefile", L"Myexe", (dir_ / "no" / "x.exe").wstring()));

@@ -79,6 +79,22 @@ TEST_F(SetupDialog, StartsWithTheDesignedCaptionSizeAndStates) {
   EXPECT_NE(form_->Inputs().assign_key, in.assign_key);
   EXPECT_EQ(ui::GetText(form_->Control(TForm2::kBtnCreateFile)), "生成并安装(&E)");
   EXPECT_EQ(SendMessageW(form_->Control(TForm2::kEdtPW1), EM_GETPASSWORDCHAR, 0, 0), '*');
+  // The imaging options: Fast Startup off ticked, the DNS fields empty.
+  EXPECT_TRUE(in.fast_startup_off);
+  EXPECT_EQ(in.dns1 + " " + in.dns2, "0.0.0.0 0.0.0.0");
+  // The rows inserted for them keep the designed controls in order, all inside the dialog.
+  int last = 0;
+  for (HWND c :
+       {form_->edtGateway().hwnd(), form_->edtDns1().hwnd(), form_->Control(TForm2::kChkRA2),
+        form_->Control(TForm2::kChkFastStartup), form_->Control(TForm2::kEdtExecutePath),
+        form_->Control(TForm2::kBtnCreateFile), form_->Control(TForm2::kLabel3)}) {
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, form_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_LE(last, r.top);
+    last = r.bottom;
+  }
+  EXPECT_LE(last, TForm2::kClientHeight);
 }
 
 TEST_F(SetupDialog, GeneratesFromTheControlsAndClosesOnlyAfterSuccess) {
@@ -98,8 +114,11 @@ TEST_F(SetupDialog, GeneratesFromTheControlsAndClosesOnlyAfterSuccess) {
   log_.clear();
 
   Type(TForm2::kEdtPW2, "abc");
+  form_->edtDns1().SetIPString("192.168.0.1");
   Click(TForm2::kBtnCreateFile);
   EXPECT_TRUE(Has("AutoSet/Gateway=192.168.0.1"));
+  EXPECT_TRUE(Has("AutoSet/DNS1=192.168.0.1"));
+  EXPECT_FALSE(Has("AutoSet/DNS2=0.0.0.0"));
   EXPECT_TRUE(Has("InfoList/00-1A-2B-3C-4D-5E=192.168.0.21~PC21"));
   EXPECT_TRUE(Has("AutoSet/CanReboot=Yes"));
   EXPECT_TRUE(Has("AutoSet/CanModifyRA2=No"));

@@ -332,7 +332,13 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
             "现在请立即重新启动计算机为系统制作Ghost镜像!否则所有设置无效！\r\n\r\n"
             "克隆机开机时（无需登录），服务 hostprep 设置计算机名和 IP 地址，并重启一次；\r\n"
             "首次登录时启动指定程序、输入解锁密码；\r\n"
-            "然后 Hostprep 自行删除。本机（母盘）不做任何修改。");
+            "然后 Hostprep 自行删除。本机（母盘）不做任何修改。"
+            "\r\n\r\n制作镜像前请注意：\r\n"
+            "已关闭快速启动和休眠（克隆机也一样）。\r\n"
+            "只在“重新启动”后制作镜像，不要在“关机”后制作（快速启动会把母盘的会话留在镜像里）。\r\n"
+            "Windows 11 24H2 及以后：与母盘共用计算机 SID 的克隆机之间不能用 NTLM/Kerberos"
+            "（共享文件、远程桌面），解决办法是先用 Sysprep 封装。\r\n"
+            "开着 BitLocker 或设备加密的母盘做出的克隆机会要求恢复密钥：制作镜像前先解密。");
   EXPECT_EQ(boxes_[0].type & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
 
   // 4. The package: the settings file byte for byte, the Run value, the executable.
@@ -371,6 +377,56 @@ TEST_F(ProductLab, ScanCorrectAndGenerateThePackage) {
     EXPECT_TRUE(out.Open(lab::LabFile("expected_myset.ini")).ok);
     out.Write(expected);
   }
+}
+
+// The imaging options driven in the real dialog: unticked, neither HiberbootEnabled nor
+// powercfg (the recorder, whose log holds each command line in hexadecimal) is touched;
+// ticked, the value is 0 and powercfg was started with "/hibernate off"; filled DNS fields
+// reach Myset.ini as DNS1 and DNS2 (empty ones are left out: the first test's file).
+TEST_F(ProductLab, FastStartupAndDnsOptionsInTheRealDialog) {
+  AddRecords({HostRecord{"192.168.0.50", "00-0C-29-AB-01-50", "-", "PC50", ""}});
+  HKEY power = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                            L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power", 0,
+                            nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &power, nullptr),
+            ERROR_SUCCESS);
+  DWORD value = 1, size = sizeof value;
+  RegSetValueExW(power, L"HiberbootEnabled", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), size);
+  std::string calls, hex;
+  for (unsigned char c : std::string(" /hibernate off")) {
+    hex += "0123456789abcdef"[c >> 4];
+    hex += "0123456789abcdef"[c & 15];
+  }
+  for (const bool ticked : {false, true}) {
+    const std::string before = ReadWholeFile(L"C:\\lrhp\\calls.log", calls).ok ? calls : "";
+    later_.Post([&] {
+      form2_->edtGateway().SetIPString(kGateway);
+      form2_->edtMask().SetIPString(kMask);
+      SendMessageW(form2_->Control(TForm2::kChkFastStartup), BM_SETCHECK, ticked, 0);
+      form2_->edtDns1().SetIPString(ticked ? "192.168.0.1" : "0.0.0.0");
+      form2_->edtDns2().SetIPString(ticked ? "114.114.114.114" : "0.0.0.0");
+      CreateAnswering(TPreflightDialog::kBtnAsIs);
+    });
+    Toolbar(TForm1::kBtnInstall);
+    Pump();  // CreateAnswering's checks, left over when no check came, run now
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text.find("已关闭快速启动和休眠") != std::string::npos, ticked);
+    RegQueryValueExW(power, L"HiberbootEnabled", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                     &size);
+    EXPECT_EQ(value, ticked ? 0u : 1u);
+    calls = ReadWholeFile(L"C:\\lrhp\\calls.log", calls).ok ? calls : "";
+    EXPECT_EQ(
+        calls.size() > before.size() && calls.find(hex + "\n", before.size()) != std::string::npos,
+        ticked);
+    std::string written;
+    ASSERT_TRUE(ReadWholeFile(kSettingsFile, written).ok);
+    EXPECT_EQ(written.find("Mask=255.255.255.0\r\nDNS1=192.168.0.1\r\nDNS2=114.114.114.114\r\n") !=
+                  std::string::npos,
+              ticked)
+        << written;
+    if (ticked) Keep("package-dns.ini");
+  }
+  RegCloseKey(power);
 }
 
 TEST_F(ProductLab, NetBiosScanThenFixThenGenerate) {
