@@ -145,8 +145,8 @@ inpfx $CLONE2 "$C2PFX" "$LR_WINE" sc stop hostprep >/dev/null 2>&1
 for i in $(seq 100); do runlog "$C2PFX" | grep -q 服务停止 && break; sleep 0.1; done
 echo "second clone: stop to its log line $(( ($(date +%s%N) - start) / 1000000 )) ms"
 runlog "$C2PFX" | tail -1
-case "$(runlog "$C2PFX")" in *服务停止*随机数不符*'（退出码 4）'*) pass "second clone: the replays refused, stopped, exit code 4" ;;
-  *) fail "second clone: the replays refused, stopped, exit code 4" "$(runlog "$C2PFX")" ;; esac
+case "$(runlog "$C2PFX")" in *服务停止*随机数不符*'（退出码 18）'*) pass "second clone: the replays refused, stopped, exit code 18" ;;
+  *) fail "second clone: the replays refused, stopped, exit code 18" "$(runlog "$C2PFX")" ;; esac
 check_eq "second clone: only DHCP, Myset.ini unchanged" "$DHCP$before2" \
   "$(netsh_lines "$C2PFX")$(od -An -tx1 "$C2PFX/drive_c/windows/Myset.ini")"
 kill $FORGER_PID 2>/dev/null; wait $FORGER_PID 2>/dev/null
