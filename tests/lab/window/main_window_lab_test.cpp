@@ -111,13 +111,13 @@ TEST_F(MainWindowLab, NetBiosScanListsEveryPcOfTheRangeWithItsNames) {
   }
 
   // Saved on exit (the window's close query, without the close), exported with the CSV
-  // filter and the proposed name, exported as text and renamed to .csv, then each imported
-  // with either filter: every row comes back with its padded workgroup and name (the text
-  // export has no workgroup).
+  // filter as NetInfo.csv, exported as text and renamed to .csv, then each imported with
+  // either filter: every row comes back with its padded workgroup and name (the text export
+  // has no workgroup).
   const auto saved = dir_ / L"NetInfo.txt";
   const auto sheet = dir_ / L"NetInfo.csv";
   const auto text = dir_ / L"text.csv";
-  dialog_answers_ = {Chosen(saved),    Chosen(saved, 2), Chosen(dir_ / L"text.txt"),
+  dialog_answers_ = {Chosen(saved),    Chosen(sheet, 2), Chosen(dir_ / L"text.txt"),
                      Chosen(saved, 2), Chosen(sheet),    Chosen(sheet, 2),
                      Chosen(text, 2)};
   ASSERT_TRUE(form_->FormCloseQuery());
