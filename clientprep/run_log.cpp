@@ -55,12 +55,12 @@ std::string RunLogLine(const LocalTime& t, const RunRecord& record, ApplyResult 
   std::string macs;
   for (const std::string& mac : record.macs) macs += (macs.empty() ? "" : ", ") + mac;
   const std::string request = record.request.empty() ? "" : "  申请: " + record.request;
-  return StrFormat("%04d-%02d-%02d %02d:%02d:%02d  MAC: %s  条目: %s%s  结果: %s（退出码 %d）%s%s\r\n",
-                   t.year, t.month, t.day, t.hour, t.minute, t.second,
-                   macs.empty() ? "无" : macs.c_str(),
-                   record.entry.empty() ? "无" : record.entry.c_str(), request.c_str(),
-                   OutcomeText(result).c_str(), static_cast<int>(result),
-                   record.note.empty() ? "" : "  说明: ", record.note.c_str());
+  return StrFormat(
+      "%04d-%02d-%02d %02d:%02d:%02d  MAC: %s  条目: %s%s  结果: %s（退出码 %d）%s%s\r\n", t.year,
+      t.month, t.day, t.hour, t.minute, t.second, macs.empty() ? "无" : macs.c_str(),
+      record.entry.empty() ? "无" : record.entry.c_str(), request.c_str(),
+      OutcomeText(result).c_str(), static_cast<int>(result),
+      record.note.empty() ? "" : "  说明: ", record.note.c_str());
 }
 
 std::string WithRunLogLine(std::string_view log, std::string_view line, size_t limit) {

@@ -73,8 +73,8 @@ HANDLE ShellToken(const std::wstring& shell, DWORD session) {
         OpenProcessToken(process, TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &token);
     if (process) CloseHandle(process);
     if (!opened) continue;
-    const bool duplicated = DuplicateTokenEx(token, MAXIMUM_ALLOWED, nullptr,
-                                             SecurityImpersonation, TokenPrimary, &primary);
+    const bool duplicated = DuplicateTokenEx(token, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
+                                             TokenPrimary, &primary);
     CloseHandle(token);
     if (duplicated) return primary;
   }
@@ -171,7 +171,7 @@ std::wstring UserShellName() {
 bool WaitForLoggedOnUser(const std::wstring& shell, HANDLE stop, DWORD& session) {
   const SystemLibrary wtsapi32(L"wtsapi32.dll");
   const auto query = wtsapi32.Get<QueryUserTokenFn>("WTSQueryUserToken");
-  for (DWORD user_seen = 0;; ) {
+  for (DWORD user_seen = 0;;) {
     if (FindShellSession(shell, session)) return true;
     // A console user whose shell goes by another name (set for that user alone).
     const DWORD console = WTSGetActiveConsoleSessionId();

@@ -5,9 +5,9 @@
 // adapters' addresses, pauses (on the stop event in the service), the real keyboard, message
 // boxes without owner (none in the service, which has no desktop, nor in the session part,
 // which runs as the system account), the local time, the run log, the work lock, and the
-// boot-time service through the service control manager and its registry key. Texts are GBK; they are converted with
-// code page 936 for the W functions, command lines included. Every registry and file write counts
-// itself as a write point first.
+// boot-time service through the service control manager and its registry key. Texts are GBK; they
+// are converted with code page 936 for the W functions, command lines included. Every registry and
+// file write counts itself as a write point first.
 #pragma once
 
 #include <windows.h>

@@ -115,7 +115,8 @@ namespace {
 TEST_F(Wire, TheDeskHearsChecksAndAnswers) {
   HostList hosts;
   hosts.Append(HostRecord{"192.168.1.21", "00-1A-2B-3C-4D-21", "", "PC001", ""});
-  AssignDesk desk(crypto, kKey, {"192.168.1.1", "255.255.255.0", {"00-AA-00-00-00-01"}, "", "", "", false});
+  AssignDesk desk(crypto, kKey,
+                  {"192.168.1.1", "255.255.255.0", {"00-AA-00-00-00-01"}, "", "", "", false});
   const std::string request =
       EncodeAssignRequest({id, nonce, {"00-AA-00-00-00-01", answer.mac}, "MASTER"});
   EXPECT_EQ(desk.Hear(request, 0x0A000001, 1000), "");

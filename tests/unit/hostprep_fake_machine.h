@@ -41,19 +41,19 @@ class FakeMachine : public ClientMachine {
   std::vector<std::string> run_log;
 
   std::string system_folder = "C:\\WINDOWS\\system32";
-  bool address_in_place = true;         // what every look at the adapter's addresses finds
-  bool service = false;                 // the boot-time service registered
-  bool marked = false;                  // its mark that the boot steps are done
-  bool session = true;                  // a user logs on before the service is told to stop
-  int session_part = kDone;             // the session part's exit code
-  bool session_part_here = false;       // ... or the session part run on this machine
-  std::string session_settings;         // the settings handed to it
-  bool shell = true;                    // the user's shell comes to the input desktop
-  int refused_starts = 0;               // so many program starts fail: not as the user
-  bool lock_held = false;               // another start holds the work lock
-  std::string lock_trouble;             // why the lock can't be had at all
-  int waits = 0, stop_at_wait = 0;      // the service is told to stop in this wait (from 1): a
-  bool stopped = false;                 // pause, netsh, the wait for a user or the session part
+  bool address_in_place = true;     // what every look at the adapter's addresses finds
+  bool service = false;             // the boot-time service registered
+  bool marked = false;              // its mark that the boot steps are done
+  bool session = true;              // a user logs on before the service is told to stop
+  int session_part = kDone;         // the session part's exit code
+  bool session_part_here = false;   // ... or the session part run on this machine
+  std::string session_settings;     // the settings handed to it
+  bool shell = true;                // the user's shell comes to the input desktop
+  int refused_starts = 0;           // so many program starts fail: not as the user
+  bool lock_held = false;           // another start holds the work lock
+  std::string lock_trouble;         // why the lock can't be had at all
+  int waits = 0, stop_at_wait = 0;  // the service is told to stop in this wait (from 1): a
+  bool stopped = false;             // pause, netsh, the wait for a user or the session part
 
   FakeMachine() {
     keyboard_.log = &log;

@@ -746,7 +746,8 @@ TEST(ApplySequenceTest, AStopEndsTheServicesWaitAndTheNextBootFinishesTheWorkOnc
   }
 }
 
-TEST(ApplySequenceTest, TheSessionStepsComeAsTheUserOnceTheShellIsUpAndTheLockIsNeverFreeByMistake) {
+TEST(ApplySequenceTest,
+     TheSessionStepsComeAsTheUserOnceTheShellIsUpAndTheLockIsNeverFreeByMistake) {
   // The program and the keys come once the user's shell is up, the program as the user or
   // not at all (then everything is kept for the next boot), and no failure of the session
   // part is a box. A start from the Run value without the rights leaves the lock to the
@@ -761,16 +762,46 @@ TEST(ApplySequenceTest, TheSessionStepsComeAsTheUserOnceTheShellIsUpAndTheLockIs
     std::vector<std::string> steps;  // in order, others between; the first is the first
   };
   const Case cases[] = {
-      {"shell", false, true, true, 0, "aB3", "", {14, 0},
-       {"lock", "wait for logon", "session part", "wait for shell", "shown prog.exe", "pause 15000"}},
+      {"shell",
+       false,
+       true,
+       true,
+       0,
+       "aB3",
+       "",
+       {14, 0},
+       {"lock", "wait for logon", "session part", "wait for shell", "shown prog.exe",
+        "pause 15000"}},
       {"no shell", false, true, false, 0, "aB3", "", {14, 15, 15, 15}, {"lock", "wait for shell"}},
       {"program refused", false, true, true, 1, "aB3", "", {14, 17, 0}, {"lock", "session part"}},
       {"bad password", false, true, true, 0, "a{F3 x}", "", {14, 7, 7, 7}, {"lock", "D72"}},
-      {"run start without rights", true, false, true, 0, "aB3", "", {10, 14, 0},
+      {"run start without rights",
+       true,
+       false,
+       true,
+       0,
+       "aB3",
+       "",
+       {10, 14, 0},
        {"rights", "run log", "lock", "name PC21"}},
-      {"run start, program refused", true, true, true, 1, "aB3", "", {17, 0},
+      {"run start, program refused",
+       true,
+       true,
+       true,
+       1,
+       "aB3",
+       "",
+       {17, 0},
        {"rights", "lock", "name PC21", "mark boot steps", "run log", "lock", "session part"}},
-      {"lock squatted", false, true, true, 0, "aB3", "error 6", {13, 13, 13, 13}, {"lock", "run log"}},
+      {"lock squatted",
+       false,
+       true,
+       true,
+       0,
+       "aB3",
+       "error 6",
+       {13, 13, 13, 13},
+       {"lock", "run log"}},
   };
   for (const Case& c : cases) {
     FakeMachine m;
@@ -895,9 +926,9 @@ TEST(ApplySequenceTest, TheServiceAsksForAMissingEntry) {
 TEST(RunLogTest, LineOfARunAndTheLogKeptToItsLimit) {
   const LocalTime t{2026, 12, 8, 9, 5, 7};
   EXPECT_EQ(
-      RunLogLine(t,
-                 {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", "", ""},
-                 kDone),
+      RunLogLine(
+          t, {{"00-1A-2B-3C-4D-5E", "00-1A-2B-3C-4D-99"}, "00-1A-2B-3C-4D-5E=10.0.0.1~PC1", "", ""},
+          kDone),
       "2026-12-08 09:05:07  MAC: 00-1A-2B-3C-4D-5E, 00-1A-2B-3C-4D-99  "
       "条目: 00-1A-2B-3C-4D-5E=10.0.0.1~PC1  结果: 已完成配置（退出码 0）\r\n");
   EXPECT_EQ(

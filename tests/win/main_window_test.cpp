@@ -408,12 +408,11 @@ TEST_F(MainWindowTest, PopupMenuItemsInOrderAndTheRemovalItemRunsItsHandler) {
     GetMenuStringW(popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
     items.push_back(text[0] ? ui::Gbk(text) : "-");
   }
-  EXPECT_EQ(items,
-            (std::vector<std::string>{
-                "修改记录\tCtrl+E", "手动添加记录\tCtrl+N", "删除记录\tDel", "导出记录\tCtrl+S",
-                "-", "批量解析计算机名\tCtrl+R", "对比花名册...\tCtrl+K", "批量命名...\tCtrl+M",
-                "网络唤醒\tCtrl+W", "-", "移除客户端...", "克隆机申请...", "-", "帮助信息\tF1",
-                "-", "退出程序"}));
+  EXPECT_EQ(items, (std::vector<std::string>{
+                       "修改记录\tCtrl+E", "手动添加记录\tCtrl+N", "删除记录\tDel",
+                       "导出记录\tCtrl+S", "-", "批量解析计算机名\tCtrl+R", "对比花名册...\tCtrl+K",
+                       "批量命名...\tCtrl+M", "网络唤醒\tCtrl+W", "-", "移除客户端...",
+                       "克隆机申请...", "-", "帮助信息\tF1", "-", "退出程序"}));
   EXPECT_EQ(static_cast<int>(GetMenuItemID(popup, 10)), TForm1::kRemoveClient);
   Menu(TForm1::kRemoveClient);
   EXPECT_EQ(removals_, 1);

@@ -23,7 +23,8 @@ int wmain(int argc, wchar_t** argv) {
                                      ? s.dwServiceSpecificExitCode
                                      : s.dwWin32ExitCode);
   } else {
-    std::printf(s.dwCurrentState == SERVICE_RUNNING ? "RUNNING\n" : "STATE %lu\n", s.dwCurrentState);
+    std::printf(s.dwCurrentState == SERVICE_RUNNING ? "RUNNING\n" : "STATE %lu\n",
+                s.dwCurrentState);
   }
   if (service) CloseServiceHandle(service);
   if (manager) CloseServiceHandle(manager);
