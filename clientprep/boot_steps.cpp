@@ -15,6 +15,7 @@
 #include "clientprep/network_number.h"
 #include "clientprep/run_log.h"
 #include "clientprep/send_keys.h"
+#include "package/assign_wire.h"
 #include "package/client_settings.h"
 #include "package/profile.h"
 #include "package/unlock_password.h"
@@ -37,14 +38,8 @@ std::vector<Adapter> OwnAdapters(ClientMachine& machine) {
 
 // Whether `mac` is in the comma-separated MAC list.
 bool ListHolds(std::string_view list, const std::string& mac) {
-  while (!list.empty()) {
-    const size_t comma = list.find(',');
-    std::string_view item = list.substr(0, comma);
-    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-    while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
-    while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
-    if (!item.empty() && GbkIEquals(item, mac)) return true;
-  }
+  for (const std::string& item : SplitMacList(list))
+    if (GbkIEquals(item, mac)) return true;
   return false;
 }
 

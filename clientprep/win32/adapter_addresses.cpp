@@ -9,13 +9,11 @@
 
 #include "base/field_texts.h"
 #include "base/gbk.h"
-#include "ui/system_library.h"
+#include "package/win32/adapters.h"
 
 namespace lr::clientprep {
 
 namespace {
-
-using GetAdaptersInfoFn = DWORD(WINAPI*)(IP_ADAPTER_INFO* info, ULONG* size);
 
 bool SameAddress(const char* shown, const std::string& wanted) {
   std::uint32_t a = 0, b = 0;
@@ -26,17 +24,8 @@ bool SameAddress(const char* shown, const std::string& wanted) {
 
 bool AdapterHoldsAddress(const std::string& mac, const std::string& ip, const std::string& mask,
                          const std::string& gateway) {
-  const SystemLibrary iphlpapi(L"iphlpapi.dll");
-  const auto get = iphlpapi.Get<GetAdaptersInfoFn>("GetAdaptersInfo");
-  if (!get) return false;
-  ULONG size = 16 * 1024;
-  std::vector<unsigned char> buffer;
-  DWORD result = ERROR_BUFFER_OVERFLOW;
-  for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
-    buffer.assign(size, 0);
-    result = get(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size);
-  }
-  if (result != ERROR_SUCCESS) return false;
+  std::vector<unsigned char> buffer = AdaptersInfoList();
+  if (buffer.empty()) return false;
   for (auto* a = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()); a; a = a->Next) {
     if (a->AddressLength != 6 || !GbkIEquals(ClientMacText(a->Address), mac)) continue;
     bool address = false, router = false;

@@ -53,10 +53,14 @@ std::vector<NetAdapter> FromAddresses(GetAdaptersAddressesFn get) {
   return adapters;
 }
 
-std::vector<NetAdapter> FromInfo(GetAdaptersInfoFn get) {
-  std::vector<unsigned char> buffer = Fetch([&](unsigned char* data, ULONG* size) {
+std::vector<unsigned char> InfoList(GetAdaptersInfoFn get) {
+  return Fetch([&](unsigned char* data, ULONG* size) {
     return get(reinterpret_cast<IP_ADAPTER_INFO*>(data), size);
   });
+}
+
+std::vector<NetAdapter> FromInfo(GetAdaptersInfoFn get) {
+  std::vector<unsigned char> buffer = InfoList(get);
   std::vector<NetAdapter> adapters;
   if (buffer.empty()) return adapters;
   for (auto* a = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()); a; a = a->Next) {
@@ -74,6 +78,12 @@ std::vector<NetAdapter> ListNetAdapters() {
     return FromAddresses(addresses);
   if (auto info = iphlpapi.Get<GetAdaptersInfoFn>("GetAdaptersInfo")) return FromInfo(info);
   return {};
+}
+
+std::vector<unsigned char> AdaptersInfoList() {
+  const SystemLibrary iphlpapi(L"iphlpapi.dll");
+  const auto get = iphlpapi.Get<GetAdaptersInfoFn>("GetAdaptersInfo");
+  return get ? InfoList(get) : std::vector<unsigned char>();
 }
 
 }  // namespace lr

@@ -20,4 +20,8 @@ struct NetAdapter {
 // gives the addresses alone. Empty when neither is available or both fail.
 std::vector<NetAdapter> ListNetAdapters();
 
+// GetAdaptersInfo's list whole: the buffer its IP_ADAPTER_INFO chain starts at, empty when the
+// function is missing or fails.
+std::vector<unsigned char> AdaptersInfoList();
+
 }  // namespace lr

@@ -9,15 +9,13 @@
 #include <cstring>
 #include <vector>
 
+#include "package/win32/adapters.h"
 #include "package/win32/package_target.h"
-#include "ui/system_library.h"
 #include "ui/text.h"
 
 namespace lr {
 
 namespace {
-
-using GetAdaptersInfoFn = DWORD(WINAPI*)(IP_ADAPTER_INFO* info, ULONG* size);
 
 constexpr const char* kInterfaces =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
@@ -45,17 +43,8 @@ bool NoOwnNameServer(const char* adapter_name) {
 }  // namespace
 
 bool WinPackageTarget::DnsFromDhcp() {
-  const SystemLibrary iphlpapi(L"iphlpapi.dll");
-  const auto get = iphlpapi.Get<GetAdaptersInfoFn>("GetAdaptersInfo");
-  if (!get) return false;
-  ULONG size = 16 * 1024;
-  std::vector<unsigned char> buffer;
-  DWORD result = ERROR_BUFFER_OVERFLOW;
-  for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
-    buffer.assign(size, 0);
-    result = get(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size);
-  }
-  if (result != ERROR_SUCCESS) return false;
+  std::vector<unsigned char> buffer = AdaptersInfoList();
+  if (buffer.empty()) return false;
   for (auto* a = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()); a; a = a->Next) {
     if (a->DhcpEnabled && HasGateway(*a) && NoOwnNameServer(a->AdapterName)) return true;
   }
